@@ -1,0 +1,3 @@
+#pragma once
+
+enum class DisplayState { Capturing = 0, Ready = 1, CardShown = 2, UnknownCard = 3 };
