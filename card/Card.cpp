@@ -1,5 +1,6 @@
 #include "Card.h"
 
+#include "BarcodeElements.h"
 #include "CardText.h"
 #include "StringTable.h"
 #include "UnknownSwipeFile.h"
@@ -30,9 +31,6 @@ const std::string kDlOverflow = "\\d+=\\d{12}(\\d+)\\D";
 const std::string kExpiryPart = "\\d{6}\\d+=(\\d{4})";
 const std::string kBirthPart = "\\d+=\\d{4}(\\d{8})";
 
-// AAMVA 2D-barcode data element IDs, in the order the separation step inserts line feeds.
-const char* const kBarcodeIds[] = {"DAQ", "DAA", "DAH", "DAG", "DAI", "DAJ", "DAK", "DAS", "DAU", "DAW",
-                                   "DBA", "DBB", "DBC", "DAT", "DAR", "DBD", "DBH", "DBJ", "DBK"};
 
 constexpr int kCodeNonExpiring = 77;
 constexpr int kCodeFirstOfBirthMonth = 88;
@@ -252,19 +250,11 @@ void Card::FinishStripeDates(const StripeDates& d) {
     birthDate = JoinDate(std::to_string(d.birthMonth), std::to_string(d.birthDay), std::to_string(d.birthYear));
 }
 
-void Card::DecodeBarcode(std::string text, const Clock& clock, const std::string& unknown) {
-    for (const char* id : kBarcodeIds) {
-        const std::size_t at = text.find(id);
-        if (at == std::string::npos)
-            throw std::out_of_range("barcode element missing");
-        text.insert(at, 1, '\n');
-    }
-    const auto value = [&text](const char* id) -> std::optional<std::string> {
-        const std::size_t at = text.find(id);
-        const std::size_t lineEnd = at == std::string::npos ? std::string::npos : text.find('\n', at);
-        if (lineEnd == std::string::npos)
-            return std::nullopt;
-        return text.substr(at + 3, lineEnd - at - 3);
+void Card::DecodeBarcode(const std::string& text, const Clock& clock, const std::string& unknown) {
+    const BarcodeElements elements(text); // a missing ID: std::out_of_range
+    const auto value = [&elements](const char* id) -> std::optional<std::string> {
+        const auto v = elements.Value(id);
+        return v ? std::optional<std::string>(std::string(*v)) : std::nullopt;
     };
     const auto trimmed = [&value](const char* id, std::string& field) {
         if (const auto v = value(id))
