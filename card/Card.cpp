@@ -78,10 +78,11 @@ Card::Card(const std::string& swipe) : Card(swipe, SystemClock::Instance()) {}
 Card::Card(const std::string& swipe, const Clock& clock) : Card(swipe, clock, CardOptions{}) {}
 
 Card::Card(const std::string& swipe, const Clock& clock, const CardOptions& options) {
-    const std::string unknown = Resources::String(Resources::IDS_UNKNOWN_DL);
-    scanTime = clock.LocalNow();
-    matcher.Hook(this, &Card::OnMatchingHandler);
+    std::string unknown;
     try {
+        unknown = Resources::String(Resources::IDS_UNKNOWN_DL);
+        scanTime = clock.LocalNow();
+        matcher.Hook(this, &Card::OnMatchingHandler);
         Decode(swipe, clock, unknown);
     } catch (const std::logic_error&) {
         Reject(options);
@@ -89,7 +90,7 @@ Card::Card(const std::string& swipe, const Clock& clock, const CardOptions& opti
     } catch (...) {
         // Regex complexity limits, memory exhaustion: to the station these are scans it cannot read.
         Reject(options);
-        throw std::logic_error(unknown);
+        throw std::logic_error(unknown.empty() ? "Unknown DL" : unknown);
     }
     matcher.Unhook(this, &Card::OnMatchingHandler);
 }

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <sys/stat.h>
@@ -138,6 +139,39 @@ TEST(UnknownSwipeFile, NotWrittenWhenTheOptionSaysSo) {
     options.writeUnknownFile = false;
     EXPECT_THROW(Card("?", FixedClock(2007, 3, 10), options), std::logic_error);
     EXPECT_EQ(CardTests::ReadUnknownFile(), "<missing>");
+}
+
+} // namespace
+
+namespace {
+
+// A clock whose second reading fails: the barcode path reads the clock again for the age, so a failure
+// there happens in the middle of decoding, where only the logic-error family may leave the constructor.
+struct FailingSecondReading : MagneticStripeCards::Clock {
+    mutable int calls = 0;
+    std::tm LocalNow() const override {
+        if (++calls == 2)
+            throw std::bad_alloc();
+        return MagneticStripeCards::FixedClock(2007, 3, 10).LocalNow();
+    }
+};
+
+TEST(RejectsScan, AnyOtherFailureInsideDecodingBecomesUnknownDl) {
+    CardTests::RemoveUnknownFile();
+    const std::string barcode =
+        "@\nDAQX\nDAAA\nDAGB\nDAHC\nDAID\nDAJE\nDAKF\nDASG\nDAUH\nDAWI\nDBA20080101\nDBB19800615\nDBC1\nDATJ\n"
+        "DARK\nDBDL\nDBHM\nDBJN\nDBKO\n";
+    const FailingSecondReading clock;
+    try {
+        const Card card(barcode, clock);
+        FAIL() << "decoded";
+    } catch (const std::out_of_range&) {
+        FAIL() << "out_of_range";
+    } catch (const std::logic_error& error) {
+        EXPECT_STREQ(error.what(), "Unknown DL");
+    }
+    EXPECT_EQ(clock.calls, 2);
+    EXPECT_EQ(CardTests::ReadUnknownFile(), barcode + "\n\n");
 }
 
 } // namespace
