@@ -2,6 +2,7 @@
 
 #include "Card.h"
 #include "Clock.h"
+#include "CycleDisplay.h"
 #include "ScanCycle.h"
 #include "UsKeyboardLayout.h"
 
@@ -421,6 +422,41 @@ TEST_F(ScanCycleTest, EachShownCardIsUncountedUntilTaken) {
     EXPECT_FALSE(cycle.HasUncountedCard());
     Scan(kExampleSwipe);
     EXPECT_TRUE(cycle.HasUncountedCard());
+}
+
+// The paint handler's view: each scan counts once however often its result is repainted.
+TEST_F(ScanCycleTest, RepaintsOfTheSameResultCountItOnce) {
+    std::int32_t total = 0;
+    const CycleDisplayOptions options{21, false};
+    auto paint = [&] { return LayoutCycleDisplay(cycle, options, total, 640, 480); };
+    paint();
+    Type(";");
+    paint(); // Capturing: nothing to count yet
+    EXPECT_EQ(total, 0);
+    host.Advance(2000);
+    Scan(kExampleSwipe);
+    const DisplayOutput shown = paint();
+    EXPECT_EQ(total, 1);
+    EXPECT_EQ(shown.total, 1);
+    paint();
+    paint();
+    EXPECT_EQ(total, 1) << "uncovering the window repaints, it does not count";
+    host.Advance(10000);
+    EXPECT_EQ(paint().items.front().text, "Ready!");
+    EXPECT_EQ(total, 1);
+    Scan(kExampleSwipe);
+    paint();
+    EXPECT_EQ(total, 2);
+}
+
+TEST_F(ScanCycleTest, CardJudgedNotCountableStaysUncounted) {
+    std::int32_t total = 5;
+    Scan(kExampleSwipe);
+    const std::int32_t overItsAge = cycle.CurrentCard()->Age() + 1;
+    LayoutCycleDisplay(cycle, {overItsAge, true}, total, 640, 480);
+    EXPECT_EQ(total, 5);
+    LayoutCycleDisplay(cycle, {overItsAge, false}, total, 640, 480);
+    EXPECT_EQ(total, 5) << "switching the option off afterwards does not count the card shown before";
 }
 
 TEST_F(ScanCycleTest, OtherTimerIdsAndStrayTicksDoNothing) {
