@@ -6,6 +6,7 @@
 #include "ScanCycle.h"
 #include "UsKeyboardLayout.h"
 
+#include <QtGui/QInputDevice>
 #include <QtGui/QKeyEvent>
 
 #include "RowName.h"
@@ -268,14 +269,18 @@ TEST_P(QtFeed, ExampleSwipeReproducesItself) {
         throw std::logic_error("not decoded here");
     });
     host.Attach(cycle);
+    // A keyboard of the test's own: without an application, Qt's default one is never freed.
+    const QInputDevice keyboard(QStringLiteral("reader"), 1, QInputDevice::DeviceType::Keyboard);
+    auto press = [&](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+        FeedKeyPress(cycle, layout, QKeyEvent(QEvent::KeyPress, key, modifiers, 0, 0, 0, text, false, 1, &keyboard));
+    };
     for (const char c : swipe) {
         const bool shift = withShift && NeedsShift(c);
-        const Qt::KeyboardModifiers modifiers = shift ? Qt::ShiftModifier : Qt::NoModifier;
         if (shift)
-            FeedKeyPress(cycle, layout, QKeyEvent(QEvent::KeyPress, Qt::Key_Shift, Qt::ShiftModifier));
-        FeedKeyPress(cycle, layout, QKeyEvent(QEvent::KeyPress, QtKeyOf(c), modifiers, QString(QChar::fromLatin1(c))));
+            press(Qt::Key_Shift, Qt::ShiftModifier, QString());
+        press(QtKeyOf(c), shift ? Qt::ShiftModifier : Qt::NoModifier, QString(QChar::fromLatin1(c)));
     }
-    FeedKeyPress(cycle, layout, QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r")));
+    press(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
     EXPECT_EQ(cycle.SwipeText(), swipe);
     host.Advance(1000);
     ASSERT_EQ(decoded.size(), 1u);
