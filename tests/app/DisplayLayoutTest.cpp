@@ -205,7 +205,9 @@ TEST(LayoutDisplay, LongTotalStartsAtTheSamePlace) {
 TEST(LayoutDisplay, ReadsTheDecodedCard) {
     const MagneticStripeCards::FixedClock clock(2007, 3, 10);
     const MagneticStripeCards::Card card(
-        "%CASACRAMENTO^DOE$JOHN$Q^123 MAIN ST^?;6360141234567=08121980061500?", clock);
+        "%CASACRAMENTO^DOE$JOHN$Q^123 MAIN ST^?;6360141234567=08121980061500?"
+        "#0295814      C               1508150BRNBLU?",
+        clock);
     DisplayInput in = Input(DisplayState::CardShown);
     in.card = &card;
     in.validAge = card.Age();

@@ -30,7 +30,8 @@ const char kExampleSwipe[] = "%CASACRAMENTO^DOE$JOHN$Q^123 MAIN ST^?;63601412345
 const char kUndecodable[] = "NOT A CARD";
 
 std::string SwipeOf(const std::string& name) {
-    return "%CASACRAMENTO^" + name + "^123 MAIN ST^?;6360141234567=08121980061500?";
+    return "%CASACRAMENTO^" + name + "^123 MAIN ST^?;6360141234567=08121980061500?#0295814      C"
+           "               1508150BRNBLU?";
 }
 
 const MagneticStripeCards::FixedClock& TestClock() {
