@@ -2,6 +2,7 @@
 
 #include "Card.h"
 #include "Clock.h"
+#include "TempSettings.h"
 
 #include "RowName.h"
 
@@ -203,6 +204,7 @@ TEST(LayoutDisplay, LongTotalStartsAtTheSamePlace) {
 }
 
 TEST(LayoutDisplay, ReadsTheDecodedCard) {
+    const TempSettings settings;
     const MagneticStripeCards::FixedClock clock(2007, 3, 10);
     const MagneticStripeCards::Card card(
         "%CASACRAMENTO^DOE$JOHN$Q^123 MAIN ST^?;6360141234567=08121980061500?"

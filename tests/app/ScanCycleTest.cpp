@@ -4,6 +4,7 @@
 #include "Clock.h"
 #include "CycleDisplay.h"
 #include "ScanCycle.h"
+#include "TempSettings.h"
 #include "UsKeyboardLayout.h"
 
 #include "RowName.h"
@@ -40,38 +41,6 @@ const MagneticStripeCards::FixedClock& TestClock() {
 }
 
 std::unique_ptr<Card> DecodeAtTestTime(const std::string& swipe) { return std::make_unique<Card>(swipe, TestClock()); }
-
-// A settings hive whose log folder is a fresh temporary folder, so the unknown-swipe file the decoder
-// writes for undecodable scans stays inside it.
-class TempSettings {
-public:
-    TempSettings() {
-        std::string pattern = (fs::temp_directory_path() / "kestrin-cycle-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp failed");
-        m_root = pattern;
-        fs::create_directory(LogFolder());
-        std::ofstream hive(m_root / "registry.reg", std::ios::binary);
-        hive << "Windows Registry Editor Version 5.00\r\n\r\n"
-             << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orbelon\\Kestrin]\r\n"
-             << "\"Log Folder\"=\"" << LogFolder().string() << "\"\r\n"
-             << "\"Valid Age\"=dword:00000015\r\n";
-        hive.close();
-        setenv("KESTRIN_REGISTRY", (m_root / "registry.reg").c_str(), 1);
-    }
-    ~TempSettings() {
-        unsetenv("KESTRIN_REGISTRY");
-        std::error_code ignored;
-        fs::remove_all(m_root, ignored);
-    }
-    TempSettings(const TempSettings&) = delete;
-    TempSettings& operator=(const TempSettings&) = delete;
-
-    fs::path LogFolder() const { return m_root / "logs"; }
-
-private:
-    fs::path m_root;
-};
 
 class ScanCycleTest : public ::testing::Test {
 protected:
