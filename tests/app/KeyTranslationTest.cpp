@@ -122,6 +122,8 @@ void PrintTo(const UsCase& row, std::ostream* os) { *os << row.name; }
 
 class UsLayoutKeys : public ::testing::TestWithParam<UsCase> {};
 
+// Printable characters are covered all of them through the Qt feed below; these rows are what that
+// cannot show: Caps Lock, control characters, the keypad and keys without a character.
 TEST_P(UsLayoutKeys, TypeWhatAUsKeyboardTypes) {
     const UsCase& c = GetParam();
     UsKeyboardLayout layout;
@@ -138,37 +140,31 @@ TEST_P(UsLayoutKeys, TypeWhatAUsKeyboardTypes) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, UsLayoutKeys,
     ::testing::Values(
-        UsCase{"Letter", 'A', false, false, 'a'}, UsCase{"ShiftLetter", 'A', true, false, 'A'},
-        UsCase{"CapsLockLetter", 'Q', false, true, 'Q'}, UsCase{"CapsLockShiftLetter", 'Q', true, true, 'q'},
-        UsCase{"Digit", '1', false, false, '1'}, UsCase{"CapsLockDigit", '1', false, true, '1'},
-        UsCase{"Shift1Exclamation", '1', true, false, '!'}, UsCase{"Shift5Percent", '5', true, false, '%'},
-        UsCase{"Shift6Caret", '6', true, false, '^'}, UsCase{"Shift0Paren", '0', true, false, ')'},
-        UsCase{"Space", ' ', false, false, ' '}, UsCase{"Backspace", VirtualKey::Back, false, false, 0x08},
-        UsCase{"ShiftBackspace", VirtualKey::Back, true, false, 0x08}, UsCase{"Tab", VirtualKey::Tab, false, false, 0x09},
+        UsCase{"Letter", 'A', false, false, 'a'},
+        UsCase{"CapsLockLetter", 'Q', false, true, 'Q'},
+        UsCase{"CapsLockShiftLetter", 'Q', true, true, 'q'},
+        UsCase{"CapsLockDigit", '1', false, true, '1'},
+        UsCase{"Shift1Exclamation", '1', true, false, '!'},
+        UsCase{"Space", ' ', false, false, ' '},
+        UsCase{"Backspace", VirtualKey::Back, false, false, 0x08},
+        UsCase{"ShiftBackspace", VirtualKey::Back, true, false, 0x08},
+        UsCase{"Tab", VirtualKey::Tab, false, false, 0x09},
         UsCase{"Escape", VirtualKey::Escape, false, false, 0x1B},
-        UsCase{"Semicolon", VirtualKey::Oem1, false, false, ';'}, UsCase{"Colon", VirtualKey::Oem1, true, false, ':'},
-        UsCase{"Equals", VirtualKey::OemPlus, false, false, '='}, UsCase{"Plus", VirtualKey::OemPlus, true, false, '+'},
-        UsCase{"Comma", VirtualKey::OemComma, false, false, ','}, UsCase{"Less", VirtualKey::OemComma, true, false, '<'},
-        UsCase{"Hyphen", VirtualKey::OemMinus, false, false, '-'},
-        UsCase{"Underscore", VirtualKey::OemMinus, true, false, '_'},
-        UsCase{"FullStop", VirtualKey::OemPeriod, false, false, '.'},
-        UsCase{"Greater", VirtualKey::OemPeriod, true, false, '>'},
-        UsCase{"Slash", VirtualKey::Oem2, false, false, '/'}, UsCase{"Question", VirtualKey::Oem2, true, false, '?'},
-        UsCase{"Grave", VirtualKey::Oem3, false, false, '`'}, UsCase{"Tilde", VirtualKey::Oem3, true, false, '~'},
-        UsCase{"LeftBracket", VirtualKey::Oem4, false, false, '['},
-        UsCase{"LeftBrace", VirtualKey::Oem4, true, false, '{'},
-        UsCase{"Backslash", VirtualKey::Oem5, false, false, '\\'}, UsCase{"Bar", VirtualKey::Oem5, true, false, '|'},
-        UsCase{"RightBracket", VirtualKey::Oem6, false, false, ']'},
-        UsCase{"RightBrace", VirtualKey::Oem6, true, false, '}'},
-        UsCase{"Apostrophe", VirtualKey::Oem7, false, false, '\''},
+        UsCase{"Question", VirtualKey::Oem2, true, false, '?'},
+        UsCase{"Grave", VirtualKey::Oem3, false, false, '`'},
+        UsCase{"Tilde", VirtualKey::Oem3, true, false, '~'},
         UsCase{"DoubleQuote", VirtualKey::Oem7, true, false, '"'},
         UsCase{"CapsLockPunctuation", VirtualKey::Oem2, false, true, '/'},
         UsCase{"Keypad5", VirtualKey::Numpad0 + 5, false, false, '5'},
         UsCase{"KeypadStar", VirtualKey::Multiply, false, false, '*'},
-        UsCase{"ShiftKey", VirtualKey::Shift, true, false, -1}, UsCase{"CtrlKey", VirtualKey::Control, false, false, -1},
-        UsCase{"AltKey", VirtualKey::Menu, false, false, -1}, UsCase{"CapsLockKey", VirtualKey::Capital, false, true, -1},
-        UsCase{"F1", VirtualKey::F1, false, false, -1}, UsCase{"LeftArrow", VirtualKey::Left, false, false, -1},
-        UsCase{"Delete", VirtualKey::Delete, false, false, -1}, UsCase{"NoKey", 0, false, false, -1}),
+        UsCase{"ShiftKey", VirtualKey::Shift, true, false, -1},
+        UsCase{"CtrlKey", VirtualKey::Control, false, false, -1},
+        UsCase{"AltKey", VirtualKey::Menu, false, false, -1},
+        UsCase{"CapsLockKey", VirtualKey::Capital, false, true, -1},
+        UsCase{"F1", VirtualKey::F1, false, false, -1},
+        UsCase{"LeftArrow", VirtualKey::Left, false, false, -1},
+        UsCase{"Delete", VirtualKey::Delete, false, false, -1},
+        UsCase{"NoKey", 0, false, false, -1}),
     RowName());
 
 // What a QKeyEvent for the typed character looks like: Qt key codes of ASCII characters are the
