@@ -2,8 +2,8 @@
 
 #include "ScanCycle.h"
 
-DisplayOutput LayoutCycleDisplay(ScanCycle& cycle, const CycleDisplayOptions& options, std::int32_t& total,
-                                 int width, int height) {
+DisplayOutput LayoutCycleDisplay(ScanCycle& cycle, const CycleDisplayOptions& options, std::int32_t& total, int width,
+                                 int height) {
     DisplayInput in;
     in.state = cycle.State();
     in.card = cycle.CurrentCard();

@@ -14,5 +14,5 @@ struct CycleDisplayOptions {
     bool countValidOnly = false; // "Count Valid DL Only" checked
 };
 
-DisplayOutput LayoutCycleDisplay(ScanCycle& cycle, const CycleDisplayOptions& options, std::int32_t& total,
-                                 int width, int height);
+DisplayOutput LayoutCycleDisplay(ScanCycle& cycle, const CycleDisplayOptions& options, std::int32_t& total, int width,
+                                 int height);

@@ -45,11 +45,10 @@ MainText LayoutCard(const DisplayInput& in, const ShownCard& card, std::vector<T
     const int cx = in.width / 2;
     const int cy = in.height / 2;
     if (!card.displayName.empty())
-        items.push_back({card.displayName, DisplayFont::Name, kBlack, TextAnchor::CentreBaseline, cx,
-                         cy + kNameOffset});
+        items.push_back(
+            {card.displayName, DisplayFont::Name, kBlack, TextAnchor::CentreBaseline, cx, cy + kNameOffset});
     items.push_back({Resources::String(Resources::IDS_EXP_DATE) + card.expirationText, DisplayFont::Expiry,
-                     card.expired ? kVerdictRed : kVerdictGreen, TextAnchor::CentreBaseline, cx,
-                     cy + kExpiryOffset});
+                     card.expired ? kVerdictRed : kVerdictGreen, TextAnchor::CentreBaseline, cx, cy + kExpiryOffset});
     const Rgb ageColour = card.age < in.validAge ? kVerdictRed : kVerdictGreen;
     return {card.ageText, DisplayFont::Age, ageColour, 0};
 }
@@ -101,8 +100,8 @@ DisplayOutput LayoutDisplay(const DisplayInput& in, const ShownCard* card) {
         break;
     }
     if (!main.text.empty())
-        out.items.push_back({main.text, main.font, main.colour, TextAnchor::CentreBaseline, in.width / 2,
-                             in.height / 2 + main.offset});
+        out.items.push_back(
+            {main.text, main.font, main.colour, TextAnchor::CentreBaseline, in.width / 2, in.height / 2 + main.offset});
     LayoutLowerArea(in, out.total, out.items);
     return out;
 }

@@ -121,10 +121,24 @@ void ScanCycle::ShowUnknown() {
     m_host.StartTimer(kUnknownTimer, kUnknownPeriodMs);
 }
 
-DisplayState ScanCycle::State() const { return m_state; }
-const std::string& ScanCycle::SwipeText() const { return m_swipe; }
-const std::string& ScanCycle::UnknownCardText() const { return m_unknownCardText; }
-const MagneticStripeCards::Card* ScanCycle::CurrentCard() const { return m_card.get(); }
-const std::deque<std::string>& ScanCycle::LastResults() const { return m_lastResults; }
-bool ScanCycle::HasUncountedCard() const { return m_uncounted; }
-void ScanCycle::TakeUncounted() { m_uncounted = false; }
+DisplayState ScanCycle::State() const {
+    return m_state;
+}
+const std::string& ScanCycle::SwipeText() const {
+    return m_swipe;
+}
+const std::string& ScanCycle::UnknownCardText() const {
+    return m_unknownCardText;
+}
+const MagneticStripeCards::Card* ScanCycle::CurrentCard() const {
+    return m_card.get();
+}
+const std::deque<std::string>& ScanCycle::LastResults() const {
+    return m_lastResults;
+}
+bool ScanCycle::HasUncountedCard() const {
+    return m_uncounted;
+}
+void ScanCycle::TakeUncounted() {
+    m_uncounted = false;
+}

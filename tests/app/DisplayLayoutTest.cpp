@@ -94,7 +94,9 @@ struct VerdictCase {
     int counted;
 };
 
-void PrintTo(const VerdictCase& row, std::ostream* os) { *os << row.name; }
+void PrintTo(const VerdictCase& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class LayoutVerdict : public ::testing::TestWithParam<VerdictCase> {};
 
@@ -117,17 +119,17 @@ TEST_P(LayoutVerdict, ColoursAndCounting) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, LayoutVerdict,
-    ::testing::Values(
-        VerdictCase{"ExactlyValidAgeCounts", 21, false, 21, true, true, kGreen, kGreen, 1},
-        VerdictCase{"ExpiredOverAgeCountedWithOptionOff", 30, true, 21, false, true, kGreen, kRed, 1},
-        VerdictCase{"ExpiredOverAgeNotCountedWithOptionOn", 30, true, 21, true, true, kGreen, kRed, 0},
-        VerdictCase{"UnderAgeCountedWithOptionOff", 20, false, 21, false, true, kRed, kGreen, 1},
-        VerdictCase{"UnderAgeNotCountedWithOptionOn", 20, false, 21, true, true, kRed, kGreen, 0},
-        VerdictCase{"UnderAgeAndExpired", 17, true, 21, false, true, kRed, kRed, 1},
-        VerdictCase{"RepaintOfCountedValidCardDoesNotCount", 26, false, 21, false, false, kGreen, kGreen, 0},
-        VerdictCase{"RepaintWithOptionOnDoesNotCount", 26, false, 21, true, false, kGreen, kGreen, 0},
-        VerdictCase{"MissingValidAgeMakesEveryAgeValid", 0, false, -1, true, true, kGreen, kGreen, 1},
-        VerdictCase{"NegativeAgeIsUnderAge", -3, false, 21, false, true, kRed, kGreen, 1}),
+    ::testing::Values(VerdictCase{"ExactlyValidAgeCounts", 21, false, 21, true, true, kGreen, kGreen, 1},
+                      VerdictCase{"ExpiredOverAgeCountedWithOptionOff", 30, true, 21, false, true, kGreen, kRed, 1},
+                      VerdictCase{"ExpiredOverAgeNotCountedWithOptionOn", 30, true, 21, true, true, kGreen, kRed, 0},
+                      VerdictCase{"UnderAgeCountedWithOptionOff", 20, false, 21, false, true, kRed, kGreen, 1},
+                      VerdictCase{"UnderAgeNotCountedWithOptionOn", 20, false, 21, true, true, kRed, kGreen, 0},
+                      VerdictCase{"UnderAgeAndExpired", 17, true, 21, false, true, kRed, kRed, 1},
+                      VerdictCase{"RepaintOfCountedValidCardDoesNotCount", 26, false, 21, false, false, kGreen, kGreen,
+                                  0},
+                      VerdictCase{"RepaintWithOptionOnDoesNotCount", 26, false, 21, true, false, kGreen, kGreen, 0},
+                      VerdictCase{"MissingValidAgeMakesEveryAgeValid", 0, false, -1, true, true, kGreen, kGreen, 1},
+                      VerdictCase{"NegativeAgeIsUnderAge", -3, false, 21, false, true, kRed, kGreen, 1}),
     RowName());
 
 TEST(LayoutDisplay, EmptyNameDrawsNoNameLine) {
@@ -191,25 +193,24 @@ TEST(LayoutDisplay, ListEntriesNewestFirstFromTheBottomUp) {
     ASSERT_EQ(out.items.size(), 6u) << "prompt, total and at most four entries";
     const int bottoms[] = {kH - 75, kH - 55, kH - 35, kH - 15};
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(out.items[2 + i],
-                  (TextItem{"e" + std::to_string(i), DisplayFont::Small, kBlack, TextAnchor::LeftBottom, 20, bottoms[i]}));
+        EXPECT_EQ(out.items[2 + i], (TextItem{"e" + std::to_string(i), DisplayFont::Small, kBlack,
+                                              TextAnchor::LeftBottom, 20, bottoms[i]}));
     }
 }
 
 TEST(LayoutDisplay, LongTotalStartsAtTheSamePlace) {
     DisplayInput in = Input(DisplayState::Ready);
     in.total = 2147483647;
-    EXPECT_EQ(LayoutDisplay(in).items[1], (TextItem{"Total  2147483647", DisplayFont::Small, kBlack,
-                                                    TextAnchor::LeftBottom, kW - 80, kH - 105}));
+    EXPECT_EQ(LayoutDisplay(in).items[1],
+              (TextItem{"Total  2147483647", DisplayFont::Small, kBlack, TextAnchor::LeftBottom, kW - 80, kH - 105}));
 }
 
 TEST(LayoutDisplay, ReadsTheDecodedCard) {
     const TempSettings settings;
     const MagneticStripeCards::FixedClock clock(2007, 3, 10);
-    const MagneticStripeCards::Card card(
-        "%CASACRAMENTO^DOE$JOHN$Q^123 MAIN ST^?;6360141234567=08121980061500?"
-        "#0295814      C               1508150BRNBLU?",
-        clock);
+    const MagneticStripeCards::Card card("%CASACRAMENTO^DOE$JOHN$Q^123 MAIN ST^?;6360141234567=08121980061500?"
+                                         "#0295814      C               1508150BRNBLU?",
+                                         clock);
     DisplayInput in = Input(DisplayState::CardShown);
     in.card = &card;
     in.validAge = card.Age();

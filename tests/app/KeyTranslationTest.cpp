@@ -15,8 +15,8 @@
 
 #include <cctype>
 #include <optional>
-#include <stdexcept>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -58,7 +58,9 @@ struct ScriptCase {
     int periodMs;
 };
 
-void PrintTo(const ScriptCase& row, std::ostream* os) { *os << row.name; }
+void PrintTo(const ScriptCase& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class TranslateKeyScripted : public ::testing::TestWithParam<ScriptCase> {};
 
@@ -84,22 +86,20 @@ TEST_P(TranslateKeyScripted, FollowsTheLayoutsAnswers) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, TranslateKeyScripted,
-    ::testing::Values(ScriptCase{"EnterAddsNothingWithoutAskingTheLayout", 13, false, 0, 0, 0, false, true, -1, 500},
-                      ScriptCase{"UnreadableKeyboardStateIgnored", 'A', false, 'A', 1, 'a', false, false, -1, 0},
-                      ScriptCase{"KeyWithoutCharacterIgnored", 0x10, true, 0, 1, 'a', false, false, -1, 0},
-                      ScriptCase{"TranslatedCharacter", 'A', true, 'A', 1, 'a', false, true, 'a', 1000},
-                      ScriptCase{"TwoCharactersGiveTheFirst", 'A', true, 'A', 2, 'x', false, true, 'x', 1000},
-                      ScriptCase{"DeadKeyGivesTheFirst", 0xDE, true, '\'', -1, '^', false, true, '^', 1000},
-                      ScriptCase{"GraveWhateverTheLayoutSays", 0xC0, true, 0x60, 1, '0', false, true, 0x60, 1000},
-                      ScriptCase{"GraveWithShiftAndTranslation", 0xC0, true, 0x60, 1, '0', true, true, 0x60, 1000},
-                      ScriptCase{"UntranslatedWithShiftUsesTheTable", 0xBA, true, ';', 0, 0, true, true, ':', 1000},
-                      ScriptCase{"GraveUntranslatedWithShiftIsTilde", 0xC0, true, 0x60, 0, 0, true, true, '~', 1000},
-                      ScriptCase{"UntranslatedWithShiftOutsideTableCounts", 0x6A, true, '*', 0, 0, true, true, -1,
-                                 1000},
-                      ScriptCase{"UntranslatedWithoutShiftAppendsItself", 0xBA, true, ';', 0, 0, false, true, ';',
-                                 1000},
-                      ScriptCase{"OnlyTheLowByteIsTheCharacter", 0xBA, true, 0x8000003B, 0, 0, false, true, ';',
-                                 1000}),
+    ::testing::Values(
+        ScriptCase{"EnterAddsNothingWithoutAskingTheLayout", 13, false, 0, 0, 0, false, true, -1, 500},
+        ScriptCase{"UnreadableKeyboardStateIgnored", 'A', false, 'A', 1, 'a', false, false, -1, 0},
+        ScriptCase{"KeyWithoutCharacterIgnored", 0x10, true, 0, 1, 'a', false, false, -1, 0},
+        ScriptCase{"TranslatedCharacter", 'A', true, 'A', 1, 'a', false, true, 'a', 1000},
+        ScriptCase{"TwoCharactersGiveTheFirst", 'A', true, 'A', 2, 'x', false, true, 'x', 1000},
+        ScriptCase{"DeadKeyGivesTheFirst", 0xDE, true, '\'', -1, '^', false, true, '^', 1000},
+        ScriptCase{"GraveWhateverTheLayoutSays", 0xC0, true, 0x60, 1, '0', false, true, 0x60, 1000},
+        ScriptCase{"GraveWithShiftAndTranslation", 0xC0, true, 0x60, 1, '0', true, true, 0x60, 1000},
+        ScriptCase{"UntranslatedWithShiftUsesTheTable", 0xBA, true, ';', 0, 0, true, true, ':', 1000},
+        ScriptCase{"GraveUntranslatedWithShiftIsTilde", 0xC0, true, 0x60, 0, 0, true, true, '~', 1000},
+        ScriptCase{"UntranslatedWithShiftOutsideTableCounts", 0x6A, true, '*', 0, 0, true, true, -1, 1000},
+        ScriptCase{"UntranslatedWithoutShiftAppendsItself", 0xBA, true, ';', 0, 0, false, true, ';', 1000},
+        ScriptCase{"OnlyTheLowByteIsTheCharacter", 0xBA, true, 0x8000003B, 0, 0, false, true, ';', 1000}),
     RowName());
 
 TEST(TranslateKey, AsksForTheUnshiftedCharacterInPlaceOfTheKey) {
@@ -118,7 +118,9 @@ struct UsCase {
     int appended; // -1: the key is ignored
 };
 
-void PrintTo(const UsCase& row, std::ostream* os) { *os << row.name; }
+void PrintTo(const UsCase& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class UsLayoutKeys : public ::testing::TestWithParam<UsCase> {};
 
@@ -140,36 +142,29 @@ TEST_P(UsLayoutKeys, TypeWhatAUsKeyboardTypes) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, UsLayoutKeys,
     ::testing::Values(
-        UsCase{"Letter", 'A', false, false, 'a'},
-        UsCase{"CapsLockLetter", 'Q', false, true, 'Q'},
-        UsCase{"CapsLockShiftLetter", 'Q', true, true, 'q'},
-        UsCase{"CapsLockDigit", '1', false, true, '1'},
-        UsCase{"Shift1Exclamation", '1', true, false, '!'},
-        UsCase{"Space", ' ', false, false, ' '},
+        UsCase{"Letter", 'A', false, false, 'a'}, UsCase{"CapsLockLetter", 'Q', false, true, 'Q'},
+        UsCase{"CapsLockShiftLetter", 'Q', true, true, 'q'}, UsCase{"CapsLockDigit", '1', false, true, '1'},
+        UsCase{"Shift1Exclamation", '1', true, false, '!'}, UsCase{"Space", ' ', false, false, ' '},
         UsCase{"Backspace", VirtualKey::Back, false, false, 0x08},
         UsCase{"ShiftBackspace", VirtualKey::Back, true, false, 0x08},
-        UsCase{"Tab", VirtualKey::Tab, false, false, 0x09},
-        UsCase{"Escape", VirtualKey::Escape, false, false, 0x1B},
-        UsCase{"Question", VirtualKey::Oem2, true, false, '?'},
-        UsCase{"Grave", VirtualKey::Oem3, false, false, '`'},
-        UsCase{"Tilde", VirtualKey::Oem3, true, false, '~'},
-        UsCase{"DoubleQuote", VirtualKey::Oem7, true, false, '"'},
+        UsCase{"Tab", VirtualKey::Tab, false, false, 0x09}, UsCase{"Escape", VirtualKey::Escape, false, false, 0x1B},
+        UsCase{"Question", VirtualKey::Oem2, true, false, '?'}, UsCase{"Grave", VirtualKey::Oem3, false, false, '`'},
+        UsCase{"Tilde", VirtualKey::Oem3, true, false, '~'}, UsCase{"DoubleQuote", VirtualKey::Oem7, true, false, '"'},
         UsCase{"CapsLockPunctuation", VirtualKey::Oem2, false, true, '/'},
         UsCase{"Keypad5", VirtualKey::Numpad0 + 5, false, false, '5'},
         UsCase{"KeypadStar", VirtualKey::Multiply, false, false, '*'},
         UsCase{"ShiftKey", VirtualKey::Shift, true, false, -1},
-        UsCase{"CtrlKey", VirtualKey::Control, false, false, -1},
-        UsCase{"AltKey", VirtualKey::Menu, false, false, -1},
-        UsCase{"CapsLockKey", VirtualKey::Capital, false, true, -1},
-        UsCase{"F1", VirtualKey::F1, false, false, -1},
-        UsCase{"LeftArrow", VirtualKey::Left, false, false, -1},
-        UsCase{"Delete", VirtualKey::Delete, false, false, -1},
+        UsCase{"CtrlKey", VirtualKey::Control, false, false, -1}, UsCase{"AltKey", VirtualKey::Menu, false, false, -1},
+        UsCase{"CapsLockKey", VirtualKey::Capital, false, true, -1}, UsCase{"F1", VirtualKey::F1, false, false, -1},
+        UsCase{"LeftArrow", VirtualKey::Left, false, false, -1}, UsCase{"Delete", VirtualKey::Delete, false, false, -1},
         UsCase{"NoKey", 0, false, false, -1}),
     RowName());
 
 // What a QKeyEvent for the typed character looks like: Qt key codes of ASCII characters are the
 // characters themselves, letters upper case.
-int QtKeyOf(char c) { return std::toupper(static_cast<unsigned char>(c)); }
+int QtKeyOf(char c) {
+    return std::toupper(static_cast<unsigned char>(c));
+}
 
 bool NeedsShift(char c) {
     std::uint16_t vk = 0;
@@ -211,7 +206,9 @@ struct QtSpecialCase {
     std::uint16_t virtualKey;
 };
 
-void PrintTo(const QtSpecialCase& row, std::ostream* os) { *os << row.name; }
+void PrintTo(const QtSpecialCase& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class QtSpecialKeys : public ::testing::TestWithParam<QtSpecialCase> {};
 
@@ -239,10 +236,10 @@ INSTANTIATE_TEST_SUITE_P(
     RowName());
 
 TEST(QtKeyInput, KeysWithoutCharacterAreIgnoredByTheCycle) {
-    for (const int qtKey : {int(Qt::Key_Shift), int(Qt::Key_Control), int(Qt::Key_Alt), int(Qt::Key_Meta),
-                            int(Qt::Key_CapsLock), int(Qt::Key_F1), int(Qt::Key_F12), int(Qt::Key_Left),
-                            int(Qt::Key_Home), int(Qt::Key_PageDown), int(Qt::Key_Insert), int(Qt::Key_Delete),
-                            int(Qt::Key_unknown)})
+    for (const int qtKey :
+         {int(Qt::Key_Shift), int(Qt::Key_Control), int(Qt::Key_Alt), int(Qt::Key_Meta), int(Qt::Key_CapsLock),
+          int(Qt::Key_F1), int(Qt::Key_F12), int(Qt::Key_Left), int(Qt::Key_Home), int(Qt::Key_PageDown),
+          int(Qt::Key_Insert), int(Qt::Key_Delete), int(Qt::Key_unknown)})
         EXPECT_EQ(TypedThroughQt(qtKey, QString(), Qt::NoModifier), std::nullopt) << "Qt key 0x" << std::hex << qtKey;
     EXPECT_EQ(TypedThroughQt(Qt::Key_Backspace, QStringLiteral("\b"), Qt::NoModifier), std::optional<char>('\b'));
     EXPECT_EQ(TypedThroughQt(Qt::Key_Return, QStringLiteral("\r"), Qt::NoModifier), std::optional<char>('\0'))
@@ -284,6 +281,8 @@ TEST_P(QtFeed, ExampleSwipeReproducesItself) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Platforms, QtFeed, ::testing::Values(true, false),
-                         [](const ::testing::TestParamInfo<bool>& row) { return std::string(row.param ? "Xvfb" : "Offscreen"); });
+                         [](const ::testing::TestParamInfo<bool>& row) {
+                             return std::string(row.param ? "Xvfb" : "Offscreen");
+                         });
 
 } // namespace

@@ -22,7 +22,9 @@ struct LockCase {
     bool swallowed;
 };
 
-void PrintTo(const LockCase& row, std::ostream* os) { *os << row.name; }
+void PrintTo(const LockCase& row, std::ostream* os) {
+    *os << row.name;
+}
 
 // Every row is tried with the four key messages: presses and releases, plain and system variants alike.
 class KeyboardLock : public ::testing::TestWithParam<LockCase> {};
@@ -39,26 +41,18 @@ TEST_P(KeyboardLock, DecidesTheSameForEveryKeyMessage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, KeyboardLock,
-    ::testing::Values(LockCase{"AltTab", kTab, kAlt, false, true},
-                      LockCase{"AltShiftTab", kTab, kAlt, false, true},
-                      LockCase{"CtrlAltTab", kTab, kAlt, true, true},
-                      LockCase{"AltEsc", kEsc, kAlt, false, true},
-                      LockCase{"CtrlEsc", kEsc, 0, true, true},
-                      LockCase{"CtrlShiftEsc", kEsc, 0, true, true},
-                      LockCase{"CtrlAltDel", kDel, kAlt, true, true},
-                      LockCase{"TabAlone", kTab, 0, false, false},
-                      LockCase{"CtrlTab", kTab, 0, true, false},
-                      LockCase{"EscAlone", kEsc, 0, false, false},
-                      LockCase{"DelAlone", kDel, 0, false, false},
-                      LockCase{"AltDelWithoutCtrl", kDel, kAlt, false, false},
-                      LockCase{"CtrlDelWithoutAlt", kDel, 0, true, false},
-                      LockCase{"AltF4", kF4, kAlt, false, false},
-                      LockCase{"AltOwnEvent", kMenu, kAlt, false, false},
-                      LockCase{"CtrlOwnEvent", kCtrl, 0, true, false},
-                      LockCase{"ShiftOwnEventWithAltAndCtrl", kShift, kAlt, true, false},
-                      LockCase{"LeftWindowsKey", kLWin, 0, false, false},
-                      LockCase{"RightWindowsKey", kRWin, 0, false, false},
-                      LockCase{"OtherAltFlagBitsIgnored", kTab, 0xFFu & ~kAlt, true, false}),
+    ::testing::Values(
+        LockCase{"AltTab", kTab, kAlt, false, true}, LockCase{"AltShiftTab", kTab, kAlt, false, true},
+        LockCase{"CtrlAltTab", kTab, kAlt, true, true}, LockCase{"AltEsc", kEsc, kAlt, false, true},
+        LockCase{"CtrlEsc", kEsc, 0, true, true}, LockCase{"CtrlShiftEsc", kEsc, 0, true, true},
+        LockCase{"CtrlAltDel", kDel, kAlt, true, true}, LockCase{"TabAlone", kTab, 0, false, false},
+        LockCase{"CtrlTab", kTab, 0, true, false}, LockCase{"EscAlone", kEsc, 0, false, false},
+        LockCase{"DelAlone", kDel, 0, false, false}, LockCase{"AltDelWithoutCtrl", kDel, kAlt, false, false},
+        LockCase{"CtrlDelWithoutAlt", kDel, 0, true, false}, LockCase{"AltF4", kF4, kAlt, false, false},
+        LockCase{"AltOwnEvent", kMenu, kAlt, false, false}, LockCase{"CtrlOwnEvent", kCtrl, 0, true, false},
+        LockCase{"ShiftOwnEventWithAltAndCtrl", kShift, kAlt, true, false},
+        LockCase{"LeftWindowsKey", kLWin, 0, false, false}, LockCase{"RightWindowsKey", kRWin, 0, false, false},
+        LockCase{"OtherAltFlagBitsIgnored", kTab, 0xFFu & ~kAlt, true, false}),
     RowName());
 
 TEST(KeyboardLockEvents, OnlyActionEventsOfTheFourKeyMessagesAreLookedAt) {

@@ -6,8 +6,7 @@
 #include <string>
 
 struct RowName {
-    template <class Row>
-    std::string operator()(const ::testing::TestParamInfo<Row>& row) const {
+    template <class Row> std::string operator()(const ::testing::TestParamInfo<Row>& row) const {
         return row.param.name;
     }
 };

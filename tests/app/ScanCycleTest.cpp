@@ -16,8 +16,8 @@
 #include <fstream>
 #include <iterator>
 #include <new>
-#include <stdexcept>
 #include <ostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -31,7 +31,8 @@ const char kExampleSwipe[] = "%CASACRAMENTO^DOE$JOHN$Q^123 MAIN ST^?;63601412345
 const char kUndecodable[] = "NOT A CARD";
 
 std::string SwipeOf(const std::string& name) {
-    return "%CASACRAMENTO^" + name + "^123 MAIN ST^?;6360141234567=08121980061500?#0295814      C"
+    return "%CASACRAMENTO^" + name +
+           "^123 MAIN ST^?;6360141234567=08121980061500?#0295814      C"
            "               1508150BRNBLU?";
 }
 
@@ -40,7 +41,9 @@ const MagneticStripeCards::FixedClock& TestClock() {
     return clock;
 }
 
-std::unique_ptr<Card> DecodeAtTestTime(const std::string& swipe) { return std::make_unique<Card>(swipe, TestClock()); }
+std::unique_ptr<Card> DecodeAtTestTime(const std::string& swipe) {
+    return std::make_unique<Card>(swipe, TestClock());
+}
 
 class ScanCycleTest : public ::testing::Test {
 protected:
@@ -127,7 +130,7 @@ TEST_F(ScanCycleTest, KeyAfterOneQuietTickContinuesTheSameSwipe) {
 }
 
 TEST_F(ScanCycleTest, KeysWithoutCharacterChangeNothing) {
-    const std::uint16_t keys[] = {VirtualKey::Shift, VirtualKey::Control, VirtualKey::Menu, VirtualKey::Capital,
+    const std::uint16_t keys[] = {VirtualKey::Shift, VirtualKey::Control, VirtualKey::Menu,   VirtualKey::Capital,
                                   VirtualKey::F1,    VirtualKey::Left,    VirtualKey::Delete, 0};
     for (const std::uint16_t vk : keys)
         cycle.OnKeyDown(vk);
@@ -270,7 +273,9 @@ struct LogCase {
     int expectedLogCalls;
 };
 
-void PrintTo(const LogCase& row, std::ostream* os) { *os << row.name; }
+void PrintTo(const LogCase& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class ScanCycleLogTest : public ScanCycleTest, public ::testing::WithParamInterface<LogCase> {};
 
@@ -337,7 +342,9 @@ struct ThrowCase {
     std::function<void()> raise;
 };
 
-void PrintTo(const ThrowCase& row, std::ostream* os) { *os << row.name; }
+void PrintTo(const ThrowCase& row, std::ostream* os) {
+    *os << row.name;
+}
 
 class ScanCycleThrowTest : public ScanCycleTest, public ::testing::WithParamInterface<ThrowCase> {};
 
@@ -364,14 +371,13 @@ TEST_P(ScanCycleThrowTest, AnyExceptionFromLoggingShowsUnknownAndKeepsTheCard) {
     EXPECT_EQ(host.events.back(), "repaint");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ScanCycleThrowTest,
-    ::testing::Values(ThrowCase{"LogicError", [] { throw std::logic_error("Unknown DL"); }},
-                      ThrowCase{"OutOfRange", [] { throw std::out_of_range("substr"); }},
-                      ThrowCase{"RuntimeError", [] { throw std::runtime_error("disk"); }},
-                      ThrowCase{"BadAlloc", [] { throw std::bad_alloc(); }},
-                      ThrowCase{"Int", [] { throw 42; }}),
-    RowName());
+INSTANTIATE_TEST_SUITE_P(Cases, ScanCycleThrowTest,
+                         ::testing::Values(ThrowCase{"LogicError", [] { throw std::logic_error("Unknown DL"); }},
+                                           ThrowCase{"OutOfRange", [] { throw std::out_of_range("substr"); }},
+                                           ThrowCase{"RuntimeError", [] { throw std::runtime_error("disk"); }},
+                                           ThrowCase{"BadAlloc", [] { throw std::bad_alloc(); }},
+                                           ThrowCase{"Int", [] { throw 42; }}),
+                         RowName());
 
 TEST_F(ScanCycleTest, FactoryGivingNoCardShowsUnknown) {
     decode = [](const std::string&) { return std::unique_ptr<Card>(); };

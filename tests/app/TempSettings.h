@@ -44,4 +44,3 @@ private:
     std::filesystem::path m_root;
     std::string m_previous;
 };
-
