@@ -18,8 +18,8 @@ DisplayOutput LayoutCycleDisplay(ScanCycle& cycle, const CycleDisplayOptions& op
 
     DisplayOutput out = LayoutDisplay(in);
     total = out.total;
-    // The counting rule has been applied to the shown card (whether or not it counted).
-    if (in.state == DisplayState::CardShown && in.card != nullptr)
+    // The counting rule has been applied to the card (whether or not it counted).
+    if (in.cardUncounted && in.card != nullptr)
         cycle.TakeUncounted();
     return out;
 }

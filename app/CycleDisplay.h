@@ -1,7 +1,7 @@
 #pragma once
 // One paint of the scan cycle's display: what MainDlg's paint handler calls. It lays out the cycle's
-// state, advances the scan total by the counting rule when a newly shown card is painted for the first
-// time, and marks that card as counted, so later repaints of the same result draw the total unchanged.
+// state, advances the scan total by the counting rule at the first paint after a card was decoded, and
+// marks that card as counted, so later repaints of the same result draw the total unchanged.
 
 #include "DisplayLayout.h"
 

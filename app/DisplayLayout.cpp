@@ -70,7 +70,7 @@ ShownCard ShownCardOf(const MagneticStripeCards::Card& card) {
 }
 
 DisplayOutput LayoutDisplay(const DisplayInput& in) {
-    if (in.state != DisplayState::CardShown || in.card == nullptr)
+    if (in.card == nullptr)
         return LayoutDisplay(in, nullptr);
     const ShownCard card = ShownCardOf(*in.card);
     return LayoutDisplay(in, &card);
@@ -79,6 +79,11 @@ DisplayOutput LayoutDisplay(const DisplayInput& in) {
 DisplayOutput LayoutDisplay(const DisplayInput& in, const ShownCard* card) {
     DisplayOutput out;
     out.total = in.total;
+    // A card is counted at the first paint after it was decoded, which normally shows its result; should
+    // its result time out unpainted (a Comments dialog open for over ten seconds), the next paint counts
+    // it all the same. Later repaints only draw the total.
+    if (in.cardUncounted && card != nullptr && CountsTowardsTotal(*card, in))
+        out.total = Advanced(out.total);
     MainText main;
     switch (in.state) {
     case DisplayState::Ready:
@@ -91,9 +96,6 @@ DisplayOutput LayoutDisplay(const DisplayInput& in, const ShownCard* card) {
         if (card == nullptr)
             break;
         main = LayoutCard(in, *card, out.items);
-        // A card is counted the first time its result is painted; later repaints only draw the total.
-        if (in.cardUncounted && CountsTowardsTotal(*card, in))
-            out.total = Advanced(out.total);
         break;
     case DisplayState::Capturing:
     default:

@@ -116,6 +116,8 @@ void ScanCycle::ShowCard(std::unique_ptr<MagneticStripeCards::Card> card) {
 }
 
 void ScanCycle::ShowUnknown() {
+    // A card whose logging failed ends as an unknown scan and is not counted either.
+    m_uncounted = false;
     m_unknownCardText = Resources::String(Resources::IDS_UNKNOWN_DL);
     m_state = DisplayState::UnknownCard;
     m_host.StartTimer(kUnknownTimer, kUnknownPeriodMs);

@@ -152,7 +152,6 @@ TEST(LayoutDisplay, UnknownCardShowsItsTextInPureRedAndCountsNothing) {
     DisplayInput in = Input(DisplayState::UnknownCard);
     in.unknownCardText = "Unknown DL";
     in.total = 3;
-    in.cardUncounted = true; // a card waiting to be counted is not counted by another state's paint
     in.lastResults = {"a", "b"};
     const ShownCard card = CardOf(26, false);
     const DisplayOutput out = LayoutDisplay(in, &card);
@@ -166,7 +165,6 @@ TEST(LayoutDisplay, UnknownCardShowsItsTextInPureRedAndCountsNothing) {
 TEST(LayoutDisplay, CapturingShowsOnlyTotalAndList) {
     DisplayInput in = Input(DisplayState::Capturing);
     in.total = 9;
-    in.cardUncounted = true;
     in.lastResults = {"newest"};
     const ShownCard card = CardOf(26, false);
     const DisplayOutput out = LayoutDisplay(in, &card);
@@ -176,6 +174,24 @@ TEST(LayoutDisplay, CapturingShowsOnlyTotalAndList) {
     };
     EXPECT_EQ(out.items, expected);
     EXPECT_EQ(out.total, 9);
+}
+
+// A result that timed out before it was painted (the Comments dialog held it) still counts, once.
+TEST(LayoutDisplay, UncountedCardIsCountedWhateverThePaintShows) {
+    for (const DisplayState state : {DisplayState::Ready, DisplayState::Capturing}) {
+        DisplayInput in = Input(state);
+        in.total = 9;
+        in.cardUncounted = true;
+        in.countValidOnly = true;
+        const ShownCard valid = CardOf(26, false);
+        const DisplayOutput out = LayoutDisplay(in, &valid);
+        EXPECT_EQ(out.total, 10) << static_cast<int>(state);
+        EXPECT_EQ(out.items.back(), TotalItem(10));
+        for (const TextItem& item : out.items)
+            EXPECT_NE(item.font, DisplayFont::Age) << "no card result outside CardShown";
+        const ShownCard expired = CardOf(26, true);
+        EXPECT_EQ(LayoutDisplay(in, &expired).total, 9) << "the counting rule still applies";
+    }
 }
 
 TEST(LayoutDisplay, CardShownWithoutACardDrawsLikeCapturing) {

@@ -318,6 +318,10 @@ TEST_F(ScanCycleTest, CommentsDialogRunsInsideTheQuietTickWhileTheResultTimerRun
     EXPECT_EQ(cycle.State(), DisplayState::Ready) << "the result timer ran out while the dialog was open";
     EXPECT_EQ(host.events.back(), "repaint");
     EXPECT_EQ(handedToDecoder.size(), 1u) << "no second decode from inside the dialog";
+    std::int32_t total = 0;
+    LayoutCycleDisplay(cycle, {21, false}, total, 640, 480);
+    LayoutCycleDisplay(cycle, {21, false}, total, 640, 480);
+    EXPECT_EQ(total, 1) << "the scan counts although its result was never painted";
 }
 
 TEST_F(ScanCycleTest, QuietTickInsideLogScanDoesNotReplaceTheCardBeingLogged) {
@@ -369,6 +373,7 @@ TEST_P(ScanCycleThrowTest, AnyExceptionFromLoggingShowsUnknownAndKeepsTheCard) {
     ASSERT_NE(cycle.CurrentCard(), nullptr);
     EXPECT_EQ(cycle.LastResults().size(), 1u);
     EXPECT_EQ(host.events.back(), "repaint");
+    EXPECT_FALSE(cycle.HasUncountedCard()) << "an unknown scan is not counted";
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ScanCycleThrowTest,
