@@ -56,10 +56,6 @@ CLinkLabel::CLinkLabel(const QString& text, QWidget* parent, IShellOpen& shell)
     m_target = TargetFromText(text);
     if (text.isEmpty())
         setText(m_target);
-    m_normalFont = font();
-    m_underlinedFont = m_normalFont;
-    m_underlinedFont.setUnderline(true);
-
     m_hoverTimer.setInterval(kHoverPeriodMs);
     connect(&m_hoverTimer, &QTimer::timeout, this, &CLinkLabel::HoverTick);
 
@@ -125,7 +121,9 @@ void CLinkLabel::SetCursorSource(std::function<QPoint()> source) { m_cursorSourc
 void CLinkLabel::AdjustToFit() {
     if (!m_adjustToFit)
         return;
-    const QSize textSize = QFontMetrics(m_underlinedFont).size(Qt::TextSingleLine, text());
+    QFont underlined = font();
+    underlined.setUnderline(true);
+    const QSize textSize = QFontMetrics(underlined).size(Qt::TextSingleLine, text());
     const QMargins margins = contentsMargins();
     const int border = 2 * margin();
     const QSize size(textSize.width() + margins.left() + margins.right() + border,
@@ -163,6 +161,12 @@ void CLinkLabel::mouseReleaseEvent(QMouseEvent* event) {
     Open();
 }
 
+void CLinkLabel::changeEvent(QEvent* event) {
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        AdjustToFit();
+}
+
 void CLinkLabel::HoverTick() {
     if (rect().contains(mapFromGlobal(m_cursorSource())))
         return;
@@ -174,7 +178,10 @@ void CLinkLabel::HoverTick() {
 void CLinkLabel::ApplyLook() {
     const bool underlined =
         m_underline == Underline::Always || (m_underline == Underline::WhileHovered && m_hovered);
-    setFont(underlined ? m_underlinedFont : m_normalFont);
+    // Only the underline flag is set here; face and size stay those the label inherits from its dialog.
+    QFont underline;
+    underline.setUnderline(underlined);
+    setFont(underline);
     QPalette look = palette();
     look.setColor(QPalette::WindowText, CurrentColour());
     setPalette(look);

@@ -7,7 +7,6 @@
 //   click --> IShellOpen::Open(target) --> visited | beep + "Unable to open hyperlink:"
 
 #include <QColor>
-#include <QFont>
 #include <QLabel>
 #include <QPoint>
 #include <QString>
@@ -71,6 +70,7 @@ public:
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void HoverTick();
@@ -89,8 +89,6 @@ private:
     QString m_customTooltip;
     bool m_hovered = false;
     bool m_visited = false;
-    QFont m_normalFont;
-    QFont m_underlinedFont;
     QTimer m_hoverTimer;
     std::function<QPoint()> m_cursorSource;
 };
