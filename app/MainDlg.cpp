@@ -11,6 +11,7 @@
 #include "MenuItem_Ontop.h"
 #include "QtKeyInput.h"
 #include "Settings.h"
+#include "ValidAge.h"
 #include "StationTrace.h"
 #include "StringTable.h"
 
@@ -55,6 +56,8 @@ MainDlg::MainDlg(QWidget* parent, StationLockParts lock)
       m_confinement(std::move(lock.confinement)), m_keyboardLock(*this, std::move(lock.keyboardGrab)) {
     for (std::size_t i = 0; i < m_timers.size(); ++i) {
         const int id = static_cast<int>(i) + 1;
+        // A coarse timer may fire 5 % early, which would cut the quiet period short of its 500/1000 ms.
+        m_timers[i].setTimerType(Qt::PreciseTimer);
         connect(&m_timers[i], &QTimer::timeout, this, [this, id] { OnTimer(id); });
     }
     if (QFile::exists(QString::fromLatin1(kIconResource)))
@@ -333,5 +336,6 @@ void MainDlg::OnHelp() {
 }
 
 void MainDlg::OnSetValidAge() {
-    // VALID AGE: wired when the dialog lands.
+    ValidAge dialog(this);
+    dialog.exec(); // the dialog stores the new age itself; the next card result reads it
 }

@@ -19,6 +19,7 @@ failures=0
 
 cleanup() {
     [ -n "$station_pid" ] && kill "$station_pid" 2>/dev/null
+    [ -n "${other_pid:-}" ] && kill "$other_pid" 2>/dev/null
     [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     wait 2>/dev/null
@@ -58,6 +59,11 @@ HIVE
 
 value_of() { grep -i "^\"$1\"=" "$hive" | head -n1 | cut -d= -f2- | tr -d '\r'; }
 
+# Another client on the desktop, for Alt+Tab to switch to if the lock let it through.
+xmessage -name other -geometry +700+600 'another program' >/dev/null 2>&1 &
+other_pid=$!
+for _ in $(seq 100); do xdotool search --name '^other$' >/dev/null 2>&1 && break; sleep 0.05; done
+
 trace="$work/trace.log"
 start_ms=$(now_ms)
 KESTRIN_REGISTRY="$hive" KESTRIN_TRACE=1 QT_QPA_PLATFORM=xcb "$kestrin" 2>"$trace" &
@@ -82,7 +88,12 @@ trace_lines() { wc -l <"$trace"; }
 trace_time() { awk '{print $2}' <<<"$1"; }
 
 shot() { import -window root "$artifacts/$1.png" 2>/dev/null; }
-has_colour() { convert "$artifacts/$1.png" -format %c histogram:info:- 2>/dev/null | grep -qi "$2"; }
+# The histogram is read whole first: grep -q stopping early would fail the pipeline with SIGPIPE.
+has_colour() {
+    local histogram
+    histogram=$(convert "$artifacts/$1.png" -format %c histogram:info:- 2>/dev/null)
+    grep -qi -- "$2" <<<"$histogram"
+}
 
 ready=$(wait_trace 'paint Ready' 0) || fail "\"Ready!\" never painted"
 first_paint=$(wait_trace 'first paint' 0)
@@ -92,6 +103,33 @@ if [ -n "$ready" ]; then
 fi
 sleep 0.3
 shot ready
+import -window "$window" "$artifacts/ready-window.png" 2>/dev/null
+has_colour ready-window '#000000' && pass "\"Ready!\" painted in black" || fail "no black text in the window"
+
+# ---- the station lock ("Always On Top" is on with a fresh key)
+eval "$(xdotool getwindowgeometry --shell "$window")" # X Y WIDTH HEIGHT of the client area
+wx=$X; wy=$Y; ww=$WIDTH; wh=$HEIGHT
+# A mouse moves in small steps; one jump across the whole screen is not what barriers are made for.
+push_pointer() { for _ in $(seq 30); do xdotool mousemove_relative -- "$1" "$2"; done; sleep 0.1; }
+push_pointer 50 50
+eval "$(xdotool getmouselocation --shell)"
+if [ "$X" -le $((wx + ww + 10)) ] && [ "$Y" -le $((wy + wh + 10)) ]; then
+    pass "pointer held at the frame's lower right ($X,$Y)"
+else
+    fail "pointer left the window to ($X,$Y); client area $wx,$wy ${ww}x$wh"
+fi
+push_pointer -50 -50
+eval "$(xdotool getmouselocation --shell)"
+if [ "$X" -ge $((wx - 10)) ] && [ "$Y" -ge $((wy - 40)) ]; then
+    pass "pointer held at the frame's upper left ($X,$Y)"
+else
+    fail "pointer left the window to ($X,$Y); client area $wx,$wy ${ww}x$wh"
+fi
+xdotool key alt+Tab
+sleep 0.5
+[ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ] && pass "Alt+Tab withheld from the window manager" \
+    || fail "Alt+Tab switched away from the station"
+xdotool windowactivate --sync "$window" 2>/dev/null || true
 
 # ---- start-up writes
 [ "$(value_of 'Log Number')" = "dword:00000006" ] && pass "Log Number rose by one" \
