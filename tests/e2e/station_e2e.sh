@@ -141,6 +141,22 @@ done
 echo "resident memory after start: $(grep VmRSS "/proc/$station_pid/status" | awk '{print $2, $3}')" \
     | tee -a "$artifacts/figures.txt"
 
+# ---- the menu works under the keyboard grab: opened with the mouse, driven with the keys
+cx=$(xwininfo -id "$window" | awk '/Absolute upper-left X/{print $4}')
+cy=$(xwininfo -id "$window" | awk '/Absolute upper-left Y/{print $4}')
+toggle_count_valid_only() {
+    xdotool mousemove $((cx + 70)) $((cy + 10)) click 1 # "Options"
+    sleep 0.4
+    xdotool key Down Down Down Down Return # "Count Valid DL Only"
+    sleep 0.4
+}
+mark=$(trace_lines)
+toggle_count_valid_only
+[ "$(value_of 'Count Valid DL Only')" = "dword:00000000" ] && pass "menu driven by keys under the grab" \
+    || fail "Options › Count Valid DL Only did not toggle under the grab"
+toggle_count_valid_only
+grep -q 'key Enter' <(tail -n +"$((mark + 1))" "$trace") && fail "menu keys reached the swipe"
+
 # ---- a valid three-track swipe, typed with no delay, then Enter
 swipe='%CASACRAMENTO^DOE$JOHN$Q^123 MAIN ST^?;6360141234567=08121980061500?#0295814      C               1508150BRNBLU?'
 mark=$(trace_lines)
