@@ -5,6 +5,7 @@
 
 QtMenu::QtMenu(QWidget& window) : m_bar(&window) {
     m_bar.setFocusPolicy(Qt::NoFocus);
+    m_bar.setStyle(&m_style);
     // The option items overwrite every check mark from the stored states; these are the resource's.
     QMenu& file = *m_bar.addMenu(QStringLiteral("File"));
     AddItem(file, ID_APP_EXIT, "Exit       Alt + F4", false, false, false);
@@ -45,4 +46,11 @@ void QtMenu::CheckMenuItem(int id, bool checked) {
 void QtMenu::EnableMenuItem(int id, bool enabled) {
     if (QAction* const action = Action(id))
         action->setEnabled(enabled);
+}
+
+int QtMenu::NoAltNavigationStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                                            QStyleHintReturn* returnData) const {
+    if (hint == SH_MenuBar_AltKeyNavigation)
+        return 0;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
 }

@@ -5,6 +5,7 @@
 #include "IMenu.h"
 
 #include <QMenuBar>
+#include <QProxyStyle>
 
 #include <map>
 
@@ -39,6 +40,15 @@ public:
 private:
     QAction* AddItem(QMenu& popup, int id, const char* text, bool checkable, bool checked, bool greyed);
 
+    // Alt pressed alone must not pull the keyboard into the menu bar: the keys of a swipe that follows
+    // would go to the menu instead of the station.
+    class NoAltNavigationStyle final : public QProxyStyle {
+    public:
+        int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                      QStyleHintReturn* returnData) const override;
+    };
+
+    NoAltNavigationStyle m_style;
     QMenuBar m_bar;
     std::map<int, QAction*> m_actions;
 };
