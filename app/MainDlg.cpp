@@ -1,8 +1,11 @@
 #include "MainDlg.h"
 
+#include "CAboutDlg.h"
 #include "DialogUnits.h"
 #include "Fonts.h"
 #include "Guarded.h"
+#include "HelpCommand.h"
+#include "KestrinResources.h"
 #include "KeyRoute.h"
 #include "LogScan.h"
 #include "MenuItem_Comments.h"
@@ -17,7 +20,6 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QFile>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
@@ -26,7 +28,6 @@ namespace {
 constexpr int kAboutSystemCommand = 16;
 constexpr int kWidthDu = 222;
 constexpr int kHeightDu = 169;
-const char* const kIconResource = ":/icons/icon128.png";
 
 QString Text(unsigned id) { return QString::fromLatin1(Resources::String(id).c_str()); }
 
@@ -60,8 +61,7 @@ MainDlg::MainDlg(QWidget* parent, StationLockParts lock)
         m_timers[i].setTimerType(Qt::PreciseTimer);
         connect(&m_timers[i], &QTimer::timeout, this, [this, id] { OnTimer(id); });
     }
-    if (QFile::exists(QString::fromLatin1(kIconResource)))
-        m_icon = QIcon(QString::fromLatin1(kIconResource));
+    m_icon = StationIcon();
     InitDialog();
 }
 
@@ -269,8 +269,17 @@ void MainDlg::PaintDisplay() {
 
 bool MainDlg::IsOntopChecked() const { return m_ontopItem && m_ontopItem->IsChecked(); }
 
+bool MainDlg::IsOtherModalOpen() const {
+    const QWidget* const modal = QApplication::activeModalWidget();
+    return modal && modal != this;
+}
+
 void MainDlg::ConfineIfOntop() {
-    if (IsOntopChecked() && isVisible())
+    // The About box and the help error box free the cursor while they are shown; the station repaints
+    // behind them (it turns inactive), and that paint must not fence the cursor in again. The commands
+    // renew the confinement when their dialogs have closed; the Comments and valid-age dialogs never
+    // release it.
+    if (IsOntopChecked() && isVisible() && !IsOtherModalOpen())
         m_confinement->ConfineTo(frameGeometry());
 }
 
@@ -304,11 +313,10 @@ bool MainDlg::eventFilter(QObject* watched, QEvent* e) {
 }
 
 void MainDlg::UpdateKeyboardLock(bool modalOpening) {
-    const QWidget* const modal = QApplication::activeModalWidget();
     KeyboardLockInputs inputs;
     inputs.ontopChecked = IsOntopChecked();
     inputs.stationActive = isVisible() && isActiveWindow();
-    inputs.otherModalOpen = modalOpening || (modal && modal != this);
+    inputs.otherModalOpen = modalOpening || IsOtherModalOpen();
     m_keyboardLock.Update(inputs);
 }
 
@@ -337,13 +345,17 @@ void MainDlg::OnToggleComments() { m_commentsItem->Toggle(); }
 void MainDlg::OnToggleCountValidOnly() { m_onlyValidAgeItem->Toggle(); }
 
 void MainDlg::OnAbout() {
-    // ABOUT: wired when the About box lands.
+    {
+        CAboutDlg about(this, [this] { m_confinement->Release(); });
+        about.exec();
+    }
     if (IsOntopChecked())
         m_confinement->ConfineTo(frameGeometry());
 }
 
 void MainDlg::OnHelp() {
-    // HELP: wired when the Help command lands.
+    // The confinement stays released for the viewer until the next paint of the station renews it.
+    OpenHelp(this, [this] { m_confinement->Release(); });
 }
 
 void MainDlg::OnSetValidAge() {

@@ -87,6 +87,7 @@ private:
     void OnToggleCountValidOnly();
 
     bool IsOntopChecked() const;
+    bool IsOtherModalOpen() const;
     void ConfineIfOntop();
     void UpdateKeyboardLock(bool modalOpening = false);
 

@@ -1,6 +1,7 @@
 // The kestrin executable: the age-verification station.
 #include "Fonts.h"
 #include "Kestrin.h"
+#include "KestrinResources.h"
 
 #include <QApplication>
 
@@ -10,6 +11,7 @@
 int main(int argc, char* argv[]) {
     try {
         QApplication app(argc, argv);
+        InitKestrinResources();
         Fonts::InstallFontSubstitutions();
         Kestrin kestrin;
         return kestrin.InitInstance();

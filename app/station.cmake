@@ -21,8 +21,9 @@ add_library(kestrin_app STATIC
 target_include_directories(kestrin_app PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(kestrin_app
     PUBLIC kestrin_app_core kestrin_options kestrin_widgets Qt6::Widgets
-    PRIVATE kestrin_log kestrin_settings_dialogs PkgConfig::XCB_XFIXES project_warnings)
+    PRIVATE kestrin_app_dialogs kestrin_log kestrin_settings_dialogs kestrin_qtresources PkgConfig::XCB_XFIXES
+            project_warnings)
 
 add_executable(kestrin ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
-target_link_libraries(kestrin PRIVATE kestrin_app kestrin_widgets Qt6::Widgets project_warnings)
+target_link_libraries(kestrin PRIVATE kestrin_app kestrin_qtresources kestrin_widgets Qt6::Widgets project_warnings)
 install(TARGETS kestrin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -3,6 +3,7 @@
 #include "DialogUnits.h"
 #include "FakeStationLock.h"
 #include "Fonts.h"
+#include "KestrinResources.h"
 #include "MainDlg.h"
 
 #include <QAction>
@@ -31,6 +32,10 @@ private slots:
     void alwaysOnTopConfinesAtPaintAndCommand();
     void modalDialogTakesTheGrabsPlace();
     void removeStationLockReleasesBoth();
+    void aboutReleasesAndRenewsConfinement_data();
+    void aboutReleasesAndRenewsConfinement();
+    void helpWithoutDocumentSaysSoAndFreesCursor();
+    void windowIconIsTheStationIcon();
     void cardCountedOnceAcrossRepaints();
     void unknownSwipeKeepsTotalAndList();
 
@@ -67,6 +72,7 @@ void MainDlgTest::initTestCase() {
     m_hive = m_dir.filePath(QStringLiteral("registry.reg"));
     qputenv("KESTRIN_REGISTRY", m_hive.toLocal8Bit());
     Fonts::InstallFontSubstitutions();
+    InitKestrinResources();
 }
 
 void MainDlgTest::init() {
@@ -276,6 +282,61 @@ void MainDlgTest::removeStationLockReleasesBoth() {
     dlg.RemoveStationLock();
     QVERIFY(!log.grabbed);
     QVERIFY(!log.confined);
+}
+
+void MainDlgTest::aboutReleasesAndRenewsConfinement_data() {
+    QTest::addColumn<bool>("fromSystemMenu");
+    QTest::newRow("Help > About") << false;
+    QTest::newRow("context menu \"&About Kestrin...\"") << true;
+}
+
+void MainDlgTest::aboutReleasesAndRenewsConfinement() {
+    QFETCH(bool, fromSystemMenu);
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QTRY_VERIFY(log.confined);
+
+    QString shown;
+    bool confinedWhileShown = true;
+    QTimer::singleShot(200, &dlg, [&] {
+        confinedWhileShown = log.confined;
+        if (QWidget* const box = QApplication::activeModalWidget()) {
+            shown = box->windowTitle();
+            box->close();
+        }
+    });
+    QAction* const about = fromSystemMenu ? dlg.SystemMenu().actions().at(1) : dlg.Menu().Action(32778);
+    about->trigger();
+    QCOMPARE(shown, QStringLiteral("About Kestrin"));
+    QVERIFY2(!confinedWhileShown, "the cursor stayed confined while the About box was shown");
+    QVERIFY2(log.confined, "the confinement was not renewed after the About box");
+}
+
+void MainDlgTest::helpWithoutDocumentSaysSoAndFreesCursor() {
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log)); // no "App Folder": /KestrinHelp.pdf does not exist
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QTRY_VERIFY(log.confined);
+    QString text;
+    QTimer::singleShot(200, &dlg, [&] {
+        if (auto* const box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            text = box->text();
+            box->close();
+        }
+    });
+    dlg.Menu().Action(32777)->trigger();
+    QCOMPARE(text, QStringLiteral("Cannot open help file."));
+    QVERIFY(!log.confined);
+}
+
+void MainDlgTest::windowIconIsTheStationIcon() {
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    QVERIFY(!dlg.windowIcon().isNull());
+    QVERIFY(dlg.windowIcon().availableSizes().contains(QSize(16, 16)));
 }
 
 void MainDlgTest::cardCountedOnceAcrossRepaints() {
