@@ -49,4 +49,20 @@ struct DisplayOutput {
     std::int32_t total = 0;      // total after this paint
 };
 
+// The picture for the current display state. In CardShown the card's texts are taken from `in.card`; a
+// CardShown input without a card draws like Capturing.
 DisplayOutput LayoutDisplay(const DisplayInput& in);
+
+// What the display reads of a card, so the layout can also be drawn for a card given by its texts.
+struct ShownCard {
+    std::string displayName;
+    std::int32_t age = 0;
+    std::string ageText;
+    std::string expirationText;
+    bool expired = false;
+};
+
+ShownCard ShownCardOf(const MagneticStripeCards::Card& card);
+
+// LayoutDisplay with the card given by its texts (`in.card` is not read); null draws like Capturing.
+DisplayOutput LayoutDisplay(const DisplayInput& in, const ShownCard* card);

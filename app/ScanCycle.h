@@ -10,6 +10,7 @@
 #include "DisplayState.h"
 #include "IKeyboardLayout.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -40,8 +41,12 @@ public:
     static constexpr int kQuietTimer = 1;
     static constexpr int kResultTimer = 2;
     static constexpr int kUnknownTimer = 3;
+    static constexpr int kResultPeriodMs = 10000;
+    static constexpr int kUnknownPeriodMs = 5000;
+    static constexpr std::size_t kLastResultsSize = 4;
 
-    // Builds a card from a swipe text; throws as the Card constructor does.
+    // Builds a card from a swipe text; throws as the Card constructor does. The default builds a
+    // MagneticStripeCards::Card with the system clock.
     using CardFactory = std::function<std::unique_ptr<MagneticStripeCards::Card>(const std::string&)>;
 
     ScanCycle(ScanCycleHost& host, IKeyboardLayout& layout, CardFactory factory = {});
@@ -61,5 +66,20 @@ public:
     void TakeUncounted();
 
 private:
-    // Owned by the scan-cycle implementation.
+    void ProcessScan(const std::string& swipe);
+    void ShowCard(std::unique_ptr<MagneticStripeCards::Card> card);
+    void ShowUnknown();
+
+    ScanCycleHost& m_host;
+    IKeyboardLayout& m_layout;
+    CardFactory m_factory;
+
+    DisplayState m_state = DisplayState::Ready;
+    bool m_settling = false;
+    bool m_processing = false; // a scan is being processed (LogScan may run a nested event loop)
+    bool m_uncounted = false;
+    std::string m_swipe;
+    std::string m_unknownCardText;
+    std::unique_ptr<MagneticStripeCards::Card> m_card;
+    std::deque<std::string> m_lastResults;
 };

@@ -8,6 +8,7 @@
 // appended to the unknown-swipe file in the log folder. A Card that exists never changes.
 
 #include "Clock.h"
+#include "RegularExpression.h"
 
 #include <array>
 #include <cstdint>
@@ -16,10 +17,18 @@
 
 namespace MagneticStripeCards {
 
+// How a card that cannot be decoded is handled besides the exception.
+struct CardOptions {
+    // Append the undecodable text to the unknown-swipe file in the log folder (the station always does;
+    // kestrin-decode --no-unknown-file does not).
+    bool writeUnknownFile = true;
+};
+
 class Card {
 public:
     explicit Card(const std::string& swipe);
     Card(const std::string& swipe, const Clock& clock);
+    Card(const std::string& swipe, const Clock& clock, const CardOptions& options);
     virtual ~Card();
 
     Card(const Card&) = delete;
@@ -56,9 +65,46 @@ public:
     static std::string MonthName(int month);
 
 private:
-    struct Impl;
-    // Implementation detail owned by the card decoder; see Card.cpp.
-    // (The decoder may replace this with plain members; the public interface above is the contract.)
+    struct StripeDates; // the working numbers of the track-2 date rules
+
+    void OnMatchingHandler(RegexClass::RegularExpression* sender, const RegexClass::CaptureList& list,
+                           int lineNumber, int lineStart);
+    std::string ExtractGroup(const std::string& pattern);
+
+    void Decode(const std::string& swipe, const Clock& clock, const std::string& unknown);
+    bool SplitTracks(const std::string& swipe);
+    void DecodeTrack1();
+    StripeDates DecodeTrack2();
+    void DecodeTrack3();
+    void FinishStripeDates(const StripeDates& dates);
+    void DecodeBarcode(std::string text, const Clock& clock, const std::string& unknown);
+    void ApplyBarcodeExpiry(const std::string& value);
+    void ApplyBarcodeBirth(const std::string& value, const Clock& clock, const std::string& unknown);
+    void Reject(const CardOptions& options) noexcept;
+
+    std::string eyeColor;
+    std::string hairColor;
+    std::string weight;
+    std::string height;
+    std::string sex;
+    std::string restrictions;
+    std::string postalCode;
+    std::string birthDate;
+    std::string expirationDate;
+    std::string expirationText; // written once by the date rules, read back whole
+    std::string dlNumber;
+    std::string isoIin;
+    std::string address;
+    std::string name;
+    std::string state;
+    std::string city;
+    // Until a date converts, the card claims neither an age nor a licence that is still valid.
+    std::int32_t age = 0;
+    std::tm scanTime{};
+    std::array<std::string, 3> tracks;
+    RegexClass::RegularExpression matcher;
+    RegexClass::CaptureList captures;
+    bool expired = true;
 };
 
 // The 24-character asctime form with a zero-padded day: "Sun Jan 02 09:05:03 2005".

@@ -4,11 +4,15 @@
 
 #include "IMenu.h"
 
+#include <cstdint>
+
 namespace AuxW32 {
 
 class iMenuItem {
 public:
     virtual ~iMenuItem() = default;
+    iMenuItem(const iMenuItem&) = delete;
+    iMenuItem& operator=(const iMenuItem&) = delete;
 
     void Toggle();          // flip state and check mark, then Save
     void ApplyCheckMark();  // check mark of m_id from m_checked
@@ -20,46 +24,20 @@ protected:
     virtual bool Load() = 0; // true when a valid state (0 or 1) was stored
     virtual void Save() = 0;
 
+    // The common half of every Load: 0 and 1 set the state and count as stored; anything else (-1 for
+    // nothing stored) leaves the state alone.
+    bool LoadState(std::int32_t stored);
+
     int m_id;
     bool m_checked = false;
     IMenu* m_menu;
     bool m_default = true;
 };
 
-// "Count Valid DL Only" (32792), value "Count Valid DL Only".
-class MenuItem_OnlyValidAge final : public iMenuItem {
-public:
-    MenuItem_OnlyValidAge(IMenu* menu, int id);
-private:
-    bool Load() override;
-    void Save() override;
-};
-
-// "Create Log" (32781), value "Enable Log".
-class MenuItem_Log final : public iMenuItem {
-public:
-    MenuItem_Log(IMenu* menu, int id);
-private:
-    bool Load() override;
-    void Save() override;
-};
-
-// "Comments" (32787), value "Enable Comments".
-class MenuItem_Comments final : public iMenuItem {
-public:
-    MenuItem_Comments(IMenu* menu, int id);
-private:
-    bool Load() override;
-    void Save() override;
-};
-
-// "Always On Top" (32780), value "Enable Ontop".
-class MenuItem_Ontop final : public iMenuItem {
-public:
-    MenuItem_Ontop(IMenu* menu, int id);
-private:
-    bool Load() override;
-    void Save() override;
-};
-
 } // namespace AuxW32
+
+// The four options, one class per file; included here so that one include brings the family.
+#include "MenuItem_Comments.h"
+#include "MenuItem_Log.h"
+#include "MenuItem_OnlyValidAge.h"
+#include "MenuItem_Ontop.h"

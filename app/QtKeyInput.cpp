@@ -1,0 +1,102 @@
+#include "QtKeyInput.h"
+
+#include "ScanCycle.h"
+#include "UsKeyboardLayout.h"
+
+#include <QtGui/QKeyEvent>
+
+namespace {
+
+std::uint16_t VirtualKeyOfSpecialKey(int qtKey) {
+    switch (qtKey) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return VirtualKey::Return;
+    case Qt::Key_Backspace:
+        return VirtualKey::Back;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return VirtualKey::Tab;
+    case Qt::Key_Escape:
+        return VirtualKey::Escape;
+    case Qt::Key_Shift:
+        return VirtualKey::Shift;
+    case Qt::Key_Control:
+        return VirtualKey::Control;
+    case Qt::Key_Alt:
+    case Qt::Key_AltGr:
+        return VirtualKey::Menu;
+    case Qt::Key_Meta:
+    case Qt::Key_Super_L:
+    case Qt::Key_Super_R:
+        return VirtualKey::LWin;
+    case Qt::Key_Menu:
+        return VirtualKey::Apps;
+    case Qt::Key_CapsLock:
+        return VirtualKey::Capital;
+    case Qt::Key_NumLock:
+        return VirtualKey::NumLock;
+    case Qt::Key_ScrollLock:
+        return VirtualKey::Scroll;
+    case Qt::Key_Pause:
+        return VirtualKey::Pause;
+    case Qt::Key_Print:
+        return VirtualKey::Snapshot;
+    case Qt::Key_Insert:
+        return VirtualKey::Insert;
+    case Qt::Key_Delete:
+        return VirtualKey::Delete;
+    case Qt::Key_Home:
+        return VirtualKey::Home;
+    case Qt::Key_End:
+        return VirtualKey::End;
+    case Qt::Key_PageUp:
+        return VirtualKey::Prior;
+    case Qt::Key_PageDown:
+        return VirtualKey::Next;
+    case Qt::Key_Left:
+        return VirtualKey::Left;
+    case Qt::Key_Up:
+        return VirtualKey::Up;
+    case Qt::Key_Right:
+        return VirtualKey::Right;
+    case Qt::Key_Down:
+        return VirtualKey::Down;
+    default:
+        break;
+    }
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
+        return static_cast<std::uint16_t>(VirtualKey::F1 + (qtKey - Qt::Key_F1));
+    return 0;
+}
+
+bool IsPrintableAscii(char16_t c) { return c >= 0x20 && c <= 0x7E; }
+
+} // namespace
+
+UsKeyStroke UsKeyStrokeFromQt(int qtKey, const QString& text, Qt::KeyboardModifiers modifiers) {
+    UsKeyStroke stroke;
+    if (text.size() == 1 && IsPrintableAscii(text.front().unicode())) {
+        UsKeyboardLayout::KeyForCharacter(static_cast<char>(text.front().unicode()), stroke.virtualKey,
+                                          stroke.shift);
+        return stroke;
+    }
+    if (const std::uint16_t special = VirtualKeyOfSpecialKey(qtKey); special != 0) {
+        stroke.virtualKey = special;
+        stroke.shift = modifiers.testFlag(Qt::ShiftModifier);
+        return stroke;
+    }
+    // A letter or digit key whose text is a control character (Ctrl held): the key itself, with the
+    // Shift that was reported.
+    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)) {
+        stroke.virtualKey = static_cast<std::uint16_t>(qtKey);
+        stroke.shift = modifiers.testFlag(Qt::ShiftModifier);
+    }
+    return stroke;
+}
+
+void FeedKeyPress(ScanCycle& cycle, UsKeyboardLayout& layout, const QKeyEvent& event) {
+    const UsKeyStroke stroke = UsKeyStrokeFromQt(event.key(), event.text(), event.modifiers());
+    layout.SetModifiers(stroke.shift, stroke.capsLock);
+    cycle.OnKeyDown(stroke.virtualKey);
+}

@@ -1,0 +1,30 @@
+#pragma once
+// Byte-string helpers of the field rules: trimming, replacing, position reads, numbers and CSV fields.
+// Case mapping and whitespace are ASCII only, so a scan decodes the same whatever locale the station
+// runs in.
+
+#include <cstddef>
+#include <string>
+
+namespace MagneticStripeCards::CardText {
+
+// Space, tab, line feed, vertical tab, form feed, carriage return.
+bool IsSpace(char c);
+void Trim(std::string& text);
+std::string TrimCopy(const std::string& text);
+void ReplaceAll(std::string& text, char from, char to);
+
+char AsciiUpper(char c);
+char AsciiLower(char c);
+
+// Characters p .. p+n-1, shortened to what exists; std::out_of_range when p is past the end.
+std::string SubRange(const std::string& text, std::size_t p, std::size_t n);
+// The same, but a start past the end gives an empty text.
+std::string ClampedPart(const std::string& text, std::size_t p, std::size_t n);
+// The leading decimal digits as a number, 0 when there are none.
+int LeadingNumber(const std::string& text);
+
+// `field` in double quotes, each quote inside doubled (RFC 4180).
+void AppendCsvField(std::string& row, const std::string& field);
+
+} // namespace MagneticStripeCards::CardText

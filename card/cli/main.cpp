@@ -1,0 +1,170 @@
+// kestrin-decode: decodes scan texts the way the station does and prints the card's log row or a JSON
+// object per scan. Undecodable scans print "Unknown DL" and, unless --no-unknown-file is given, go to the
+// unknown-swipe file like the station's.
+
+#include "Card.h"
+#include "DecodeOptions.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+using MagneticStripeCards::Card;
+using namespace MagneticStripeCards::Cli;
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+bool ReadAll(std::FILE* in, std::string& data) {
+    char buffer[65536];
+    for (;;) {
+        const std::size_t got = std::fread(buffer, 1, sizeof buffer, in);
+        data.append(buffer, got);
+        if (got < sizeof buffer)
+            return std::ferror(in) == 0;
+    }
+}
+
+// Card texts are bytes of the reader's 8-bit code page: byte b becomes U+00bb.
+std::string Latin1ToUtf8(const std::string& bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (b >> 6));
+            out += static_cast<char>(0x80 | (b & 0x3F));
+        }
+    }
+    return out;
+}
+
+std::string JsonLine(const Card& card) {
+    nlohmann::ordered_json j;
+    const auto text = [](const std::string& s) { return Latin1ToUtf8(s); };
+    j["name"] = text(card.Name());
+    j["address"] = text(card.Address());
+    j["city"] = text(card.City());
+    j["state"] = text(card.State());
+    j["postalCode"] = text(card.PostalCode());
+    j["dlNumber"] = text(card.DlNumber());
+    j["isoIin"] = text(card.IsoIin());
+    j["birthDate"] = text(card.BirthDate());
+    j["expirationDate"] = text(card.ExpirationDate());
+    j["expirationText"] = text(card.ExpirationText());
+    j["sex"] = text(card.Sex());
+    j["height"] = text(card.Height());
+    j["weight"] = text(card.Weight());
+    j["hairColor"] = text(card.HairColor());
+    j["eyeColor"] = text(card.EyeColor());
+    j["restrictions"] = text(card.Restrictions());
+    j["age"] = card.Age();
+    j["expired"] = card.Expired();
+    j["tracks"] = nlohmann::ordered_json::array(
+        {text(card.Tracks()[0]), text(card.Tracks()[1]), text(card.Tracks()[2])});
+    j["scanTime"] = MagneticStripeCards::AscTime24(card.ScanTime());
+    j["displayName"] = text(card.DisplayName());
+    j["ageText"] = card.AgeText();
+    j["resultLine"] = text(card.ResultLine());
+    j["logRow"] = text(card.LogRow());
+    return j.dump();
+}
+
+// One output line for one scan; false when the scan was unknown.
+bool DecodeOne(const std::string& scan, const DecodeOptions& options, const MagneticStripeCards::Clock& clock,
+               std::string& out) {
+    MagneticStripeCards::CardOptions cardOptions;
+    cardOptions.writeUnknownFile = options.writeUnknownFile;
+    try {
+        const Card card(scan, clock, cardOptions);
+        out += options.json ? JsonLine(card) : card.LogRow();
+        out += '\n';
+        return true;
+    } catch (const std::logic_error&) {
+        out += options.json ? "{\"error\":\"Unknown DL\"}\n" : "Unknown DL\n";
+        return false;
+    }
+}
+
+std::vector<std::string> SplitScans(const std::string& input, bool batch) {
+    if (!batch)
+        return {input};
+    std::vector<std::string> scans;
+    std::size_t start = 0;
+    while (start < input.size()) {
+        std::size_t end = input.find('\0', start);
+        if (end == std::string::npos)
+            end = input.size();
+        scans.emplace_back(input, start, end - start);
+        start = end + 1;
+    }
+    return scans;
+}
+
+int Run(const std::vector<std::string>& arguments) {
+    const ParseResult parsed = ParseArguments(arguments);
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "kestrin-decode: %s\n%s", parsed.error.c_str(), UsageText());
+        return 2;
+    }
+    const DecodeOptions& options = parsed.options;
+    if (options.help) {
+        std::fputs(UsageText(), stdout);
+        return 0;
+    }
+    std::string input;
+    if (options.file) {
+        const std::unique_ptr<std::FILE, FileCloser> in(std::fopen(options.file->c_str(), "rb"));
+        if (!in || !ReadAll(in.get(), input)) {
+            std::fprintf(stderr, "kestrin-decode: cannot read %s: %s\n", options.file->c_str(), std::strerror(errno));
+            return 2;
+        }
+    } else if (!ReadAll(stdin, input)) {
+        std::fprintf(stderr, "kestrin-decode: cannot read standard input: %s\n", std::strerror(errno));
+        return 2;
+    }
+
+    std::unique_ptr<MagneticStripeCards::FixedClock> fixed;
+    if (options.now)
+        fixed = std::make_unique<MagneticStripeCards::FixedClock>(*options.now);
+    const MagneticStripeCards::Clock& clock =
+        fixed ? static_cast<const MagneticStripeCards::Clock&>(*fixed) : MagneticStripeCards::SystemClock::Instance();
+
+    bool allDecoded = true;
+    std::string out;
+    for (const std::string& scan : SplitScans(input, options.batch)) {
+        allDecoded = DecodeOne(scan, options, clock, out) && allDecoded;
+        if (out.size() >= 65536) {
+            std::fwrite(out.data(), 1, out.size(), stdout);
+            out.clear();
+        }
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        std::fprintf(stderr, "kestrin-decode: cannot write standard output: %s\n", std::strerror(errno));
+        return 2;
+    }
+    return allDecoded ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "kestrin-decode: %s\n", error.what());
+        return 2;
+    }
+}

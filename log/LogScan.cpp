@@ -1,0 +1,16 @@
+#include "LogScan.h"
+
+#include "Card.h"
+#include "Clock.h"
+#include "DialogLogPrompts.h"
+#include "ScanLogger.h"
+
+void LogScan(const MagneticStripeCards::Card& card, bool comments) {
+    DialogLogPrompts prompts;
+    ScanLogger(MagneticStripeCards::SystemClock::Instance(), prompts).Log(card.LogRow(), comments);
+}
+
+void WriteLogRow(const std::string& row) {
+    DialogLogPrompts prompts;
+    LogFileWriter(MagneticStripeCards::SystemClock::Instance(), prompts).Write(row);
+}

@@ -1,0 +1,84 @@
+#include "DialogLogPrompts.h"
+#include "Fonts.h"
+#include "Remarks.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+
+// Runs `act` on the modal widget as soon as one is up (the code under test is blocked in exec()).
+void WhenModal(std::function<void(QWidget*)> act) {
+    auto* timer = new QTimer(qApp);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        act(modal);
+    });
+    timer->start();
+}
+
+} // namespace
+
+class DialogLogPromptsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { Fonts::InstallFontSubstitutions(); }
+
+    void cannotOpenBoxHasErrorCaptionOkOnlyNoIcon() {
+        QString text, title;
+        QMessageBox::Icon icon = QMessageBox::Critical;
+        QMessageBox::StandardButtons buttons;
+        QWidget* owner = reinterpret_cast<QWidget*>(1);
+        WhenModal([&](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            QVERIFY(box);
+            text = box->text();
+            title = box->windowTitle();
+            icon = box->icon();
+            buttons = box->standardButtons();
+            owner = box->parentWidget();
+            box->button(QMessageBox::Ok)->click();
+        });
+        DialogLogPrompts().ShowCannotOpenLog();
+        QCOMPARE(text, QStringLiteral("Couldn't open logfile"));
+        QCOMPARE(title, QStringLiteral("Error"));
+        QCOMPARE(icon, QMessageBox::NoIcon);
+        QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(owner, nullptr);
+    }
+
+    void askRunsTheCommentsDialogModally() {
+        WhenModal([](QWidget* modal) {
+            auto* remarks = qobject_cast<Remarks*>(modal);
+            QVERIFY(remarks);
+            remarks->findChild<QLineEdit*>(QStringLiteral("comment1"))->setText(QStringLiteral("late shift"));
+            remarks->findChild<QLineEdit*>(QStringLiteral("comment2"))->setText(QStringLiteral("ok"));
+            remarks->findChild<QPushButton*>(QStringLiteral("ok"))->click();
+        });
+        QCOMPARE(DialogLogPrompts().AskLogSuffix(), std::string(",\"late shift\",\"ok\""));
+    }
+
+    void eachAskIsAFreshDialog() {
+        WhenModal([](QWidget* modal) {
+            modal->findChild<QLineEdit*>(QStringLiteral("comment1"))->setText(QStringLiteral("first"));
+            modal->findChild<QPushButton*>(QStringLiteral("ok"))->click();
+        });
+        QCOMPARE(DialogLogPrompts().AskLogSuffix(), std::string(",\"first\",\"\""));
+        WhenModal([](QWidget* modal) { modal->findChild<QPushButton*>(QStringLiteral("cancel"))->click(); });
+        QCOMPARE(DialogLogPrompts().AskLogSuffix(), std::string(",\"\",\"\""));
+    }
+};
+
+QTEST_MAIN(DialogLogPromptsTest)
+#include "DialogLogPromptsTest.moc"

@@ -1,0 +1,55 @@
+#include "FakeLogPrompts.h"
+#include "TempHive.h"
+
+#include "Clock.h"
+#include "ScanLogger.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class ScanLoggerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        hive.Write({{"Log Folder", hive.Dir()}, {"Log Name", std::string("Door")}, {"Log Number", std::uint32_t{3}}});
+    }
+    std::string LastLine() const {
+        const std::string text = Read(hive.Dir() + "/Door 2005 Jan #3.csv");
+        const std::size_t end = text.rfind("\r\n");
+        const std::size_t start = text.rfind("\r\n", end - 1);
+        return text.substr(start + 2, end - start - 2);
+    }
+
+    TempHive hive;
+    FakeLogPrompts prompts;
+    const MagneticStripeCards::FixedClock clock{2005, 1, 2, 9, 5, 3};
+    const std::string row = "\"Sun Jan 02 09:05:03 2005\",\"DOE$JOHN\"";
+};
+
+TEST_F(ScanLoggerTest, CommentsOffAsksNothingAndWritesTheRowAlone) {
+    ASSERT_EQ(ScanLogger(clock, prompts).Log(row, false), LogFileWriter::Result::Written);
+    EXPECT_EQ(prompts.asked, 0);
+    EXPECT_EQ(LastLine(), row);
+}
+
+TEST_F(ScanLoggerTest, CommentsOnAppendsTheSuffix) {
+    prompts.suffix = ",\"late shift\",\"ok\"";
+    ASSERT_EQ(ScanLogger(clock, prompts).Log(row, true), LogFileWriter::Result::Written);
+    EXPECT_EQ(prompts.asked, 1);
+    EXPECT_EQ(LastLine(), row + ",\"late shift\",\"ok\"");
+}
+
+TEST_F(ScanLoggerTest, CancelledCommentsStillWriteTheRow) {
+    ASSERT_EQ(ScanLogger(clock, prompts).Log(row, true), LogFileWriter::Result::Written);
+    EXPECT_EQ(LastLine(), row + ",\"\",\"\"");
+}
+
+} // namespace
