@@ -48,10 +48,10 @@ CLinkLabel::CLinkLabel(const QString& text, QWidget* parent, IShellOpen& shell)
     setTextFormat(Qt::PlainText);
     setMouseTracking(true);
     setCursor(Qt::PointingHandCursor);
-    setAutoFillBackground(true);
-    QPalette look = palette();
-    look.setColor(QPalette::Window, look.color(QPalette::Button));
-    setPalette(look);
+    // No background of its own: on Windows the label erases to the button-face colour, which is the
+    // dialog's; here a group box may draw a panel of another shade behind it, so the label stays
+    // transparent and looks as it does there.
+    setAutoFillBackground(false);
 
     m_target = TargetFromText(text);
     if (text.isEmpty())
