@@ -33,7 +33,7 @@ CAboutDlg::CAboutDlg(QWidget* parent, std::function<void()> releaseConfinement, 
     InitKestrinResources();
     setWindowTitle(QStringLiteral("About Kestrin"));
     setFont(Fonts::DialogFont(QStringLiteral("Verdana"), 10));
-    // The links were built before the dialog's font was set; they measure themselves again in Layout().
+    // Placed in the dialog's font; the links fit themselves to their texts once their targets are set.
     Layout();
 
     m_pictureFrame.setFrameStyle(QFrame::Box | QFrame::Plain);
