@@ -1,0 +1,40 @@
+#include "HelpCommand.h"
+
+#include "IShellOpen.h"
+#include "Settings.h"
+#include "StringTable.h"
+
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QUrl>
+
+namespace {
+
+QString Text(unsigned id) {
+    return QString::fromLocal8Bit(Resources::String(id));
+}
+
+void ShowCannotOpen(QWidget* owner) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Error"), Text(Resources::IDS_CANNOT_OPEN_HELP),
+                    QMessageBox::Ok, owner);
+    box.exec();
+}
+
+} // namespace
+
+QString HelpFilePath(const std::string& appFolder) {
+    return QString::fromLocal8Bit(appFolder) + QLatin1Char('/') + Text(Resources::IDS_HELP_FILE);
+}
+
+bool OpenHelp(QWidget* owner, const std::function<void()>& releaseConfinement, IShellOpen& shell) {
+    if (releaseConfinement)
+        releaseConfinement();
+    const QString path = HelpFilePath(Settings::GetAppFolder());
+    // The desktop's launcher reports success before any viewer has seen the file, so a missing manual
+    // is caught here.
+    const QFileInfo file(path);
+    if (file.isFile() && file.isReadable() && shell.Open(QUrl::fromLocalFile(path)) > 32)
+        return true;
+    ShowCannotOpen(owner);
+    return false;
+}

@@ -1,0 +1,27 @@
+#include "Kestrin.h"
+
+#include "MainDlg.h"
+#include "Settings.h"
+
+#include <QMessageBox>
+
+int Kestrin::InitInstance() {
+    InstallFatalReporter();
+    MainDlg dlg;
+    m_mainDlg = &dlg;
+    dlg.show();
+    dlg.exec();
+    dlg.RemoveStationLock();
+    m_mainDlg = nullptr;
+    return 0;
+}
+
+void Kestrin::InstallFatalReporter() {
+    Settings::SetFatalReporter([this](const std::string& text, const std::string& caption) {
+        if (m_mainDlg)
+            m_mainDlg->RemoveStationLock();
+        QMessageBox box(QMessageBox::Warning, QString::fromLatin1(caption.c_str()), QString::fromLatin1(text.c_str()),
+                        QMessageBox::Ok, m_mainDlg);
+        box.exec();
+    });
+}

@@ -1,0 +1,21 @@
+#pragma once
+// The station's start-up: build the main window (its initialisation arms the lock at its very end), run
+// it modally, take the station lock off, destroy the window. A fatal settings failure is shown in a
+// message box, with the lock taken off first so the box can be answered.
+
+class MainDlg;
+
+class Kestrin {
+public:
+    Kestrin() = default;
+    Kestrin(const Kestrin&) = delete;
+    Kestrin& operator=(const Kestrin&) = delete;
+
+    // Needs a QApplication. Returns the process exit code.
+    int InitInstance();
+
+private:
+    void InstallFatalReporter();
+
+    MainDlg* m_mainDlg = nullptr; // the window of the running start-up; not owned
+};

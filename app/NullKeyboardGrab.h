@@ -1,0 +1,10 @@
+#pragma once
+// Keyboard grab for platforms where a client cannot take the keyboard from the desktop.
+
+#include "IKeyboardGrab.h"
+
+class NullKeyboardGrab final : public IKeyboardGrab {
+public:
+    void Grab(QWidget&) override {}
+    void Release() override {}
+};

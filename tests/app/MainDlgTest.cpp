@@ -1,0 +1,380 @@
+// The station window on the offscreen platform with a temporary settings hive and a recording station
+// lock: start-up writes, menu, key routing, geometry, the lock's triggers and the scan total.
+#include "DialogUnits.h"
+#include "FakeStationLock.h"
+#include "Fonts.h"
+#include "KestrinResources.h"
+#include "MainDlg.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+class MainDlgTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void captionMenuAndEnabledItems();
+    void freshKeyWritesTheFourOptionsChecked();
+    void storedOptionsSetTheCheckMarks();
+    void everyStartRaisesLogNumberByOne();
+    void systemMenuEndsWithAboutItem();
+    void escAndEnterNeverClose();
+    void altF4Closes();
+    void closeButtonCloses();
+    void keysGoToTheSwipeAndTabKeepsFocus();
+    void geometryFromDialogUnits();
+    void alwaysOnTopConfinesAtPaintAndCommand();
+    void modalDialogTakesTheGrabsPlace();
+    void removeStationLockReleasesBoth();
+    void aboutReleasesAndRenewsConfinement_data();
+    void aboutReleasesAndRenewsConfinement();
+    void helpWithoutDocumentSaysSoAndFreesCursor();
+    void windowIconIsTheStationIcon();
+    void cardCountedOnceAcrossRepaints();
+    void unknownSwipeKeepsTotalAndList();
+
+private:
+    void WriteHive(const QByteArray& values);
+    QByteArray ReadHive() const;
+    QString Value(const char* name) const;
+
+    QTemporaryDir m_dir;
+    QString m_hive;
+};
+
+namespace {
+const char* const kSwipe =
+    "%CASACRAMENTO^DOE$JOHN$Q^123 MAIN ST^?;6360141234567=08121980061500?#0295814      C               "
+    "1508150BRNBLU?";
+
+bool HasColour(const QImage& image, QRgb colour) {
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixel(x, y) == colour)
+                return true;
+    return false;
+}
+
+void Swipe(MainDlg& dlg, const char* text) {
+    QTest::keyClicks(&dlg, QString::fromLatin1(text));
+    QTest::keyClick(&dlg, Qt::Key_Return);
+}
+} // namespace
+
+void MainDlgTest::initTestCase() {
+    QVERIFY(m_dir.isValid());
+    m_hive = m_dir.filePath(QStringLiteral("registry.reg"));
+    qputenv("KESTRIN_REGISTRY", m_hive.toLocal8Bit());
+    Fonts::InstallFontSubstitutions();
+    InitKestrinResources();
+}
+
+void MainDlgTest::init() {
+    // No option values: a fresh key as an installer leaves it.
+    WriteHive("\"Log Folder\"=\"" + m_dir.filePath(QStringLiteral("logs")).toLocal8Bit() +
+              "\"\r\n\"Log Number\"=dword:00000005\r\n\"Valid Age\"=dword:00000015\r\n");
+}
+
+void MainDlgTest::WriteHive(const QByteArray& values) {
+    QFile file(m_hive);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orbelon\\Kestrin]\r\n" +
+               values);
+}
+
+QByteArray MainDlgTest::ReadHive() const {
+    QFile file(m_hive);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString MainDlgTest::Value(const char* name) const {
+    const QByteArray prefix = '"' + QByteArray(name) + "\"=";
+    for (const QByteArray& line : ReadHive().split('\n'))
+        if (line.startsWith(prefix))
+            return QString::fromLatin1(line.mid(prefix.size()).trimmed());
+    return {};
+}
+
+void MainDlgTest::captionMenuAndEnabledItems() {
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    QCOMPARE(dlg.windowTitle(), QStringLiteral("Orbelon Kestrin"));
+
+    const QList<QAction*> popups = dlg.Menu().Bar().actions();
+    QCOMPARE(popups.size(), 3);
+    QCOMPARE(popups[0]->text(), QStringLiteral("File"));
+    QCOMPARE(popups[1]->text(), QStringLiteral("Options"));
+    QCOMPARE(popups[2]->text(), QStringLiteral("Help"));
+
+    const struct {
+        int id;
+        const char* text;
+        bool checkable;
+    } items[] = {{32773, "Exit       Alt + F4", false}, {32780, "Always On Top", true}, {32781, "Create Log", true},
+                 {32787, "Comments", true},            {32792, "Count Valid DL Only", true},
+                 {32791, "Set Valid Age", false},      {32777, "Help", false},
+                 {32778, "About", false}};
+    for (const auto& item : items) {
+        QAction* const action = dlg.Menu().Action(item.id);
+        QVERIFY2(action, item.text);
+        QCOMPARE(action->text(), QString::fromLatin1(item.text));
+        QCOMPARE(action->isCheckable(), item.checkable);
+        QVERIFY2(action->isEnabled(), item.text); // the greyed resource items are enabled at start
+    }
+    const QList<QAction*> help = popups[2]->menu()->actions();
+    QCOMPARE(help.size(), 3);
+    QVERIFY(help[1]->isSeparator());
+}
+
+void MainDlgTest::freshKeyWritesTheFourOptionsChecked() {
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    for (const char* name : {"Enable Log", "Enable Ontop", "Enable Comments", "Count Valid DL Only"})
+        QCOMPARE(Value(name), QStringLiteral("dword:00000001"));
+    for (int id : {32780, 32781, 32787, 32792})
+        QVERIFY(dlg.Menu().Action(id)->isChecked());
+}
+
+void MainDlgTest::storedOptionsSetTheCheckMarks() {
+    WriteHive("\"Enable Log\"=dword:00000000\r\n\"Enable Comments\"=dword:00000007\r\n"
+              "\"Enable Ontop\"=dword:00000000\r\n\"Count Valid DL Only\"=dword:00000001\r\n");
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    QVERIFY(!dlg.Menu().Action(32781)->isChecked());
+    QCOMPARE(Value("Enable Log"), QStringLiteral("dword:00000000"));
+    QVERIFY(dlg.Menu().Action(32787)->isChecked());
+    QCOMPARE(Value("Enable Comments"), QStringLiteral("dword:00000001"));
+    QVERIFY(!dlg.Menu().Action(32780)->isChecked());
+    QVERIFY(dlg.Menu().Action(32792)->isChecked());
+}
+
+void MainDlgTest::everyStartRaisesLogNumberByOne() {
+    StationLockLog log;
+    { MainDlg first(nullptr, FakeLockParts(log)); }
+    QCOMPARE(Value("Log Number"), QStringLiteral("dword:00000006"));
+    { MainDlg second(nullptr, FakeLockParts(log)); }
+    QCOMPARE(Value("Log Number"), QStringLiteral("dword:00000007"));
+}
+
+void MainDlgTest::systemMenuEndsWithAboutItem() {
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    const QList<QAction*> items = dlg.SystemMenu().actions();
+    QCOMPARE(items.size(), 2);
+    QVERIFY(items[0]->isSeparator());
+    QCOMPARE(items[1]->text(), QStringLiteral("&About Kestrin..."));
+    QCOMPARE(items[1]->data().toInt(), 16);
+}
+
+void MainDlgTest::escAndEnterNeverClose() {
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    QTest::keyClick(&dlg, Qt::Key_Escape);
+    QTest::keyClick(&dlg, Qt::Key_Return);
+    QTest::keyClick(&dlg, Qt::Key_Enter, Qt::KeypadModifier);
+    QVERIFY(dlg.isVisible());
+    QCOMPARE(dlg.Cycle().State(), DisplayState::Capturing); // they were keys of a swipe
+}
+
+void MainDlgTest::altF4Closes() {
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    QTest::keyClick(&dlg, Qt::Key_F4, Qt::AltModifier);
+    QVERIFY(!dlg.isVisible());
+    QCOMPARE(dlg.result(), int(QDialog::Rejected));
+}
+
+void MainDlgTest::closeButtonCloses() {
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QVERIFY(dlg.close());
+    QVERIFY(!dlg.isVisible());
+}
+
+void MainDlgTest::keysGoToTheSwipeAndTabKeepsFocus() {
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    QWidget* const focus = QApplication::focusWidget();
+    QTest::keyClick(&dlg, Qt::Key_Alt); // Alt alone must not take the keyboard into the menu bar
+    QTest::keyClicks(&dlg, QStringLiteral("%AB"));
+    QTest::keyClick(&dlg, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), focus);
+    QCOMPARE(dlg.Cycle().SwipeText(), std::string("%AB\t"));
+}
+
+void MainDlgTest::geometryFromDialogUnits() {
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    const DialogUnits units(Fonts::DialogFont(QStringLiteral("Verdana"), 10));
+    const QRect client = dlg.ClientRect();
+    QCOMPARE(client.size(), units.Size(222, 169));
+    QCOMPARE(dlg.minimumSize(), dlg.maximumSize()); // fixed size
+    QCOMPARE(dlg.LastResultsBox().geometry(), units.Rect(4, 114, 214, 50).translated(client.topLeft()));
+    QCOMPARE(dlg.LastResultsBox().title(), QStringLiteral("Last Results"));
+    QVERIFY(!(dlg.windowFlags() & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(dlg.windowFlags() & Qt::WindowMaximizeButtonHint));
+}
+
+void MainDlgTest::alwaysOnTopConfinesAtPaintAndCommand() {
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log)); // fresh key: "Always On Top" checked
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QTRY_VERIFY(log.confined);
+    QCOMPARE(log.confinedTo.back(), dlg.frameGeometry());
+
+    dlg.Menu().Action(32780)->trigger(); // unchecked: released at once
+    QVERIFY(!log.confined);
+    QCOMPARE(Value("Enable Ontop"), QStringLiteral("dword:00000000"));
+    dlg.repaint();
+    QVERIFY2(!log.confined, "a paint confines although the option is unchecked");
+
+    dlg.Menu().Action(32780)->trigger(); // checked: confined at once
+    QVERIFY(log.confined);
+    QCOMPARE(Value("Enable Ontop"), QStringLiteral("dword:00000001"));
+}
+
+void MainDlgTest::modalDialogTakesTheGrabsPlace() {
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    QTRY_VERIFY(log.grabbed);
+
+    bool grabbedWhileOpen = true;
+    QTimer::singleShot(100, &dlg, [&] {
+        grabbedWhileOpen = log.grabbed;
+        if (QWidget* const box = QApplication::activeModalWidget())
+            box->close();
+    });
+    QMessageBox box(QMessageBox::Information, QStringLiteral("t"), QStringLiteral("t"), QMessageBox::Ok, &dlg);
+    box.exec();
+    QVERIFY2(!grabbedWhileOpen, "the keyboard stayed grabbed while a modal dialog was open");
+    // A window manager gives the focus back to the station; the offscreen platform needs telling.
+    dlg.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    QTRY_VERIFY(log.grabbed);
+
+    dlg.Menu().Action(32780)->trigger(); // unchecked: the grab goes
+    QVERIFY(!log.grabbed);
+}
+
+void MainDlgTest::removeStationLockReleasesBoth() {
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    QTRY_VERIFY(log.grabbed && log.confined);
+    dlg.RemoveStationLock();
+    QVERIFY(!log.grabbed);
+    QVERIFY(!log.confined);
+}
+
+void MainDlgTest::aboutReleasesAndRenewsConfinement_data() {
+    QTest::addColumn<bool>("fromSystemMenu");
+    QTest::newRow("Help > About") << false;
+    QTest::newRow("context menu \"&About Kestrin...\"") << true;
+}
+
+void MainDlgTest::aboutReleasesAndRenewsConfinement() {
+    QFETCH(bool, fromSystemMenu);
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QTRY_VERIFY(log.confined);
+
+    QString shown;
+    bool confinedWhileShown = true;
+    QTimer::singleShot(200, &dlg, [&] {
+        confinedWhileShown = log.confined;
+        if (QWidget* const box = QApplication::activeModalWidget()) {
+            shown = box->windowTitle();
+            box->close();
+        }
+    });
+    QAction* const about = fromSystemMenu ? dlg.SystemMenu().actions().at(1) : dlg.Menu().Action(32778);
+    about->trigger();
+    QCOMPARE(shown, QStringLiteral("About Kestrin"));
+    QVERIFY2(!confinedWhileShown, "the cursor stayed confined while the About box was shown");
+    QVERIFY2(log.confined, "the confinement was not renewed after the About box");
+}
+
+void MainDlgTest::helpWithoutDocumentSaysSoAndFreesCursor() {
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log)); // no "App Folder": /KestrinHelp.pdf does not exist
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    QTRY_VERIFY(log.confined);
+    QString text;
+    QTimer::singleShot(200, &dlg, [&] {
+        if (auto* const box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            text = box->text();
+            box->close();
+        }
+    });
+    dlg.Menu().Action(32777)->trigger();
+    QCOMPARE(text, QStringLiteral("Cannot open help file."));
+    QVERIFY(!log.confined);
+}
+
+void MainDlgTest::windowIconIsTheStationIcon() {
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    QVERIFY(!dlg.windowIcon().isNull());
+    QVERIFY(dlg.windowIcon().availableSizes().contains(QSize(16, 16)));
+}
+
+void MainDlgTest::cardCountedOnceAcrossRepaints() {
+    WriteHive("\"Enable Log\"=dword:00000000\r\n\"Enable Ontop\"=dword:00000000\r\n"
+              "\"Count Valid DL Only\"=dword:00000000\r\n\"Valid Age\"=dword:00000015\r\n");
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    QVERIFY(HasColour(dlg.grab().toImage(), qRgb(0, 0, 0)));
+
+    Swipe(dlg, kSwipe);
+    QTRY_COMPARE_WITH_TIMEOUT(dlg.Cycle().State(), DisplayState::CardShown, 3000);
+    dlg.repaint();
+    dlg.repaint();
+    const QImage shown = dlg.grab().toImage();
+    QCOMPARE(dlg.Total(), 1);
+    QVERIFY2(HasColour(shown, qRgb(0, 200, 0)), "no verdict green for a holder over the valid age");
+    QVERIFY2(HasColour(shown, qRgb(200, 0, 0)), "no verdict red for the expired licence");
+    QCOMPARE(dlg.Cycle().LastResults().size(), std::size_t(1));
+}
+
+void MainDlgTest::unknownSwipeKeepsTotalAndList() {
+    WriteHive("\"Log Folder\"=\"" + m_dir.filePath(QStringLiteral("logs")).toLocal8Bit() +
+              "\"\r\n\"Enable Log\"=dword:00000001\r\n\"Enable Comments\"=dword:00000000\r\n"
+              "\"Enable Ontop\"=dword:00000000\r\n");
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    Swipe(dlg, "%NOT A CARD?");
+    QTRY_COMPARE_WITH_TIMEOUT(dlg.Cycle().State(), DisplayState::UnknownCard, 3000);
+    dlg.repaint();
+    QVERIFY(HasColour(dlg.grab().toImage(), qRgb(255, 0, 0)));
+    QCOMPARE(dlg.Total(), 0);
+    QVERIFY(dlg.Cycle().LastResults().empty());
+    QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("logs/unknowndl.txt"))));
+}
+
+QTEST_MAIN(MainDlgTest)
+#include "MainDlgTest.moc"
