@@ -28,6 +28,7 @@ namespace {
 constexpr int kAboutSystemCommand = 16;
 constexpr int kWidthDu = 222;
 constexpr int kHeightDu = 169;
+constexpr int kGrabRetryMs = 100;
 
 QString Text(unsigned id) { return QString::fromLatin1(Resources::String(id).c_str()); }
 
@@ -317,7 +318,20 @@ void MainDlg::UpdateKeyboardLock(bool modalOpening) {
     inputs.ontopChecked = IsOntopChecked();
     inputs.stationActive = isVisible() && isActiveWindow();
     inputs.otherModalOpen = modalOpening || IsOtherModalOpen();
+    const bool wasGrabbed = m_keyboardLock.IsGrabbed();
     m_keyboardLock.Update(inputs);
+    if (m_keyboardLock.IsGrabbed() != wasGrabbed)
+        StationTrace::Line(m_keyboardLock.IsGrabbed() ? "keyboard grab taken" : "keyboard grab released");
+    if (m_keyboardLock.IsPending())
+        StationTrace::Line("keyboard grab refused");
+    if (!m_keyboardLock.IsPending() || m_grabRetryScheduled)
+        return;
+    // The window manager may hold the keyboard for a moment (activating, moving the window): try again.
+    m_grabRetryScheduled = true;
+    QTimer::singleShot(kGrabRetryMs, this, [this] {
+        m_grabRetryScheduled = false;
+        Guarded("keyboard lock", [this] { UpdateKeyboardLock(); });
+    });
 }
 
 // ---- commands

@@ -106,5 +106,6 @@ private:
     std::unique_ptr<AuxW32::iMenuItem> m_ontopItem;
     std::unique_ptr<ICursorConfinement> m_confinement;
     KeyboardLock m_keyboardLock;
+    bool m_grabRetryScheduled = false;
     bool m_firstPaintTraced = false;
 };

@@ -15,6 +15,7 @@ private slots:
     void modalDialogMovesTheGrabAway();
     void removedLockNeverGrabsAgain();
     void destructionReleases();
+    void refusedGrabStaysPendingUntilGranted();
 };
 
 namespace {
@@ -100,6 +101,25 @@ void KeyboardLockTest::destructionReleases() {
         QVERIFY(log.grabbed);
     }
     QVERIFY(!log.grabbed);
+}
+
+void KeyboardLockTest::refusedGrabStaysPendingUntilGranted() {
+    StationLockLog log;
+    log.refuseGrabs = 2;
+    QWidget window;
+    KeyboardLock lock(window, std::make_unique<FakeKeyboardGrab>(log));
+    lock.Arm();
+    lock.Update(On());
+    QVERIFY(!lock.IsGrabbed());
+    QVERIFY(lock.IsPending());
+    lock.Update(On());
+    QVERIFY(lock.IsPending());
+    lock.Update(On());
+    QVERIFY(lock.IsGrabbed());
+    QVERIFY(!lock.IsPending());
+    QCOMPARE(log.grabs, 3);
+    lock.Update({false, true, false});
+    QVERIFY(!lock.IsPending()); // not wanted any more
 }
 
 QTEST_MAIN(KeyboardLockTest)

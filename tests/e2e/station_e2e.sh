@@ -125,6 +125,8 @@ if [ "$X" -ge $((wx - 10)) ] && [ "$Y" -ge $((wy - 40)) ]; then
 else
     fail "pointer left the window to ($X,$Y); client area $wx,$wy ${ww}x$wh"
 fi
+wait_trace 'keyboard grab taken' 0 >/dev/null && pass "keyboard grab taken while the station is active" \
+    || fail "the station never took the keyboard grab"
 xdotool key alt+Tab
 sleep 0.5
 [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ] && pass "Alt+Tab withheld from the window manager" \
