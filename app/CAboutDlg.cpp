@@ -13,7 +13,9 @@
 
 namespace {
 
-QString Text(unsigned id) { return QString::fromLocal8Bit(Resources::String(id)); }
+QString Text(unsigned id) {
+    return QString::fromLocal8Bit(Resources::String(id));
+}
 
 // What the two links show; their targets come from the string table.
 const QString kWebText = QStringLiteral("www.orbelon.example");
@@ -28,12 +30,12 @@ CAboutDlg::CAboutDlg(QWidget* parent, std::function<void()> releaseConfinement, 
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       m_releaseConfinement(std::move(releaseConfinement)), m_pictureFrame(this),
       m_additional(QStringLiteral("Additional information"), this), m_webCaption(QStringLiteral("Web Site:"), this),
-      m_mailCaption(QStringLiteral("E-Mail:"), this), m_ok(this), m_information(this),
-      m_webLink(kWebText, this, shell), m_mailLink(kMailText, this, shell) {
+      m_mailCaption(QStringLiteral("E-Mail:"), this), m_ok(this), m_information(this), m_webLink(kWebText, this, shell),
+      m_mailLink(kMailText, this, shell) {
     InitKestrinResources();
     setWindowTitle(QStringLiteral("About Kestrin"));
     setFont(Fonts::DialogFont(QStringLiteral("Verdana"), 10));
-    // The links were built before the dialog's font was set; they measure themselves again in Layout().
+    // Placed in the dialog's font; the links fit themselves to their texts once their targets are set.
     Layout();
 
     m_pictureFrame.setFrameStyle(QFrame::Box | QFrame::Plain);

@@ -45,11 +45,10 @@ MainText LayoutCard(const DisplayInput& in, const ShownCard& card, std::vector<T
     const int cx = in.width / 2;
     const int cy = in.height / 2;
     if (!card.displayName.empty())
-        items.push_back({card.displayName, DisplayFont::Name, kBlack, TextAnchor::CentreBaseline, cx,
-                         cy + kNameOffset});
+        items.push_back(
+            {card.displayName, DisplayFont::Name, kBlack, TextAnchor::CentreBaseline, cx, cy + kNameOffset});
     items.push_back({Resources::String(Resources::IDS_EXP_DATE) + card.expirationText, DisplayFont::Expiry,
-                     card.expired ? kVerdictRed : kVerdictGreen, TextAnchor::CentreBaseline, cx,
-                     cy + kExpiryOffset});
+                     card.expired ? kVerdictRed : kVerdictGreen, TextAnchor::CentreBaseline, cx, cy + kExpiryOffset});
     const Rgb ageColour = card.age < in.validAge ? kVerdictRed : kVerdictGreen;
     return {card.ageText, DisplayFont::Age, ageColour, 0};
 }
@@ -71,7 +70,7 @@ ShownCard ShownCardOf(const MagneticStripeCards::Card& card) {
 }
 
 DisplayOutput LayoutDisplay(const DisplayInput& in) {
-    if (in.state != DisplayState::CardShown || in.card == nullptr)
+    if (in.card == nullptr)
         return LayoutDisplay(in, nullptr);
     const ShownCard card = ShownCardOf(*in.card);
     return LayoutDisplay(in, &card);
@@ -80,6 +79,11 @@ DisplayOutput LayoutDisplay(const DisplayInput& in) {
 DisplayOutput LayoutDisplay(const DisplayInput& in, const ShownCard* card) {
     DisplayOutput out;
     out.total = in.total;
+    // A card is counted at the first paint after it was decoded, which normally shows its result; should
+    // its result time out unpainted (a Comments dialog open for over ten seconds), the next paint counts
+    // it all the same. Later repaints only draw the total.
+    if (in.cardUncounted && card != nullptr && CountsTowardsTotal(*card, in))
+        out.total = Advanced(out.total);
     MainText main;
     switch (in.state) {
     case DisplayState::Ready:
@@ -92,17 +96,14 @@ DisplayOutput LayoutDisplay(const DisplayInput& in, const ShownCard* card) {
         if (card == nullptr)
             break;
         main = LayoutCard(in, *card, out.items);
-        // A card is counted the first time its result is painted; later repaints only draw the total.
-        if (in.cardUncounted && CountsTowardsTotal(*card, in))
-            out.total = Advanced(out.total);
         break;
     case DisplayState::Capturing:
     default:
         break;
     }
     if (!main.text.empty())
-        out.items.push_back({main.text, main.font, main.colour, TextAnchor::CentreBaseline, in.width / 2,
-                             in.height / 2 + main.offset});
+        out.items.push_back(
+            {main.text, main.font, main.colour, TextAnchor::CentreBaseline, in.width / 2, in.height / 2 + main.offset});
     LayoutLowerArea(in, out.total, out.items);
     return out;
 }

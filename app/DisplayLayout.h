@@ -33,12 +33,12 @@ struct TextItem {
 
 struct DisplayInput {
     DisplayState state = DisplayState::Ready;
-    const MagneticStripeCards::Card* card = nullptr; // required in CardShown
+    const MagneticStripeCards::Card* card = nullptr; // the current card; required in CardShown
     std::string unknownCardText;
     std::int32_t validAge = -1;
     bool countValidOnly = false;
     std::int32_t total = 0;              // total before this paint
-    bool cardUncounted = false;          // the shown card has not been counted yet
+    bool cardUncounted = false;          // `card` has not been counted yet: this paint counts it
     std::deque<std::string> lastResults; // newest first
     int width = 0;
     int height = 0;
@@ -50,7 +50,8 @@ struct DisplayOutput {
 };
 
 // The picture for the current display state. In CardShown the card's texts are taken from `in.card`; a
-// CardShown input without a card draws like Capturing.
+// CardShown input without a card draws like Capturing. The total advances, by the counting rule, only
+// when `cardUncounted` is set and there is a card, whatever the state.
 DisplayOutput LayoutDisplay(const DisplayInput& in);
 
 // What the display reads of a card, so the layout can also be drawn for a card given by its texts.
@@ -64,5 +65,5 @@ struct ShownCard {
 
 ShownCard ShownCardOf(const MagneticStripeCards::Card& card);
 
-// LayoutDisplay with the card given by its texts (`in.card` is not read); null draws like Capturing.
+// LayoutDisplay with the current card given by its texts (`in.card` is not read); null: no card.
 DisplayOutput LayoutDisplay(const DisplayInput& in, const ShownCard* card);

@@ -10,7 +10,9 @@
 
 namespace {
 
-QString Text(unsigned id) { return QString::fromLocal8Bit(Resources::String(id)); }
+QString Text(unsigned id) {
+    return QString::fromLocal8Bit(Resources::String(id));
+}
 
 void ShowCannotOpen(QWidget* owner) {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Error"), Text(Resources::IDS_CANNOT_OPEN_HELP),

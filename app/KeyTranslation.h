@@ -9,9 +9,9 @@
 #include <optional>
 
 struct TranslatedKey {
-    bool counted = false;              // false: the key is ignored entirely
-    std::optional<char> character;     // what the key appends to the swipe text, if anything
-    int quietPeriodMs = 0;             // period of the quiet timer after a counted key
+    bool counted = false;          // false: the key is ignored entirely
+    std::optional<char> character; // what the key appends to the swipe text, if anything
+    int quietPeriodMs = 0;         // period of the quiet timer after a counted key
 };
 
 inline constexpr std::uint16_t kVirtualKeyEnter = 13;

@@ -70,15 +70,16 @@ std::uint16_t VirtualKeyOfSpecialKey(int qtKey) {
     return 0;
 }
 
-bool IsPrintableAscii(char16_t c) { return c >= 0x20 && c <= 0x7E; }
+bool IsPrintableAscii(char16_t c) {
+    return c >= 0x20 && c <= 0x7E;
+}
 
 } // namespace
 
 UsKeyStroke UsKeyStrokeFromQt(int qtKey, const QString& text, Qt::KeyboardModifiers modifiers) {
     UsKeyStroke stroke;
     if (text.size() == 1 && IsPrintableAscii(text.front().unicode())) {
-        UsKeyboardLayout::KeyForCharacter(static_cast<char>(text.front().unicode()), stroke.virtualKey,
-                                          stroke.shift);
+        UsKeyboardLayout::KeyForCharacter(static_cast<char>(text.front().unicode()), stroke.virtualKey, stroke.shift);
         return stroke;
     }
     if (const std::uint16_t special = VirtualKeyOfSpecialKey(qtKey); special != 0) {

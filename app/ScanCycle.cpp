@@ -116,15 +116,31 @@ void ScanCycle::ShowCard(std::unique_ptr<MagneticStripeCards::Card> card) {
 }
 
 void ScanCycle::ShowUnknown() {
+    // A card whose logging failed ends as an unknown scan and is not counted either.
+    m_uncounted = false;
     m_unknownCardText = Resources::String(Resources::IDS_UNKNOWN_DL);
     m_state = DisplayState::UnknownCard;
     m_host.StartTimer(kUnknownTimer, kUnknownPeriodMs);
 }
 
-DisplayState ScanCycle::State() const { return m_state; }
-const std::string& ScanCycle::SwipeText() const { return m_swipe; }
-const std::string& ScanCycle::UnknownCardText() const { return m_unknownCardText; }
-const MagneticStripeCards::Card* ScanCycle::CurrentCard() const { return m_card.get(); }
-const std::deque<std::string>& ScanCycle::LastResults() const { return m_lastResults; }
-bool ScanCycle::HasUncountedCard() const { return m_uncounted; }
-void ScanCycle::TakeUncounted() { m_uncounted = false; }
+DisplayState ScanCycle::State() const {
+    return m_state;
+}
+const std::string& ScanCycle::SwipeText() const {
+    return m_swipe;
+}
+const std::string& ScanCycle::UnknownCardText() const {
+    return m_unknownCardText;
+}
+const MagneticStripeCards::Card* ScanCycle::CurrentCard() const {
+    return m_card.get();
+}
+const std::deque<std::string>& ScanCycle::LastResults() const {
+    return m_lastResults;
+}
+bool ScanCycle::HasUncountedCard() const {
+    return m_uncounted;
+}
+void ScanCycle::TakeUncounted() {
+    m_uncounted = false;
+}

@@ -61,7 +61,8 @@ public:
     const MagneticStripeCards::Card* CurrentCard() const;
     const std::deque<std::string>& LastResults() const;
 
-    // A card result is counted once: true from the moment a new card is shown until TakeUncounted().
+    // A card result is counted once: true from the moment a new card is shown until TakeUncounted() (or
+    // until the scan ends as unknown after all, when logging it threw).
     bool HasUncountedCard() const;
     void TakeUncounted();
 

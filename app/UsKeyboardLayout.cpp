@@ -28,8 +28,12 @@ constexpr std::array<PunctuationKey, 11> kPunctuationKeys{{
 // Shift with the digit keys 0..9.
 constexpr char kShiftedDigits[] = ")!@#$%^&*(";
 
-bool IsLetterKey(std::uint32_t vk) { return vk >= 'A' && vk <= 'Z'; }
-bool IsDigitKey(std::uint32_t vk) { return vk >= '0' && vk <= '9'; }
+bool IsLetterKey(std::uint32_t vk) {
+    return vk >= 'A' && vk <= 'Z';
+}
+bool IsDigitKey(std::uint32_t vk) {
+    return vk >= '0' && vk <= '9';
+}
 
 const PunctuationKey* FindPunctuationKey(std::uint32_t vk) {
     for (const auto& key : kPunctuationKeys) {

@@ -2,6 +2,8 @@
 # uses (and its feed from Qt key events), the result display as text items and the keyboard lock's
 # decision.
 add_library(kestrin_app_core STATIC
+    ${CMAKE_CURRENT_LIST_DIR}/CycleDisplay.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/CycleDisplay.h
     ${CMAKE_CURRENT_LIST_DIR}/DisplayLayout.cpp
     ${CMAKE_CURRENT_LIST_DIR}/DisplayLayout.h
     ${CMAKE_CURRENT_LIST_DIR}/DisplayState.h

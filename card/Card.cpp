@@ -1,5 +1,6 @@
 #include "Card.h"
 
+#include "BarcodeElements.h"
 #include "CardText.h"
 #include "StringTable.h"
 #include "UnknownSwipeFile.h"
@@ -30,9 +31,6 @@ const std::string kDlOverflow = "\\d+=\\d{12}(\\d+)\\D";
 const std::string kExpiryPart = "\\d{6}\\d+=(\\d{4})";
 const std::string kBirthPart = "\\d+=\\d{4}(\\d{8})";
 
-// AAMVA 2D-barcode data element IDs, in the order the separation step inserts line feeds.
-const char* const kBarcodeIds[] = {"DAQ", "DAA", "DAH", "DAG", "DAI", "DAJ", "DAK", "DAS", "DAU", "DAW",
-                                   "DBA", "DBB", "DBC", "DAT", "DAR", "DBD", "DBH", "DBJ", "DBK"};
 
 constexpr int kCodeNonExpiring = 77;
 constexpr int kCodeFirstOfBirthMonth = 88;
@@ -80,10 +78,11 @@ Card::Card(const std::string& swipe) : Card(swipe, SystemClock::Instance()) {}
 Card::Card(const std::string& swipe, const Clock& clock) : Card(swipe, clock, CardOptions{}) {}
 
 Card::Card(const std::string& swipe, const Clock& clock, const CardOptions& options) {
-    const std::string unknown = Resources::String(Resources::IDS_UNKNOWN_DL);
-    scanTime = clock.LocalNow();
-    matcher.Hook(this, &Card::OnMatchingHandler);
+    std::string unknown;
     try {
+        unknown = Resources::String(Resources::IDS_UNKNOWN_DL);
+        scanTime = clock.LocalNow();
+        matcher.Hook(this, &Card::OnMatchingHandler);
         Decode(swipe, clock, unknown);
     } catch (const std::logic_error&) {
         Reject(options);
@@ -91,7 +90,7 @@ Card::Card(const std::string& swipe, const Clock& clock, const CardOptions& opti
     } catch (...) {
         // Regex complexity limits, memory exhaustion: to the station these are scans it cannot read.
         Reject(options);
-        throw std::logic_error(unknown);
+        throw std::logic_error(unknown.empty() ? "Unknown DL" : unknown);
     }
     matcher.Unhook(this, &Card::OnMatchingHandler);
 }
@@ -252,19 +251,11 @@ void Card::FinishStripeDates(const StripeDates& d) {
     birthDate = JoinDate(std::to_string(d.birthMonth), std::to_string(d.birthDay), std::to_string(d.birthYear));
 }
 
-void Card::DecodeBarcode(std::string text, const Clock& clock, const std::string& unknown) {
-    for (const char* id : kBarcodeIds) {
-        const std::size_t at = text.find(id);
-        if (at == std::string::npos)
-            throw std::out_of_range("barcode element missing");
-        text.insert(at, 1, '\n');
-    }
-    const auto value = [&text](const char* id) -> std::optional<std::string> {
-        const std::size_t at = text.find(id);
-        const std::size_t lineEnd = at == std::string::npos ? std::string::npos : text.find('\n', at);
-        if (lineEnd == std::string::npos)
-            return std::nullopt;
-        return text.substr(at + 3, lineEnd - at - 3);
+void Card::DecodeBarcode(const std::string& text, const Clock& clock, const std::string& unknown) {
+    const BarcodeElements elements(text); // a missing ID: std::out_of_range
+    const auto value = [&elements](const char* id) -> std::optional<std::string> {
+        const auto v = elements.Value(id);
+        return v ? std::optional<std::string>(std::string(*v)) : std::nullopt;
     };
     const auto trimmed = [&value](const char* id, std::string& field) {
         if (const auto v = value(id))

@@ -77,7 +77,7 @@ private:
     StripeDates DecodeTrack2();
     void DecodeTrack3();
     void FinishStripeDates(const StripeDates& dates);
-    void DecodeBarcode(std::string text, const Clock& clock, const std::string& unknown);
+    void DecodeBarcode(const std::string& text, const Clock& clock, const std::string& unknown);
     void ApplyBarcodeExpiry(const std::string& value);
     void ApplyBarcodeBirth(const std::string& value, const Clock& clock, const std::string& unknown);
     void Reject(const CardOptions& options) noexcept;

@@ -9,7 +9,6 @@ namespace {
 
 constexpr std::uint32_t kUnbounded = std::numeric_limits<std::uint32_t>::max();
 constexpr std::uint32_t kLargestCount = 10000;
-constexpr std::size_t kMostElements = 256;
 
 // Escaped punctuation is a literal, except \< \> \` \' which Boost reads as word and buffer boundaries.
 bool IsEscapedLiteral(char c) {
@@ -44,6 +43,24 @@ std::size_t AtomEnd(const std::string& p, std::size_t pos) {
     if (std::strchr("^$|?*+(){}]", c) != nullptr && c != '\0')
         return std::string::npos;
     return pos + 1;
+}
+
+// End of the single-character matcher at `pos`: an atom, or a non-capturing alternation of atoms (which
+// consumes one character whichever branch wins). npos when the text there is neither.
+std::size_t SingleCharacterEnd(const std::string& p, std::size_t pos) {
+    if (p.compare(pos, 3, "(?:") != 0)
+        return AtomEnd(p, pos);
+    pos += 3;
+    for (;;) {
+        const std::size_t end = pos < p.size() ? AtomEnd(p, pos) : std::string::npos;
+        if (end == std::string::npos || end >= p.size())
+            return std::string::npos;
+        if (p[end] == ')')
+            return end + 1;
+        if (p[end] != '|')
+            return std::string::npos;
+        pos = end + 1;
+    }
 }
 
 bool ParseNumber(const std::string& p, std::size_t& pos, std::uint32_t& value) {
@@ -139,33 +156,15 @@ std::optional<GreedySequence> GreedySequence::FromPattern(const std::string& p,
                 continue;
             }
             const std::size_t start = pos;
-            if (p.compare(pos, 3, "(?:") == 0) {
-                // Only an alternation of single atoms: it consumes one character whichever branch wins.
-                pos += 3;
-                for (;;) {
-                    const std::size_t end = pos < p.size() ? AtomEnd(p, pos) : std::string::npos;
-                    if (end == std::string::npos)
-                        return std::nullopt;
-                    pos = end;
-                    if (pos < p.size() && p[pos] == '|') {
-                        ++pos;
-                        continue;
-                    }
-                    if (pos < p.size() && p[pos] == ')')
-                        break;
-                    return std::nullopt;
-                }
-                ++pos;
-            } else {
-                pos = AtomEnd(p, pos);
-                if (pos == std::string::npos)
-                    return std::nullopt;
-            }
+            pos = SingleCharacterEnd(p, pos);
+            if (pos == std::string::npos)
+                return std::nullopt;
             const auto in = Classify(p.substr(start, pos - start), syntax);
             Element element;
             if (!in || !ParseCount(p, pos, element.min, element.max))
                 return std::nullopt;
             element.in = *in;
+            element.any = std::all_of(element.in.begin(), element.in.end(), [](bool b) { return b; });
             program.m_elements.push_back(element);
             if (program.m_elements.size() > kMostElements)
                 return std::nullopt;
@@ -184,7 +183,7 @@ struct GreedySequence::Search {
     bool notNull;
     long long budget;
     bool exhausted;
-    std::vector<std::size_t>& ends;
+    Ends& ends;
 };
 
 // Depth-first, longest count first: the order in which the backtracking engine tries them. Depth is
@@ -194,10 +193,10 @@ bool GreedySequence::SearchFrom(std::size_t i, std::size_t pos, Search& search) 
         return !(search.notNull && pos == 0);
     const Element& e = m_elements[i];
     const std::size_t limit = std::min<std::size_t>(e.max, search.n - pos);
-    std::size_t run = 0;
+    std::size_t run = e.any ? limit : 0;
     while (run < limit && e.in[search.s[pos + run]])
         ++run;
-    search.budget -= static_cast<long long>(run) + 1;
+    search.budget -= static_cast<long long>(e.any ? 0 : run) + 1;
     if (run < e.min)
         return false;
     const Element* next = i + 1 < m_elements.size() ? &m_elements[i + 1] : nullptr;
@@ -222,7 +221,7 @@ bool GreedySequence::SearchFrom(std::size_t i, std::size_t pos, Search& search) 
 
 // feasible[i][q]: elements i.. can match starting at q. The greedy choice for each element is then the
 // largest end whose rest is feasible.
-bool GreedySequence::TableMatch(std::string_view subject, bool notNull, std::vector<std::size_t>& ends) const {
+bool GreedySequence::TableMatch(std::string_view subject, bool notNull, Ends& ends) const {
     const auto* s = reinterpret_cast<const unsigned char*>(subject.data());
     const std::size_t n = subject.size();
     const std::size_t k = m_elements.size();
@@ -264,7 +263,7 @@ bool GreedySequence::TableMatch(std::string_view subject, bool notNull, std::vec
     return true;
 }
 
-void GreedySequence::FillSpans(const std::vector<std::size_t>& ends, std::vector<Span>& spans) const {
+void GreedySequence::FillSpans(const Ends& ends, std::vector<Span>& spans) const {
     const auto endOf = [&](std::size_t count) { return count == 0 ? std::size_t{0} : ends[count - 1]; };
     spans.resize(m_groups.size() + 1);
     spans[0] = Span{0, endOf(m_elements.size())};
@@ -274,7 +273,7 @@ void GreedySequence::FillSpans(const std::vector<std::size_t>& ends, std::vector
 
 bool GreedySequence::Match(std::string_view subject, bool notNull, std::vector<Span>& spans,
                            Strategy strategy) const {
-    std::vector<std::size_t> ends(m_elements.size());
+    Ends ends;
     bool found = false;
     bool decided = false;
     if (strategy != Strategy::Table) {

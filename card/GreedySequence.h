@@ -46,8 +46,12 @@ public:
                Strategy strategy = Strategy::Auto) const;
 
 private:
+    static constexpr std::size_t kMostElements = 256;
+    using Ends = std::array<std::size_t, kMostElements>; // where each element's stretch ends
+
     struct Element {
         std::array<bool, 256> in{};
+        bool any = false; // every byte is in the class ('.' by default)
         std::uint32_t min = 1;
         std::uint32_t max = 1;
     };
@@ -55,8 +59,8 @@ private:
 
     GreedySequence() = default;
     bool SearchFrom(std::size_t element, std::size_t pos, Search& search) const;
-    bool TableMatch(std::string_view subject, bool notNull, std::vector<std::size_t>& ends) const;
-    void FillSpans(const std::vector<std::size_t>& ends, std::vector<Span>& spans) const;
+    bool TableMatch(std::string_view subject, bool notNull, Ends& ends) const;
+    void FillSpans(const Ends& ends, std::vector<Span>& spans) const;
 
     std::vector<Element> m_elements;
     std::vector<std::pair<std::size_t, std::size_t>> m_groups; // element range [first, last) of each group

@@ -183,6 +183,8 @@ const std::set<int>& RegularExpression::MatchOptions() const { return m_impl->ma
 
 std::string RegularExpression::ErrorText() const { return m_impl->errorText; }
 
+bool RegularExpression::IsCompiled() const { return m_impl->isCompiled; }
+
 bool RegularExpression::Match() {
     Impl& impl = *m_impl;
     if (!impl.Compile())

@@ -94,6 +94,8 @@ public:
 
     // The library's message when the pattern did not compile, else empty.
     std::string ErrorText() const;
+    // True once Match has compiled the current pattern (successfully or not).
+    bool IsCompiled() const;
 
     // A later hook runs first; hooking a pair twice makes two nodes.
     template <class Receiver>

@@ -33,8 +33,8 @@ bool Render(const QString& source, const QString& target) {
     writer.setCreator(QStringLiteral("Kestrin 1.4.4.62"));
     writer.setResolution(300);
     // print() lays the text out on the writer's pages with 2 cm margins of its own and numbers them.
-    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(),
-                                     QPageLayout::Millimeter));
+    writer.setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter));
     document.print(&writer);
     return QFile::exists(target);
 }

@@ -126,7 +126,8 @@ LogFileWriter::Result LogFileWriter::Write(const std::string& row) const {
     const std::string name = FileName(Settings::GetLogName(), now, Settings::GetLogNumberText());
     if (!IsPlainFileName(name))
         return Fail(Result::CannotOpen);
-    OpenedLog log = OpenLog(folder + "/" + name);
+    const std::string path = folder + "/" + name;
+    OpenedLog log = OpenLog(path);
     if (!log.fd.Valid())
         return Fail(Result::CannotOpen);
     // Others may read the file meanwhile, but no second writer gets in.
@@ -140,8 +141,11 @@ LogFileWriter::Result LogFileWriter::Write(const std::string& row) const {
     bytes += row;
     bytes += Resources::String(Resources::IDS_LINE_END);
     if (!WriteAll(log.fd.Get(), bytes)) {
-        // A part of a row would glue itself to the next one: take it back.
+        // A part of a row would glue itself to the next one: take it back. A file this write created goes
+        // again, or the next write would find it and leave it without its header.
         ::ftruncate(log.fd.Get(), before.st_size);
+        if (log.created)
+            ::unlink(path.c_str());
         return Fail(Result::WriteFailed);
     }
     // The verdict is on the screen; the row must survive a power cut from now on.

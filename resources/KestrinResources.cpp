@@ -1,7 +1,9 @@
 #include "KestrinResources.h"
 
 // Q_INIT_RESOURCE declares a function of the global namespace, so it must not be called from inside one.
-static void RegisterKestrinQrc() { Q_INIT_RESOURCE(kestrin); }
+static void RegisterKestrinQrc() {
+    Q_INIT_RESOURCE(kestrin);
+}
 
 void InitKestrinResources() {
     static const bool registered = [] {

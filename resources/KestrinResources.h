@@ -8,11 +8,11 @@
 
 namespace Resources {
 
-inline const QString kStationIcon = QStringLiteral(":/icons/128.png");        // 32 x 32
+inline const QString kStationIcon = QStringLiteral(":/icons/128.png");         // 32 x 32
 inline const QString kStationIconSmall = QStringLiteral(":/icons/128-16.png"); // 16 x 16
 inline const QString kStationIconLarge = QStringLiteral(":/icons/128-48.png"); // 48 x 48
-inline const QString kOkIcon = QStringLiteral(":/icons/138.png");             // 32 x 32
-inline const QString kProductBitmap = QStringLiteral(":/bitmaps/135.png");    // 63 x 64
+inline const QString kOkIcon = QStringLiteral(":/icons/138.png");              // 32 x 32
+inline const QString kProductBitmap = QStringLiteral(":/bitmaps/135.png");     // 63 x 64
 
 } // namespace Resources
 

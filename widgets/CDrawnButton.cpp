@@ -169,14 +169,18 @@ void CDrawnButton::DrawCaption(QPainter& painter, QRect area, State state, bool 
 void CDrawnButton::DrawFocusMark(QPainter& painter, const QRect& r) const {
     if (r.width() < 1 || r.height() < 1)
         return;
-    // Every other pixel along the edge, as a dotted focus rectangle.
+    // A checkerboard along the edge, as the focus rectangle's pattern brush draws it.
     const QColor color = m_textColors[Focused];
-    for (int x = r.left(); x <= r.right(); x += 2) {
-        painter.fillRect(QRect(x, r.top(), 1, 1), color);
-        painter.fillRect(QRect(x, r.bottom(), 1, 1), color);
+    const auto dot = [&](int x, int y) {
+        if (((x - r.left()) + (y - r.top())) % 2 == 0)
+            painter.fillRect(QRect(x, y, 1, 1), color);
+    };
+    for (int x = r.left(); x <= r.right(); ++x) {
+        dot(x, r.top());
+        dot(x, r.bottom());
     }
-    for (int y = r.top(); y <= r.bottom(); y += 2) {
-        painter.fillRect(QRect(r.left(), y, 1, 1), color);
-        painter.fillRect(QRect(r.right(), y, 1, 1), color);
+    for (int y = r.top() + 1; y < r.bottom(); ++y) {
+        dot(r.left(), y);
+        dot(r.right(), y);
     }
 }

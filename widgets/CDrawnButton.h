@@ -18,6 +18,7 @@
 class QPainter;
 
 class CDrawnButton : public QPushButton {
+    Q_OBJECT
 public:
     enum State { Pressed = 0, Focused = 1, Normal = 2 };
 

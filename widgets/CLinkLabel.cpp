@@ -48,10 +48,10 @@ CLinkLabel::CLinkLabel(const QString& text, QWidget* parent, IShellOpen& shell)
     setTextFormat(Qt::PlainText);
     setMouseTracking(true);
     setCursor(Qt::PointingHandCursor);
-    setAutoFillBackground(true);
-    QPalette look = palette();
-    look.setColor(QPalette::Window, look.color(QPalette::Button));
-    setPalette(look);
+    // No background of its own: on Windows the label erases to the button-face colour, which is the
+    // dialog's; here a group box may draw a panel of another shade behind it, so the label stays
+    // transparent and looks as it does there.
+    setAutoFillBackground(false);
 
     m_target = TargetFromText(text);
     if (text.isEmpty())
@@ -116,7 +116,9 @@ void CLinkLabel::SetCustomTooltip(const QString& text) {
     UpdateTooltip();
 }
 
-void CLinkLabel::SetCursorSource(std::function<QPoint()> source) { m_cursorSource = std::move(source); }
+void CLinkLabel::SetCursorSource(std::function<QPoint()> source) {
+    m_cursorSource = std::move(source);
+}
 
 void CLinkLabel::AdjustToFit() {
     if (!m_adjustToFit)
@@ -176,8 +178,7 @@ void CLinkLabel::HoverTick() {
 }
 
 void CLinkLabel::ApplyLook() {
-    const bool underlined =
-        m_underline == Underline::Always || (m_underline == Underline::WhileHovered && m_hovered);
+    const bool underlined = m_underline == Underline::Always || (m_underline == Underline::WhileHovered && m_hovered);
     // Only the underline flag is set here; face and size stay those the label inherits from its dialog.
     QFont underline;
     underline.setUnderline(underlined);
@@ -188,7 +189,9 @@ void CLinkLabel::ApplyLook() {
     update();
 }
 
-void CLinkLabel::UpdateTooltip() { setToolTip(TooltipText(m_target, m_tooltipPrefixing, m_customTooltip)); }
+void CLinkLabel::UpdateTooltip() {
+    setToolTip(TooltipText(m_target, m_tooltipPrefixing, m_customTooltip));
+}
 
 void CLinkLabel::ReportError(int shellResult) {
     QMessageBox box(QMessageBox::Warning, QGuiApplication::applicationDisplayName(), ErrorReport(shellResult),

@@ -23,7 +23,9 @@ private slots:
     void picturesHaveTheirSizes();
 };
 
-void CAboutDlgTest::initTestCase() { Fonts::InstallFontSubstitutions(); }
+void CAboutDlgTest::initTestCase() {
+    Fonts::InstallFontSubstitutions();
+}
 
 void CAboutDlgTest::templateLayout() {
     FakeShellOpen shell;
@@ -163,7 +165,8 @@ void CAboutDlgTest::pictureIsPaintedUnscaledAtTenNineteen() {
 void CAboutDlgTest::confinementIsReleasedWhenShownAndPainted() {
     FakeShellOpen shell;
     int released = 0;
-    CAboutDlg dialog(nullptr, [&released] { ++released; }, shell);
+    CAboutDlg dialog(
+        nullptr, [&released] { ++released; }, shell);
     QCOMPARE(released, 0);
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));

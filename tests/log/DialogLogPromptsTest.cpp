@@ -1,34 +1,15 @@
 #include "DialogLogPrompts.h"
 #include "Fonts.h"
 #include "Remarks.h"
+#include "WhenModal.h"
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTimer>
 #include <QtTest>
 
-#include <functional>
 
-namespace {
-
-// Runs `act` on the modal widget as soon as one is up (the code under test is blocked in exec()).
-void WhenModal(std::function<void(QWidget*)> act) {
-    auto* timer = new QTimer(qApp);
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        act(modal);
-    });
-    timer->start();
-}
-
-} // namespace
 
 class DialogLogPromptsTest : public QObject {
     Q_OBJECT

@@ -39,6 +39,30 @@ std::string Read(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// While it lives, files this process writes may not grow beyond `bytes`: a full disk, as far as the
+// writer can tell (writes fail with EFBIG instead of raising SIGXFSZ).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) : m_oldHandler(std::signal(SIGXFSZ, SIG_IGN)) {
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        m_set = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool Set() const { return m_set; }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int);
+    bool m_set = false;
+};
+
 class LogFileWriterTest : public ::testing::Test {
 protected:
     void SetUp() override { m_oldMask = ::umask(022); }
@@ -241,21 +265,29 @@ TEST_F(LogFileWriterTest, FailedWriteIsTakenBackAndReported) {
     ASSERT_EQ(WriteOn(june22, kRow1), Result::Written);
     const std::string path = Logs() + "/Kestrin Log 2005 Jun #7.csv";
     const std::string before = Read(path);
-    // A full disk, as far as this process can tell: the file may grow by 10 bytes only.
-    rlimit old {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = old;
-    small.rlim_cur = before.size() + 10;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const Result result = WriteOn(june22, std::string(100, 'x'));
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-    EXPECT_EQ(result, Result::WriteFailed);
+    {
+        // Room for 10 more bytes: the row starts to go out, then the disk is full.
+        const FileSizeLimit limit(before.size() + 10);
+        ASSERT_TRUE(limit.Set());
+        EXPECT_EQ(WriteOn(june22, std::string(100, 'x')), Result::WriteFailed);
+    }
     EXPECT_EQ(prompts.cannotOpen, 1);
     EXPECT_EQ(Read(path), before);
     ASSERT_EQ(WriteOn(june22, kRow2), Result::Written);
     EXPECT_EQ(Read(path), before + kRow2 + "\r\n");
+}
+
+TEST_F(LogFileWriterTest, FailedFirstWriteLeavesNoHeaderlessFile) {
+    Configure("Kestrin Log");
+    const std::string path = Logs() + "/Kestrin Log 2005 Jun #7.csv";
+    {
+        const FileSizeLimit limit(10);
+        ASSERT_TRUE(limit.Set());
+        EXPECT_EQ(WriteOn(june22, kRow1), Result::WriteFailed);
+    }
+    EXPECT_FALSE(fs::exists(path));
+    ASSERT_EQ(WriteOn(june22, kRow2), Result::Written);
+    EXPECT_EQ(Read(path), kHeader + kRow2 + "\r\n");
 }
 
 TEST_F(LogFileWriterTest, RowsAreWrittenAsBuiltWhateverTheyHold) {

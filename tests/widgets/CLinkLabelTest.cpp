@@ -6,7 +6,6 @@
 #include <QTimer>
 #include <QtTest>
 
-
 namespace {
 
 // Qt drops a mouse move to the position it saw last, so come from a second point.
@@ -53,14 +52,20 @@ void CLinkLabelTest::tooltipText_data() {
                                              << "Go to ORBELON.EXAMPLE";
     QTest::newRow("mail address") << "mailto:kestrin@orbelon.example" << true << ""
                                   << "E-mail kestrin@orbelon.example";
-    QTest::newRow("mail in mixed case") << "MailTo:a@b.example" << true << "" << "E-mail a@b.example";
+    QTest::newRow("mail in mixed case") << "MailTo:a@b.example" << true << ""
+                                        << "E-mail a@b.example";
     QTest::newRow("https is shown whole") << "https://orbelon.example" << true << ""
                                           << "https://orbelon.example";
-    QTest::newRow("file is shown whole") << "/usr/share/doc" << true << "" << "/usr/share/doc";
-    QTest::newRow("prefixing off") << "http://orbelon.example" << false << "" << "http://orbelon.example";
-    QTest::newRow("custom text wins") << "http://orbelon.example" << true << "Our site" << "Our site";
-    QTest::newRow("custom text wins without prefixing") << "mailto:a@b" << false << "Write" << "Write";
-    QTest::newRow("empty target") << "" << true << "" << "";
+    QTest::newRow("file is shown whole") << "/usr/share/doc" << true << ""
+                                         << "/usr/share/doc";
+    QTest::newRow("prefixing off") << "http://orbelon.example" << false << ""
+                                   << "http://orbelon.example";
+    QTest::newRow("custom text wins") << "http://orbelon.example" << true << "Our site"
+                                      << "Our site";
+    QTest::newRow("custom text wins without prefixing") << "mailto:a@b" << false << "Write"
+                                                        << "Write";
+    QTest::newRow("empty target") << "" << true << ""
+                                  << "";
 }
 
 void CLinkLabelTest::tooltipText() {
@@ -74,12 +79,18 @@ void CLinkLabelTest::tooltipText() {
 void CLinkLabelTest::targetFromText_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("www gets http") << "www.orbelon.example" << "http://www.orbelon.example";
-    QTest::newRow("WWW in capitals") << "WWW.ORBELON.EXAMPLE" << "http://WWW.ORBELON.EXAMPLE";
-    QTest::newRow("full address unchanged") << "http://www.orbelon.example" << "http://www.orbelon.example";
-    QTest::newRow("mail address unchanged") << "mailto:a@b.example" << "mailto:a@b.example";
-    QTest::newRow("www without dot unchanged") << "wwwx.example" << "wwwx.example";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("www gets http") << "www.orbelon.example"
+                                   << "http://www.orbelon.example";
+    QTest::newRow("WWW in capitals") << "WWW.ORBELON.EXAMPLE"
+                                     << "http://WWW.ORBELON.EXAMPLE";
+    QTest::newRow("full address unchanged") << "http://www.orbelon.example"
+                                            << "http://www.orbelon.example";
+    QTest::newRow("mail address unchanged") << "mailto:a@b.example"
+                                            << "mailto:a@b.example";
+    QTest::newRow("www without dot unchanged") << "wwwx.example"
+                                               << "wwwx.example";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void CLinkLabelTest::targetFromText() {

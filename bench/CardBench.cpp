@@ -1,0 +1,89 @@
+// Decoding speed of whole scans: the three-track example swipe, the track-2-only swipe, the barcode
+// example, and scan texts of 1 MB that the decoder must decide quickly (letters, '?' and ';', and texts
+// built to make backtracking patterns explode).
+
+#include "Card.h"
+
+#include <benchmark/benchmark.h>
+
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+using MagneticStripeCards::Card;
+using MagneticStripeCards::CardOptions;
+using MagneticStripeCards::FixedClock;
+
+const FixedClock kClock(2007, 3, 10, 14, 5, 33);
+
+const std::string kThreeTracks = "%CASACRAMENTO^DOE$JOHN$Q^123 MAIN ST^?;6360141234567=08121980061500?#0295814"
+                                 "      C               1508150BRNBLU?";
+const std::string kTrackTwo = ";6360141234567=08121980061500?";
+const std::string kBarcode = "@\nANSI 636014DLDAQD1234567\nDAADOE,JOHN,Q\nDAG123 MAIN ST\nDAHAPT 5\nDAISACRAMENTO\n"
+                             "DAJCA\nDAK95814\nDARC\nDASNONE\nDATNONE\nDAU508\nDAW150\nDBA20081215\nDBB19800615\n"
+                             "DBC1\nDBD20040115\nDBHN\nDBJ00001\nDBK000000000\n";
+
+void Decode(benchmark::State& state, const std::string& scan) {
+    for (auto _ : state) {
+        const Card card(scan, kClock);
+        benchmark::DoNotOptimize(card.Age());
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+// Rejected scans: measured without the unknown-swipe file, whose write is a disk matter.
+void DecodeOrReject(benchmark::State& state, const std::string& scan) {
+    CardOptions options;
+    options.writeUnknownFile = false;
+    for (auto _ : state) {
+        try {
+            const Card card(scan, kClock, options);
+            benchmark::DoNotOptimize(card.Age());
+        } catch (const std::logic_error&) {
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(scan.size()));
+}
+
+std::string Repeat(const std::string& unit, std::size_t bytes) {
+    std::string s;
+    while (s.size() < bytes)
+        s += unit;
+    s.resize(bytes);
+    return s;
+}
+
+constexpr std::size_t kMegabyte = 1 << 20;
+
+void BM_ThreeTrackSwipe(benchmark::State& state) { Decode(state, kThreeTracks); }
+void BM_TrackTwoOnlySwipe(benchmark::State& state) { Decode(state, kTrackTwo); }
+void BM_Barcode(benchmark::State& state) { Decode(state, kBarcode); }
+void BM_MegabyteOfLetters(benchmark::State& state) { DecodeOrReject(state, Repeat("ABCDEFGHIJKLMNOPQRSTUVWXYZ", kMegabyte)); }
+void BM_MegabyteOfQuestionMarksAndSemicolons(benchmark::State& state) {
+    DecodeOrReject(state, Repeat("?;", kMegabyte));
+}
+void BM_MegabyteSemicolonFirst(benchmark::State& state) { DecodeOrReject(state, Repeat(";?", kMegabyte)); }
+void BM_MegabytePercentFirst(benchmark::State& state) { DecodeOrReject(state, "%" + Repeat("?;", kMegabyte - 1)); }
+void BM_MegabyteRepeatedSentinels(benchmark::State& state) { DecodeOrReject(state, Repeat("%;?#", kMegabyte)); }
+// Splits into three tracks of about a third of a megabyte each, full of the track-1 separators.
+void BM_MegabyteHugeTracks(benchmark::State& state) {
+    const std::string third = Repeat("A^$ ,", kMegabyte / 3);
+    DecodeOrReject(state, "%" + third + "?;" + Repeat("1=", kMegabyte / 3) + "?#" + third + "?");
+}
+void BM_MegabyteBarcode(benchmark::State& state) { DecodeOrReject(state, "@" + Repeat("DAQDBB;%?", kMegabyte - 1)); }
+
+BENCHMARK(BM_ThreeTrackSwipe);
+BENCHMARK(BM_TrackTwoOnlySwipe);
+BENCHMARK(BM_Barcode);
+BENCHMARK(BM_MegabyteOfLetters)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MegabyteOfQuestionMarksAndSemicolons)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MegabyteSemicolonFirst)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MegabytePercentFirst)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MegabyteRepeatedSentinels)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MegabyteHugeTracks)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MegabyteBarcode)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,288 @@
+#include "KeyTranslation.h"
+
+#include "Card.h"
+#include "FakeScanHost.h"
+#include "QtKeyInput.h"
+#include "ScanCycle.h"
+#include "UsKeyboardLayout.h"
+
+#include <QtGui/QInputDevice>
+#include <QtGui/QKeyEvent>
+
+#include "RowName.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <optional>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A layout that answers whatever the row says, and remembers how it was asked.
+class ScriptedLayout final : public IKeyboardLayout {
+public:
+    bool readable = true;
+    std::uint32_t unshifted = 0;
+    int produced = 0;
+    unsigned char firstByte = 0;
+    bool shift = false;
+    mutable std::uint32_t askedKey = 0;
+    mutable std::uint16_t askedScanCode = 0;
+
+    bool ReadKeyboardState() override { return readable; }
+    std::uint32_t MapVirtualKeyToChar(std::uint16_t) const override { return unshifted; }
+    int ToAscii(std::uint32_t key, std::uint16_t scanCode, unsigned char out[2]) const override {
+        askedKey = key;
+        askedScanCode = scanCode;
+        out[0] = firstByte;
+        out[1] = 'Z';
+        return produced;
+    }
+    bool IsShiftDown() const override { return shift; }
+};
+
+struct ScriptCase {
+    const char* name;
+    std::uint16_t virtualKey;
+    bool readable;
+    std::uint32_t unshifted;
+    int produced;
+    unsigned char firstByte;
+    bool shift;
+    bool counted;
+    int appended; // -1: nothing
+    int periodMs;
+};
+
+void PrintTo(const ScriptCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class TranslateKeyScripted : public ::testing::TestWithParam<ScriptCase> {};
+
+TEST_P(TranslateKeyScripted, FollowsTheLayoutsAnswers) {
+    const ScriptCase& c = GetParam();
+    ScriptedLayout layout;
+    layout.readable = c.readable;
+    layout.unshifted = c.unshifted;
+    layout.produced = c.produced;
+    layout.firstByte = c.firstByte;
+    layout.shift = c.shift;
+    const TranslatedKey key = TranslateKey(c.virtualKey, layout);
+    EXPECT_EQ(key.counted, c.counted);
+    if (c.appended < 0) {
+        EXPECT_FALSE(key.character.has_value());
+    } else {
+        EXPECT_EQ(key.character, std::optional<char>(static_cast<char>(c.appended)));
+    }
+    if (c.counted) {
+        EXPECT_EQ(key.quietPeriodMs, c.periodMs);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, TranslateKeyScripted,
+    ::testing::Values(
+        ScriptCase{"EnterAddsNothingWithoutAskingTheLayout", 13, false, 0, 0, 0, false, true, -1, 500},
+        ScriptCase{"UnreadableKeyboardStateIgnored", 'A', false, 'A', 1, 'a', false, false, -1, 0},
+        ScriptCase{"KeyWithoutCharacterIgnored", 0x10, true, 0, 1, 'a', false, false, -1, 0},
+        ScriptCase{"TranslatedCharacter", 'A', true, 'A', 1, 'a', false, true, 'a', 1000},
+        ScriptCase{"TwoCharactersGiveTheFirst", 'A', true, 'A', 2, 'x', false, true, 'x', 1000},
+        ScriptCase{"DeadKeyGivesTheFirst", 0xDE, true, '\'', -1, '^', false, true, '^', 1000},
+        ScriptCase{"GraveWhateverTheLayoutSays", 0xC0, true, 0x60, 1, '0', false, true, 0x60, 1000},
+        ScriptCase{"GraveWithShiftAndTranslation", 0xC0, true, 0x60, 1, '0', true, true, 0x60, 1000},
+        ScriptCase{"UntranslatedWithShiftUsesTheTable", 0xBA, true, ';', 0, 0, true, true, ':', 1000},
+        ScriptCase{"GraveUntranslatedWithShiftIsTilde", 0xC0, true, 0x60, 0, 0, true, true, '~', 1000},
+        ScriptCase{"UntranslatedWithShiftOutsideTableCounts", 0x6A, true, '*', 0, 0, true, true, -1, 1000},
+        ScriptCase{"UntranslatedWithoutShiftAppendsItself", 0xBA, true, ';', 0, 0, false, true, ';', 1000},
+        ScriptCase{"OnlyTheLowByteIsTheCharacter", 0xBA, true, 0x8000003B, 0, 0, false, true, ';', 1000}),
+    RowName());
+
+TEST(TranslateKey, AsksForTheUnshiftedCharacterInPlaceOfTheKey) {
+    ScriptedLayout layout;
+    layout.unshifted = '/';
+    TranslateKey(0xBF, layout);
+    EXPECT_EQ(layout.askedKey, static_cast<std::uint32_t>('/'));
+    EXPECT_EQ(layout.askedScanCode, 0xBF);
+}
+
+struct UsCase {
+    const char* name;
+    std::uint16_t virtualKey;
+    bool shift;
+    bool capsLock;
+    int appended; // -1: the key is ignored
+};
+
+void PrintTo(const UsCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class UsLayoutKeys : public ::testing::TestWithParam<UsCase> {};
+
+// Printable characters are covered all of them through the Qt feed below; these rows are what that
+// cannot show: Caps Lock, control characters, the keypad and keys without a character.
+TEST_P(UsLayoutKeys, TypeWhatAUsKeyboardTypes) {
+    const UsCase& c = GetParam();
+    UsKeyboardLayout layout;
+    layout.SetModifiers(c.shift, c.capsLock);
+    const TranslatedKey key = TranslateKey(c.virtualKey, layout);
+    if (c.appended < 0) {
+        EXPECT_FALSE(key.counted);
+        return;
+    }
+    EXPECT_TRUE(key.counted);
+    EXPECT_EQ(key.character, std::optional<char>(static_cast<char>(c.appended)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UsLayoutKeys,
+    ::testing::Values(
+        UsCase{"Letter", 'A', false, false, 'a'}, UsCase{"CapsLockLetter", 'Q', false, true, 'Q'},
+        UsCase{"CapsLockShiftLetter", 'Q', true, true, 'q'}, UsCase{"CapsLockDigit", '1', false, true, '1'},
+        UsCase{"Shift1Exclamation", '1', true, false, '!'}, UsCase{"Space", ' ', false, false, ' '},
+        UsCase{"Backspace", VirtualKey::Back, false, false, 0x08},
+        UsCase{"ShiftBackspace", VirtualKey::Back, true, false, 0x08},
+        UsCase{"Tab", VirtualKey::Tab, false, false, 0x09}, UsCase{"Escape", VirtualKey::Escape, false, false, 0x1B},
+        UsCase{"Question", VirtualKey::Oem2, true, false, '?'}, UsCase{"Grave", VirtualKey::Oem3, false, false, '`'},
+        UsCase{"Tilde", VirtualKey::Oem3, true, false, '~'}, UsCase{"DoubleQuote", VirtualKey::Oem7, true, false, '"'},
+        UsCase{"CapsLockPunctuation", VirtualKey::Oem2, false, true, '/'},
+        UsCase{"Keypad5", VirtualKey::Numpad0 + 5, false, false, '5'},
+        UsCase{"KeypadStar", VirtualKey::Multiply, false, false, '*'},
+        UsCase{"ShiftKey", VirtualKey::Shift, true, false, -1},
+        UsCase{"CtrlKey", VirtualKey::Control, false, false, -1}, UsCase{"AltKey", VirtualKey::Menu, false, false, -1},
+        UsCase{"CapsLockKey", VirtualKey::Capital, false, true, -1}, UsCase{"F1", VirtualKey::F1, false, false, -1},
+        UsCase{"LeftArrow", VirtualKey::Left, false, false, -1}, UsCase{"Delete", VirtualKey::Delete, false, false, -1},
+        UsCase{"NoKey", 0, false, false, -1}),
+    RowName());
+
+// What a QKeyEvent for the typed character looks like: Qt key codes of ASCII characters are the
+// characters themselves, letters upper case.
+int QtKeyOf(char c) {
+    return std::toupper(static_cast<unsigned char>(c));
+}
+
+bool NeedsShift(char c) {
+    std::uint16_t vk = 0;
+    bool shift = false;
+    UsKeyboardLayout::KeyForCharacter(c, vk, shift);
+    return shift;
+}
+
+std::optional<char> TypedThroughQt(int qtKey, const QString& text, Qt::KeyboardModifiers modifiers) {
+    const UsKeyStroke stroke = UsKeyStrokeFromQt(qtKey, text, modifiers);
+    UsKeyboardLayout layout;
+    layout.SetModifiers(stroke.shift, stroke.capsLock);
+    const TranslatedKey key = TranslateKey(stroke.virtualKey, layout);
+    if (!key.counted)
+        return std::nullopt;
+    return key.character.value_or('\0');
+}
+
+TEST(QtKeyInput, EveryPrintableCharacterArrivesAsTyped) {
+    for (char c = 0x20; c < 0x7F; ++c) {
+        const QString text(QChar::fromLatin1(c));
+        const Qt::KeyboardModifiers xdotool = NeedsShift(c) ? Qt::ShiftModifier : Qt::NoModifier;
+        EXPECT_EQ(TypedThroughQt(QtKeyOf(c), text, Qt::NoModifier), std::optional<char>(c))
+            << "offscreen, no modifiers: '" << c << "'";
+        EXPECT_EQ(TypedThroughQt(QtKeyOf(c), text, xdotool), std::optional<char>(c)) << "with Shift: '" << c << "'";
+    }
+}
+
+TEST(QtKeyInput, CapsLockedLetterWithoutShiftArrivesAsTyped) {
+    EXPECT_EQ(TypedThroughQt(Qt::Key_A, QStringLiteral("A"), Qt::NoModifier), std::optional<char>('A'));
+    EXPECT_EQ(TypedThroughQt(Qt::Key_A, QStringLiteral("a"), Qt::ShiftModifier), std::optional<char>('a'));
+}
+
+struct QtSpecialCase {
+    const char* name;
+    int qtKey;
+    const char* text;
+    Qt::KeyboardModifiers modifiers;
+    std::uint16_t virtualKey;
+};
+
+void PrintTo(const QtSpecialCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class QtSpecialKeys : public ::testing::TestWithParam<QtSpecialCase> {};
+
+TEST_P(QtSpecialKeys, MapByQtKey) {
+    const QtSpecialCase& c = GetParam();
+    EXPECT_EQ(UsKeyStrokeFromQt(c.qtKey, QString::fromLatin1(c.text), c.modifiers).virtualKey, c.virtualKey);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, QtSpecialKeys,
+    ::testing::Values(QtSpecialCase{"Return", Qt::Key_Return, "\r", Qt::NoModifier, 13},
+                      QtSpecialCase{"KeypadEnter", Qt::Key_Enter, "\r", Qt::KeypadModifier, 13},
+                      QtSpecialCase{"Backspace", Qt::Key_Backspace, "\b", Qt::NoModifier, 8},
+                      QtSpecialCase{"Tab", Qt::Key_Tab, "\t", Qt::NoModifier, 9},
+                      QtSpecialCase{"Backtab", Qt::Key_Backtab, "", Qt::ShiftModifier, 9},
+                      QtSpecialCase{"Escape", Qt::Key_Escape, "\x1b", Qt::NoModifier, 0x1B},
+                      QtSpecialCase{"ShiftAlone", Qt::Key_Shift, "", Qt::ShiftModifier, VirtualKey::Shift},
+                      QtSpecialCase{"ControlAlone", Qt::Key_Control, "", Qt::ControlModifier, VirtualKey::Control},
+                      QtSpecialCase{"AltAlone", Qt::Key_Alt, "", Qt::AltModifier, VirtualKey::Menu},
+                      QtSpecialCase{"CapsLock", Qt::Key_CapsLock, "", Qt::NoModifier, VirtualKey::Capital},
+                      QtSpecialCase{"F5", Qt::Key_F5, "", Qt::NoModifier, VirtualKey::F1 + 4},
+                      QtSpecialCase{"Delete", Qt::Key_Delete, "\x7f", Qt::NoModifier, VirtualKey::Delete},
+                      QtSpecialCase{"CtrlC", Qt::Key_C, "\x03", Qt::ControlModifier, 'C'},
+                      QtSpecialCase{"NonAsciiLetter", Qt::Key_Eacute, "\xe9", Qt::NoModifier, 0}),
+    RowName());
+
+TEST(QtKeyInput, KeysWithoutCharacterAreIgnoredByTheCycle) {
+    for (const int qtKey :
+         {int(Qt::Key_Shift), int(Qt::Key_Control), int(Qt::Key_Alt), int(Qt::Key_Meta), int(Qt::Key_CapsLock),
+          int(Qt::Key_F1), int(Qt::Key_F12), int(Qt::Key_Left), int(Qt::Key_Home), int(Qt::Key_PageDown),
+          int(Qt::Key_Insert), int(Qt::Key_Delete), int(Qt::Key_unknown)})
+        EXPECT_EQ(TypedThroughQt(qtKey, QString(), Qt::NoModifier), std::nullopt) << "Qt key 0x" << std::hex << qtKey;
+    EXPECT_EQ(TypedThroughQt(Qt::Key_Backspace, QStringLiteral("\b"), Qt::NoModifier), std::optional<char>('\b'));
+    EXPECT_EQ(TypedThroughQt(Qt::Key_Return, QStringLiteral("\r"), Qt::NoModifier), std::optional<char>('\0'))
+        << "Enter counts and adds nothing";
+}
+
+class QtFeed : public ::testing::TestWithParam<bool> {};
+
+// The three-track swipe typed into the cycle as key presses: with the Shift presses and modifiers that
+// xdotool sends under X11 (true), or with bare characters as the offscreen platform delivers them.
+TEST_P(QtFeed, ExampleSwipeReproducesItself) {
+    const bool withShift = GetParam();
+    const std::string swipe = "%CASACRAMENTO^DOE$JOHN$Q^123 MAIN ST^?;6360141234567=08121980061500?"
+                              "#0295814      C               1508150BRNBLU?";
+    FakeScanHost host;
+    UsKeyboardLayout layout;
+    std::vector<std::string> decoded;
+    ScanCycle cycle(host, layout, [&](const std::string& s) -> std::unique_ptr<MagneticStripeCards::Card> {
+        decoded.push_back(s);
+        throw std::logic_error("not decoded here");
+    });
+    host.Attach(cycle);
+    // A keyboard of the test's own: without an application, Qt's default one is never freed.
+    const QInputDevice keyboard(QStringLiteral("reader"), 1, QInputDevice::DeviceType::Keyboard);
+    auto press = [&](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+        FeedKeyPress(cycle, layout, QKeyEvent(QEvent::KeyPress, key, modifiers, 0, 0, 0, text, false, 1, &keyboard));
+    };
+    for (const char c : swipe) {
+        const bool shift = withShift && NeedsShift(c);
+        if (shift)
+            press(Qt::Key_Shift, Qt::ShiftModifier, QString());
+        press(QtKeyOf(c), shift ? Qt::ShiftModifier : Qt::NoModifier, QString(QChar::fromLatin1(c)));
+    }
+    press(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    EXPECT_EQ(cycle.SwipeText(), swipe);
+    host.Advance(1000);
+    ASSERT_EQ(decoded.size(), 1u);
+    EXPECT_EQ(decoded[0], swipe);
+}
+
+INSTANTIATE_TEST_SUITE_P(Platforms, QtFeed, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool>& row) {
+                             return std::string(row.param ? "Xvfb" : "Offscreen");
+                         });
+
+} // namespace

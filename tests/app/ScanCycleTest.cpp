@@ -1,0 +1,480 @@
+#include "FakeScanHost.h"
+
+#include "Card.h"
+#include "Clock.h"
+#include "CycleDisplay.h"
+#include "ScanCycle.h"
+#include "TempSettings.h"
+#include "UsKeyboardLayout.h"
+
+#include "RowName.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <new>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using MagneticStripeCards::Card;
+namespace fs = std::filesystem;
+
+namespace {
+
+const char kExampleSwipe[] = "%CASACRAMENTO^DOE$JOHN$Q^123 MAIN ST^?;6360141234567=08121980061500?"
+                             "#0295814      C               1508150BRNBLU?";
+const char kUndecodable[] = "NOT A CARD";
+
+std::string SwipeOf(const std::string& name) {
+    return "%CASACRAMENTO^" + name +
+           "^123 MAIN ST^?;6360141234567=08121980061500?#0295814      C"
+           "               1508150BRNBLU?";
+}
+
+const MagneticStripeCards::FixedClock& TestClock() {
+    static const MagneticStripeCards::FixedClock clock(2007, 3, 10, 14, 5, 33);
+    return clock;
+}
+
+std::unique_ptr<Card> DecodeAtTestTime(const std::string& swipe) {
+    return std::make_unique<Card>(swipe, TestClock());
+}
+
+class ScanCycleTest : public ::testing::Test {
+protected:
+    void SetUp() override { host.Attach(cycle); }
+
+    void Type(const std::string& text) {
+        for (const char c : text) {
+            std::uint16_t vk = 0;
+            bool shift = false;
+            ASSERT_TRUE(UsKeyboardLayout::KeyForCharacter(c, vk, shift)) << "no US key for " << int(c);
+            layout.SetModifiers(shift, false);
+            cycle.OnKeyDown(vk);
+        }
+    }
+    void Enter() { cycle.OnKeyDown(VirtualKey::Return); }
+    // One whole scan ended by Enter, run up to its decode.
+    void Scan(const std::string& swipe) {
+        Type(swipe);
+        Enter();
+        host.Advance(1000);
+    }
+
+    TempSettings settings;
+    FakeScanHost host;
+    UsKeyboardLayout layout;
+    std::vector<std::string> handedToDecoder;
+    ScanCycle::CardFactory decode = DecodeAtTestTime;
+    ScanCycle cycle{host, layout, [this](const std::string& swipe) {
+                        handedToDecoder.push_back(swipe);
+                        return decode(swipe);
+                    }};
+};
+
+TEST_F(ScanCycleTest, StartsReadyWithNothingShown) {
+    EXPECT_EQ(cycle.State(), DisplayState::Ready);
+    EXPECT_EQ(cycle.CurrentCard(), nullptr);
+    EXPECT_TRUE(cycle.LastResults().empty());
+    EXPECT_FALSE(cycle.HasUncountedCard());
+    EXPECT_TRUE(host.events.empty());
+}
+
+TEST_F(ScanCycleTest, FirstKeyBlanksTheDisplayLaterKeysOnlyRestartTheQuietTimer) {
+    Type("%C");
+    const std::vector<std::string> expected{"stop 1", "stop 2", "start 1 1000", "repaint",
+                                            "stop 1", "stop 2", "start 1 1000"};
+    EXPECT_EQ(host.events, expected);
+    EXPECT_EQ(cycle.State(), DisplayState::Capturing);
+    EXPECT_EQ(cycle.SwipeText(), "%C");
+}
+
+TEST_F(ScanCycleTest, SwipeEndedByEnterIsDecodedAtTheSecondTickOf500Ms) {
+    Type(kExampleSwipe);
+    Enter();
+    EXPECT_EQ(host.PeriodOf(ScanCycle::kQuietTimer), 500);
+    EXPECT_EQ(cycle.SwipeText(), kExampleSwipe) << "Enter adds nothing";
+    host.Advance(999);
+    EXPECT_TRUE(handedToDecoder.empty());
+    EXPECT_EQ(cycle.State(), DisplayState::Capturing);
+    host.Advance(1);
+    ASSERT_EQ(handedToDecoder.size(), 1u);
+    EXPECT_EQ(handedToDecoder[0], kExampleSwipe);
+    EXPECT_EQ(cycle.State(), DisplayState::CardShown);
+    EXPECT_TRUE(cycle.SwipeText().empty());
+}
+
+TEST_F(ScanCycleTest, SwipeWithoutEnterIsDecodedAtTheSecondTickOf1000Ms) {
+    Type(kExampleSwipe);
+    host.Advance(1999);
+    EXPECT_TRUE(handedToDecoder.empty());
+    host.Advance(1);
+    ASSERT_EQ(handedToDecoder.size(), 1u);
+    EXPECT_EQ(handedToDecoder[0], kExampleSwipe);
+}
+
+TEST_F(ScanCycleTest, KeyAfterOneQuietTickContinuesTheSameSwipe) {
+    Type(";636014");
+    host.Advance(1500); // one tick has cleared the settling flag
+    Type("1234567=08121980061500?");
+    host.Advance(1999);
+    EXPECT_TRUE(handedToDecoder.empty());
+    host.Advance(1);
+    ASSERT_EQ(handedToDecoder.size(), 1u);
+    EXPECT_EQ(handedToDecoder[0], ";6360141234567=08121980061500?");
+}
+
+TEST_F(ScanCycleTest, KeysWithoutCharacterChangeNothing) {
+    const std::uint16_t keys[] = {VirtualKey::Shift, VirtualKey::Control, VirtualKey::Menu,   VirtualKey::Capital,
+                                  VirtualKey::F1,    VirtualKey::Left,    VirtualKey::Delete, 0};
+    for (const std::uint16_t vk : keys)
+        cycle.OnKeyDown(vk);
+    EXPECT_TRUE(host.events.empty());
+    EXPECT_EQ(cycle.State(), DisplayState::Ready);
+
+    Type(";1?");
+    host.Advance(1900);
+    cycle.OnKeyDown(VirtualKey::Shift); // does not restart the wait
+    host.Advance(100);
+    EXPECT_EQ(handedToDecoder.size(), 1u);
+}
+
+TEST_F(ScanCycleTest, UnreadableKeyboardStateIgnoresTheKey) {
+    class Unreadable final : public IKeyboardLayout {
+    public:
+        bool ReadKeyboardState() override { return false; }
+        std::uint32_t MapVirtualKeyToChar(std::uint16_t vk) const override { return vk; }
+        int ToAscii(std::uint32_t, std::uint16_t, unsigned char out[2]) const override {
+            out[0] = 'X';
+            return 1;
+        }
+        bool IsShiftDown() const override { return false; }
+    } unreadable;
+    ScanCycle other(host, unreadable, DecodeAtTestTime);
+    other.OnKeyDown('A');
+    EXPECT_TRUE(host.events.empty());
+    EXPECT_EQ(other.State(), DisplayState::Ready);
+    other.OnKeyDown(VirtualKey::Return); // Enter never asks the layout
+    EXPECT_EQ(other.State(), DisplayState::Capturing);
+}
+
+TEST_F(ScanCycleTest, EnterAloneHandsAnEmptySwipeToTheDecoderAndShowsUnknown) {
+    Enter();
+    EXPECT_EQ(cycle.State(), DisplayState::Capturing);
+    EXPECT_EQ(host.events.back(), "repaint");
+    host.Advance(1000);
+    ASSERT_EQ(handedToDecoder.size(), 1u);
+    EXPECT_EQ(handedToDecoder[0], "");
+    EXPECT_EQ(cycle.State(), DisplayState::UnknownCard);
+    EXPECT_EQ(cycle.UnknownCardText(), "Unknown DL");
+}
+
+TEST_F(ScanCycleTest, SuccessfulScanRequestsInOrderAndRepaintsAfterLogging) {
+    host.logChecked = true;
+    Scan(kExampleSwipe);
+    // The tail of the event list from the decoding tick on.
+    const std::vector<std::string> expected{"stop 1", "start 2 10000", "log", "repaint"};
+    ASSERT_GE(host.events.size(), expected.size());
+    EXPECT_EQ(std::vector<std::string>(host.events.end() - 4, host.events.end()), expected);
+    ASSERT_NE(cycle.CurrentCard(), nullptr);
+    EXPECT_EQ(cycle.CurrentCard()->Tracks()[1], "6360141234567=08121980061500");
+    ASSERT_EQ(cycle.LastResults().size(), 1u);
+    EXPECT_EQ(cycle.LastResults().front(), cycle.CurrentCard()->ResultLine());
+    EXPECT_FALSE(host.IsRunning(ScanCycle::kQuietTimer));
+}
+
+TEST_F(ScanCycleTest, FailedScanStartsTheUnknownTimerAndKeepsCardAndList) {
+    Scan(kExampleSwipe);
+    const Card* before = cycle.CurrentCard();
+    const auto results = cycle.LastResults();
+    host.events.clear();
+    Scan(kUndecodable);
+    EXPECT_EQ(cycle.State(), DisplayState::UnknownCard);
+    EXPECT_EQ(cycle.CurrentCard(), before);
+    EXPECT_EQ(cycle.LastResults(), results);
+    EXPECT_EQ(cycle.UnknownCardText(), "Unknown DL");
+    EXPECT_TRUE(cycle.SwipeText().empty());
+    const std::vector<std::string> tail{"stop 1", "start 3 5000", "repaint"};
+    EXPECT_EQ(std::vector<std::string>(host.events.end() - 3, host.events.end()), tail);
+}
+
+TEST_F(ScanCycleTest, ResultShowsTenSecondsFromTheDecode) {
+    Scan(kExampleSwipe);
+    host.events.clear();
+    host.Advance(9999);
+    EXPECT_EQ(cycle.State(), DisplayState::CardShown);
+    host.Advance(1);
+    EXPECT_EQ(cycle.State(), DisplayState::Ready);
+    const std::vector<std::string> expected{"stop 2", "repaint"};
+    EXPECT_EQ(host.events, expected);
+}
+
+TEST_F(ScanCycleTest, UnknownShowsFiveSecondsAndItsTimerSurvivesKeys) {
+    Scan(kUndecodable);
+    host.Advance(4999);
+    EXPECT_EQ(cycle.State(), DisplayState::UnknownCard);
+    host.Advance(1);
+    EXPECT_EQ(cycle.State(), DisplayState::Ready);
+    EXPECT_FALSE(host.IsRunning(ScanCycle::kUnknownTimer));
+
+    Scan(kUndecodable);
+    host.Advance(4500);
+    Type("%"); // leaves UnknownCard; the unknown timer keeps ticking, without effect
+    host.Advance(700);
+    EXPECT_TRUE(host.IsRunning(ScanCycle::kUnknownTimer));
+    EXPECT_EQ(cycle.State(), DisplayState::Capturing);
+    EXPECT_EQ(handedToDecoder.size(), 2u);
+}
+
+TEST_F(ScanCycleTest, TypingDuringCardShownBlanksAndStartsAnotherSwipe) {
+    Scan(kExampleSwipe);
+    host.events.clear();
+    Type(";9");
+    EXPECT_EQ(cycle.State(), DisplayState::Capturing);
+    EXPECT_FALSE(host.IsRunning(ScanCycle::kResultTimer));
+    EXPECT_EQ(host.events[1], "stop 2");
+    EXPECT_EQ(host.events[3], "repaint");
+    EXPECT_EQ(cycle.SwipeText(), ";9");
+    host.Advance(20000);
+    EXPECT_EQ(handedToDecoder.back(), ";9");
+}
+
+TEST_F(ScanCycleTest, FifthScanPushesOutTheOldestResult) {
+    const std::vector<std::string> names{"ONE$ANN", "TWO$BEN", "THREE$CAL", "FOUR$DEB", "FIVE$EVE"};
+    std::vector<std::string> lines;
+    for (const auto& name : names) {
+        Scan(SwipeOf(name));
+        ASSERT_EQ(cycle.State(), DisplayState::CardShown) << name;
+        lines.insert(lines.begin(), cycle.CurrentCard()->ResultLine());
+    }
+    const std::deque<std::string> expected(lines.begin(), lines.begin() + 4);
+    EXPECT_EQ(cycle.LastResults(), expected);
+    EXPECT_NE(lines[0], lines[1]);
+}
+
+TEST_F(ScanCycleTest, AutoRepeatCountsEveryKeyDown) {
+    Type(";");
+    for (int i = 0; i < 3; ++i)
+        cycle.OnKeyDown('7');
+    EXPECT_EQ(cycle.SwipeText(), ";777");
+}
+
+struct LogCase {
+    const char* name;
+    bool logChecked;
+    bool commentsAtKeys;
+    bool commentsAtDecode;
+    const char* swipe;
+    int expectedLogCalls;
+};
+
+void PrintTo(const LogCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class ScanCycleLogTest : public ScanCycleTest, public ::testing::WithParamInterface<LogCase> {};
+
+TEST_P(ScanCycleLogTest, LogsEveryDecodedCardWhileCreateLogIsChecked) {
+    const LogCase& c = GetParam();
+    host.logChecked = c.logChecked;
+    host.commentsChecked = c.commentsAtKeys;
+    Type(c.swipe);
+    host.Advance(1500);
+    host.commentsChecked = c.commentsAtDecode;
+    host.Advance(500);
+    ASSERT_EQ(static_cast<int>(host.logCalls.size()), c.expectedLogCalls);
+    if (c.expectedLogCalls == 1) {
+        EXPECT_EQ(host.logCalls[0].card, cycle.CurrentCard());
+        EXPECT_EQ(host.logCalls[0].comments, c.commentsAtDecode);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ScanCycleLogTest,
+    ::testing::Values(LogCase{"LogOffCommentsOn", false, true, true, kExampleSwipe, 0},
+                      LogCase{"LogOffCommentsOff", false, false, false, kExampleSwipe, 0},
+                      LogCase{"LogOnCommentsOff", true, false, false, kExampleSwipe, 1},
+                      LogCase{"LogOnCommentsOn", true, true, true, kExampleSwipe, 1},
+                      LogCase{"CommentsSwitchedOnBeforeDecode", true, false, true, kExampleSwipe, 1},
+                      LogCase{"CommentsSwitchedOffBeforeDecode", true, true, false, kExampleSwipe, 1},
+                      LogCase{"FailedDecodeIsNeverLogged", true, true, true, kUndecodable, 0}),
+    RowName());
+
+TEST_F(ScanCycleTest, CommentsDialogRunsInsideTheQuietTickWhileTheResultTimerRuns) {
+    host.logChecked = true;
+    host.commentsChecked = true;
+    DisplayState stateDuringDialog = DisplayState::Ready;
+    host.onLogScan = [&] {
+        stateDuringDialog = cycle.State();
+        host.Advance(11000); // the operator takes 11 s over the comments
+    };
+    Scan(kExampleSwipe);
+    EXPECT_EQ(stateDuringDialog, DisplayState::CardShown);
+    EXPECT_EQ(cycle.State(), DisplayState::Ready) << "the result timer ran out while the dialog was open";
+    EXPECT_EQ(host.events.back(), "repaint");
+    EXPECT_EQ(handedToDecoder.size(), 1u) << "no second decode from inside the dialog";
+    std::int32_t total = 0;
+    LayoutCycleDisplay(cycle, {21, false}, total, 640, 480);
+    LayoutCycleDisplay(cycle, {21, false}, total, 640, 480);
+    EXPECT_EQ(total, 1) << "the scan counts although its result was never painted";
+}
+
+TEST_F(ScanCycleTest, QuietTickInsideLogScanDoesNotReplaceTheCardBeingLogged) {
+    host.logChecked = true;
+    const Card* logged = nullptr;
+    host.onLogScan = [&] {
+        host.onLogScan = nullptr;
+        logged = cycle.CurrentCard();
+        Type(";2?"); // keys that reach the cycle while LogScan is busy
+        host.Advance(5000);
+        EXPECT_EQ(cycle.CurrentCard(), logged);
+    };
+    Scan(kExampleSwipe);
+    EXPECT_EQ(handedToDecoder.size(), 1u);
+    host.Advance(2000);
+    ASSERT_EQ(handedToDecoder.size(), 2u) << "the keys typed meanwhile are decoded afterwards";
+    EXPECT_EQ(handedToDecoder[1], ";2?");
+}
+
+struct ThrowCase {
+    const char* name;
+    std::function<void()> raise;
+};
+
+void PrintTo(const ThrowCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class ScanCycleThrowTest : public ScanCycleTest, public ::testing::WithParamInterface<ThrowCase> {};
+
+TEST_P(ScanCycleThrowTest, AnyExceptionFromTheDecoderShowsUnknown) {
+    decode = [](const std::string&) -> std::unique_ptr<Card> {
+        GetParam().raise();
+        return nullptr;
+    };
+    Scan(kExampleSwipe);
+    EXPECT_EQ(cycle.State(), DisplayState::UnknownCard);
+    EXPECT_EQ(cycle.UnknownCardText(), "Unknown DL");
+    EXPECT_TRUE(host.IsRunning(ScanCycle::kUnknownTimer));
+    EXPECT_EQ(cycle.CurrentCard(), nullptr);
+    EXPECT_TRUE(cycle.SwipeText().empty());
+}
+
+TEST_P(ScanCycleThrowTest, AnyExceptionFromLoggingShowsUnknownAndKeepsTheCard) {
+    host.logChecked = true;
+    host.onLogScan = [] { GetParam().raise(); };
+    Scan(kExampleSwipe);
+    EXPECT_EQ(cycle.State(), DisplayState::UnknownCard);
+    ASSERT_NE(cycle.CurrentCard(), nullptr);
+    EXPECT_EQ(cycle.LastResults().size(), 1u);
+    EXPECT_EQ(host.events.back(), "repaint");
+    EXPECT_FALSE(cycle.HasUncountedCard()) << "an unknown scan is not counted";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ScanCycleThrowTest,
+                         ::testing::Values(ThrowCase{"LogicError", [] { throw std::logic_error("Unknown DL"); }},
+                                           ThrowCase{"OutOfRange", [] { throw std::out_of_range("substr"); }},
+                                           ThrowCase{"RuntimeError", [] { throw std::runtime_error("disk"); }},
+                                           ThrowCase{"BadAlloc", [] { throw std::bad_alloc(); }},
+                                           ThrowCase{"Int", [] { throw 42; }}),
+                         RowName());
+
+TEST_F(ScanCycleTest, FactoryGivingNoCardShowsUnknown) {
+    decode = [](const std::string&) { return std::unique_ptr<Card>(); };
+    Scan(kExampleSwipe);
+    EXPECT_EQ(cycle.State(), DisplayState::UnknownCard);
+    EXPECT_EQ(cycle.CurrentCard(), nullptr);
+    EXPECT_TRUE(cycle.LastResults().empty());
+}
+
+TEST_F(ScanCycleTest, EachShownCardIsUncountedUntilTaken) {
+    Scan(kExampleSwipe);
+    EXPECT_TRUE(cycle.HasUncountedCard());
+    cycle.TakeUncounted();
+    EXPECT_FALSE(cycle.HasUncountedCard());
+    host.Advance(10000);
+    EXPECT_FALSE(cycle.HasUncountedCard()) << "returning to Ready does not bring the card back";
+    Scan(kUndecodable);
+    EXPECT_FALSE(cycle.HasUncountedCard());
+    Scan(kExampleSwipe);
+    EXPECT_TRUE(cycle.HasUncountedCard());
+}
+
+// The paint handler's view: each scan counts once however often its result is repainted.
+TEST_F(ScanCycleTest, RepaintsOfTheSameResultCountItOnce) {
+    std::int32_t total = 0;
+    const CycleDisplayOptions options{21, false};
+    auto paint = [&] { return LayoutCycleDisplay(cycle, options, total, 640, 480); };
+    paint();
+    Type(";");
+    paint(); // Capturing: nothing to count yet
+    EXPECT_EQ(total, 0);
+    host.Advance(2000);
+    Scan(kExampleSwipe);
+    const DisplayOutput shown = paint();
+    EXPECT_EQ(total, 1);
+    EXPECT_EQ(shown.total, 1);
+    paint();
+    paint();
+    EXPECT_EQ(total, 1) << "uncovering the window repaints, it does not count";
+    host.Advance(10000);
+    EXPECT_EQ(paint().items.front().text, "Ready!");
+    EXPECT_EQ(total, 1);
+    Scan(kExampleSwipe);
+    paint();
+    EXPECT_EQ(total, 2);
+}
+
+TEST_F(ScanCycleTest, CardJudgedNotCountableStaysUncounted) {
+    std::int32_t total = 5;
+    Scan(kExampleSwipe);
+    const std::int32_t overItsAge = cycle.CurrentCard()->Age() + 1;
+    LayoutCycleDisplay(cycle, {overItsAge, true}, total, 640, 480);
+    EXPECT_EQ(total, 5);
+    LayoutCycleDisplay(cycle, {overItsAge, false}, total, 640, 480);
+    EXPECT_EQ(total, 5) << "switching the option off afterwards does not count the card shown before";
+}
+
+TEST_F(ScanCycleTest, OtherTimerIdsAndStrayTicksDoNothing) {
+    cycle.OnTimer(7);
+    cycle.OnTimer(ScanCycle::kResultTimer);
+    cycle.OnTimer(ScanCycle::kUnknownTimer);
+    cycle.OnTimer(ScanCycle::kQuietTimer);
+    EXPECT_TRUE(host.events.empty());
+    EXPECT_EQ(cycle.State(), DisplayState::Ready);
+}
+
+// The station's own factory: real decoding, and the unknown-swipe file in the configured log folder.
+TEST(ScanCycleDefaultFactory, DecodesWithTheCardDecoder) {
+    const TempSettings settings;
+    FakeScanHost host;
+    UsKeyboardLayout layout;
+    ScanCycle cycle(host, layout);
+    host.Attach(cycle);
+    for (const char* swipe : {kExampleSwipe, kUndecodable}) {
+        for (const char c : std::string(swipe)) {
+            std::uint16_t vk = 0;
+            bool shift = false;
+            UsKeyboardLayout::KeyForCharacter(c, vk, shift);
+            layout.SetModifiers(shift, false);
+            cycle.OnKeyDown(vk);
+        }
+        cycle.OnKeyDown(VirtualKey::Return);
+        host.Advance(1000);
+        if (swipe == kExampleSwipe) {
+            ASSERT_EQ(cycle.State(), DisplayState::CardShown);
+            EXPECT_EQ(cycle.CurrentCard()->Name(), "DOE JOHN Q");
+        }
+    }
+    EXPECT_EQ(cycle.State(), DisplayState::UnknownCard);
+    std::ifstream unknown(settings.LogFolder() / "unknowndl.txt", std::ios::binary);
+    const std::string written((std::istreambuf_iterator<char>(unknown)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(written, std::string(kUndecodable) + "\n\n");
+}
+
+} // namespace

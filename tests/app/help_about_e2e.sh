@@ -1,0 +1,151 @@
+#!/usr/bin/env bash
+# The Help and About commands of the real station under Xvfb + openbox, driven through the menu with
+# xdotool: Help opens KestrinHelp.pdf with the desktop's default PDF application (found by xdg-open
+# through a desktop entry that records what it was given), Help without the manual shows the error box
+# and starts nothing, the About box shows the product picture at (10, 19) and closes with Escape, also
+# while the station lock holds the keyboard.
+#
+# usage: help_about_e2e.sh <kestrin executable> <folder holding KestrinHelp.pdf> <art folder> <artefacts>
+set -uo pipefail
+
+kestrin=$1
+manual_folder=$2
+art=$3
+artifacts=$4
+mkdir -p "$artifacts"
+
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
+    wait 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+pids+=($!)
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+[ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")"
+unset WAYLAND_DISPLAY XDG_CURRENT_DESKTOP KESTRIN_OPEN_COMMAND
+openbox --sm-disable >/dev/null 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
+
+# The desktop's default PDF application: a recorder.
+mkdir -p "$work/config" "$work/data/applications"
+record=$work/opened.txt
+printf '#!/bin/sh\nprintf "%%s\\n" "$1" >> "%s"\n' "$record" >"$work/viewer.sh"
+chmod +x "$work/viewer.sh"
+printf '[Default Applications]\napplication/pdf=kestrin-test-viewer.desktop\n' >"$work/config/mimeapps.list"
+printf '[Desktop Entry]\nType=Application\nName=Recorder\nMimeType=application/pdf;\nExec=%s %%f\n' \
+    "$work/viewer.sh" >"$work/data/applications/kestrin-test-viewer.desktop"
+export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_DATA_DIRS=$work/data
+
+hive=$work/registry.reg
+write_hive() { # <app folder> <ontop 0|1>
+    local tmp=$work/hive.tmp
+    printf 'Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orbelon\\Kestrin]\n' >"$tmp"
+    printf '"Log Folder"="%s"\n"Log Name"="Kestrin Log"\n"App Folder"="%s"\n' "$work/logs" "$1" >>"$tmp"
+    printf '"Enable Ontop"=dword:%08x\n"Valid Age"=dword:00000015\n' "$2" >>"$tmp"
+    mv "$tmp" "$hive"
+}
+
+start_station() {
+    KESTRIN_REGISTRY=$hive QT_QPA_PLATFORM=xcb "$kestrin" 2>>"$work/station.log" &
+    station=$!
+    pids+=("$station")
+    window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Orbelon Kestrin$' 2>/dev/null | head -n1)
+    [ -n "$window" ] || { echo "FAIL: no station window"; cat "$work/station.log"; exit 1; }
+    xdotool windowactivate --sync "$window" 2>/dev/null || true
+    cx=$(xwininfo -id "$window" | awk '/Absolute upper-left X/{print $4}')
+    cy=$(xwininfo -id "$window" | awk '/Absolute upper-left Y/{print $4}')
+}
+stop_station() { kill "$station" 2>/dev/null; wait "$station" 2>/dev/null; }
+
+# Opens the Help menu (through "Options", whose place is known, and Right) and picks an item.
+help_menu() { # <number of Down presses: 0 Help, 1 About>
+    xdotool mousemove $((cx + 70)) $((cy + 10)) click 1
+    sleep 0.4
+    xdotool key Right
+    for _ in $(seq "$1"); do xdotool key Down; done
+    xdotool key Return
+}
+wait_window() { # <title>; prints its id
+    timeout 5 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n1
+}
+gone() { # <title>
+    for _ in $(seq 50); do
+        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# ---- Help with the manual in the application folder
+write_hive "$manual_folder" 0
+start_station
+help_menu 0
+for _ in $(seq 50); do [ -s "$record" ] && break; sleep 0.1; done
+[ "$(cat "$record" 2>/dev/null)" = "$manual_folder/KestrinHelp.pdf" ] &&
+    pass "Help opens the manual with the desktop's PDF application" ||
+    fail "Help did not reach the PDF application (got: $(cat "$record" 2>/dev/null))"
+
+# ---- Help without the manual: read at the command, so the changed hive counts at once
+write_hive "$work/nowhere" 0
+: >"$record"
+help_menu 0
+box=$(wait_window Error)
+if [ -n "$box" ]; then
+    pass "Help without the manual shows the Error box"
+    import -window "$box" "$artifacts/help-error.png" 2>/dev/null
+    xdotool windowactivate --sync "$box" 2>/dev/null
+    xdotool key Return
+    gone Error && pass "the Error box closes with Enter" || fail "the Error box stayed open"
+else
+    fail "no Error box for a missing manual"
+fi
+sleep 0.5
+[ ! -s "$record" ] && pass "no viewer is started for a missing manual" || fail "a viewer was started: $(cat "$record")"
+
+# ---- About: picture at (10, 19), Escape closes
+help_menu 1
+about=$(wait_window "About Kestrin")
+if [ -n "$about" ]; then
+    pass "About opens the About box"
+    sleep 0.5
+    import -window "$about" "$artifacts/about.png" 2>/dev/null
+    convert "$artifacts/about.png" -crop 63x64+10+19 +repage "$work/shown.png" 2>/dev/null
+    # The frame's one-pixel line may cross the picture's edge; everything else must match.
+    differ=$(compare -metric AE "$work/shown.png" "$art/135.png" null: 2>&1 | cut -d' ' -f1)
+    [ -n "$differ" ] && [ "${differ%.*}" -lt 200 ] 2>/dev/null &&
+        pass "About shows the product picture at (10, 19) ($differ pixels differ)" ||
+        fail "About picture differs from bitmap 135 at (10, 19): ${differ:-no comparison}"
+    xdotool key Escape
+    gone "About Kestrin" && pass "Escape closes the About box" || fail "Escape left the About box open"
+else
+    fail "no About box"
+fi
+kill -0 "$station" 2>/dev/null && pass "the station runs on after Help and About" || fail "the station ended"
+stop_station
+
+# ---- About with the station lock on: the box gets the keys
+write_hive "$manual_folder" 1
+start_station
+help_menu 1
+about=$(wait_window "About Kestrin")
+if [ -n "$about" ]; then
+    xdotool key Escape
+    gone "About Kestrin" && pass "Escape closes the About box under the station lock" ||
+        fail "the About box got no Escape under the station lock"
+else
+    fail "no About box under the station lock"
+fi
+stop_station
+
+[ $failures -eq 0 ] || { echo "help_about_e2e: $failures check(s) failed"; sed -n 1,20p "$work/station.log"; exit 1; }
+echo "help_about_e2e: all checks passed"

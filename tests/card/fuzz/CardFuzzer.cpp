@@ -1,0 +1,77 @@
+// libFuzzer target: any byte string is a scan text. The card either decodes (and then renders all its
+// texts) or is rejected with the logic-error family; any other exception, a crash or a sanitizer report is
+// a finding. Short inputs also check the linear matcher against the backtracking engine on the card's
+// patterns.
+
+#include "Card.h"
+#include "GreedySequence.h"
+
+#include <boost/regex.hpp>
+
+#include <cstdint>
+#include <cstdlib>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kPatterns[] = {
+    "%(.+)[\\?].*;(.+)[\\?].*(?:%|#)(.+)[\\?]", "(?:;)(.+)[\\?]", "\\w{2}(.+)\\^.+\\^.+\\^", "\\w{2}(.+)\\W",
+    ".+\\^(.+)\\^.+\\^", ".+\\W(.+)\\^.+\\^", ".+\\^(.+)\\^.+\\$", "\\w+\\^(.+)\\^", ".+\\^.+\\^(.+)\\^",
+    ".+\\s.+\\^(.+)\\^", ".+\\^.+\\^(.+)\\$", "\\d{6}(\\d+)=", "\\d+=\\d{12}(\\d+)\\D", "\\d+=\\d{4}(\\d{8})"};
+
+struct Compiled {
+    boost::regex expression;
+    RegexClass::GreedySequence program;
+};
+
+const std::vector<Compiled>& Programs() {
+    static const std::vector<Compiled> all = [] {
+        std::vector<Compiled> list;
+        for (const char* pattern : kPatterns)
+            list.push_back({boost::regex(pattern), *RegexClass::GreedySequence::FromPattern(pattern, boost::regex::perl)});
+        return list;
+    }();
+    return all;
+}
+
+void CheckMatcherAgainstBoost(const std::string& subject) {
+    for (const Compiled& c : Programs()) {
+        boost::smatch m;
+        bool expected = false;
+        try {
+            expected = boost::regex_search(subject, m, c.expression, boost::match_not_null) &&
+                       m[0].first == subject.begin();
+        } catch (const std::runtime_error&) {
+            continue; // the engine gave up; there is nothing to compare with
+        }
+        std::vector<RegexClass::GreedySequence::Span> spans;
+        if (c.program.Match(subject, true, spans) != expected)
+            std::abort();
+        for (std::size_t g = 0; expected && g < m.size(); ++g) {
+            const auto begin = static_cast<std::size_t>(m[g].first - subject.begin());
+            if (spans[g].begin != begin || spans[g].end != begin + static_cast<std::size_t>(m[g].length()))
+                std::abort();
+        }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const MagneticStripeCards::FixedClock clock(2007, 3, 10, 14, 5, 33);
+    const std::string scan(reinterpret_cast<const char*>(data), size);
+    MagneticStripeCards::CardOptions options;
+    options.writeUnknownFile = false;
+    try {
+        const MagneticStripeCards::Card card(scan, clock, options);
+        const std::string texts = card.LogRow() + card.ResultLine() + card.DisplayName() + card.ExpirationText();
+        if (texts.empty())
+            std::abort();
+    } catch (const std::logic_error&) {
+    }
+    if (size <= 200)
+        CheckMatcherAgainstBoost(scan);
+    return 0;
+}

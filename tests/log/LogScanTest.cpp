@@ -1,0 +1,98 @@
+#include "TempHive.h"
+#include "WhenModal.h"
+
+#include "Card.h"
+#include "Clock.h"
+#include "Fonts.h"
+#include "LogFileWriter.h"
+#include "LogScan.h"
+#include "StringTable.h"
+
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QtTest>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+namespace {
+
+using MagneticStripeCards::Card;
+using MagneticStripeCards::FixedClock;
+
+std::string Read(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string Swipe() { return Read(std::string(KESTRIN_TEST_DATA) + "/card/three_tracks.txt"); }
+
+} // namespace
+
+// The station's road: a decoded card, the real Comments dialog and message box, the system clock.
+class LogScanTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { Fonts::InstallFontSubstitutions(); }
+
+    void init() {
+        m_hive = std::make_unique<TempHive>();
+        m_hive->Write({{"Log Folder", m_hive->Dir() + "/logs"},
+                       {"Log Name", std::string("Door")},
+                       {"Log Number", std::uint32_t{7}}});
+        const FixedClock scanned(2007, 3, 10, 14, 5, 33);
+        m_card = std::make_unique<Card>(Swipe(), scanned);
+    }
+    void cleanup() {
+        m_card.reset();
+        m_hive.reset();
+    }
+
+    void twoScansGiveOneHeaderAndTwoRows() {
+        LogScan(*m_card, false);
+        WhenModal([](QWidget* modal) {
+            modal->findChild<QLineEdit*>(QStringLiteral("comment1"))->setText(QStringLiteral("late shift"));
+            modal->findChild<QLineEdit*>(QStringLiteral("comment2"))->setText(QStringLiteral("ok"));
+            modal->findChild<QPushButton*>(QStringLiteral("ok"))->click();
+        });
+        LogScan(*m_card, true);
+        const std::string crlf = "\r\n";
+        QCOMPARE(Read(LogPath()), Resources::String(Resources::IDS_LOG_HEADER) + m_card->LogRow() + crlf +
+                                      m_card->LogRow() + ",\"late shift\",\"ok\"" + crlf);
+    }
+
+    void cancelledCommentsStillLogTheRow() {
+        WhenModal([](QWidget* modal) { modal->findChild<QPushButton*>(QStringLiteral("cancel"))->click(); });
+        LogScan(*m_card, true);
+        QCOMPARE(Read(LogPath()), Resources::String(Resources::IDS_LOG_HEADER) + m_card->LogRow() + ",\"\",\"\"\r\n");
+    }
+
+    void unopenableFileShowsTheBoxAndCarriesOn() {
+        std::filesystem::create_directories(LogPath()); // the log file's name is taken by a folder
+        QString shown;
+        WhenModal([&shown](QWidget* modal) {
+            auto* box = qobject_cast<QMessageBox*>(modal);
+            QVERIFY(box);
+            shown = box->text();
+            box->button(QMessageBox::Ok)->click();
+        });
+        WriteLogRow(m_card->LogRow());
+        QCOMPARE(shown, QStringLiteral("Couldn't open logfile"));
+        QVERIFY(std::filesystem::is_directory(LogPath()));
+    }
+
+private:
+    std::string LogPath() const {
+        const std::tm now = MagneticStripeCards::SystemClock::Instance().LocalNow();
+        return m_hive->Dir() + "/logs/" + LogFileWriter::FileName("Door", now, "7");
+    }
+
+    std::unique_ptr<TempHive> m_hive;
+    std::unique_ptr<Card> m_card;
+};
+
+QTEST_MAIN(LogScanTest)
+#include "LogScanTest.moc"
