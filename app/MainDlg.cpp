@@ -1,6 +1,7 @@
 #include "MainDlg.h"
 
 #include "CAboutDlg.h"
+#include "CycleDisplay.h"
 #include "DialogUnits.h"
 #include "Fonts.h"
 #include "Guarded.h"
@@ -236,22 +237,13 @@ void MainDlg::paintEvent(QPaintEvent*) {
 
 void MainDlg::PaintDisplay() {
     const QRect client = ClientRect();
-    DisplayInput in;
-    in.state = m_cycle.State();
-    in.card = m_cycle.CurrentCard();
-    in.unknownCardText = m_cycle.UnknownCardText();
-    in.validAge = in.state == DisplayState::CardShown ? Settings::GetValidAge() : -1;
-    in.countValidOnly = m_onlyValidAgeItem && m_onlyValidAgeItem->IsChecked();
-    in.total = m_total;
-    in.cardUncounted = in.state == DisplayState::CardShown && m_cycle.HasUncountedCard();
-    in.lastResults = m_cycle.LastResults();
-    in.width = client.width();
-    in.height = client.height();
-
-    const DisplayOutput out = LayoutDisplay(in);
-    m_total = out.total;
-    if (in.cardUncounted)
-        m_cycle.TakeUncounted(); // repaints of the same result draw the total without counting again
+    const DisplayState state = m_cycle.State();
+    CycleDisplayOptions options;
+    // The valid age is read at each paint that shows or counts a card result, never cached.
+    if (state == DisplayState::CardShown || m_cycle.HasUncountedCard())
+        options.validAge = Settings::GetValidAge();
+    options.countValidOnly = m_onlyValidAgeItem && m_onlyValidAgeItem->IsChecked();
+    const DisplayOutput out = LayoutCycleDisplay(m_cycle, options, m_total, client.width(), client.height());
 
     QPainter painter(this);
     painter.translate(client.topLeft());
@@ -262,7 +254,7 @@ void MainDlg::PaintDisplay() {
             StationTrace::Line("first paint " + std::to_string(StationTrace::MsSinceProcessStart()) +
                                " ms after process start");
         m_firstPaintTraced = true;
-        StationTrace::Line(std::string("paint ") + StateName(in.state));
+        StationTrace::Line(std::string("paint ") + StateName(state));
     }
 }
 
