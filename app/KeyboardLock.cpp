@@ -41,7 +41,9 @@ LowLevelKeyEvent ToLowLevelKeyEvent(const QKeyEvent& event) {
 KeyboardLock::KeyboardLock(QWidget& window, std::unique_ptr<IKeyboardGrab> grab)
     : m_window(window), m_grab(std::move(grab)) {}
 
-KeyboardLock::~KeyboardLock() { Remove(); }
+KeyboardLock::~KeyboardLock() {
+    Remove();
+}
 
 void KeyboardLock::Update(const KeyboardLockInputs& inputs) {
     m_wanted = m_armed && !m_removed && inputs.ontopChecked && inputs.stationActive && !inputs.otherModalOpen;

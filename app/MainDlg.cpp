@@ -15,9 +15,9 @@
 #include "MenuItem_Ontop.h"
 #include "QtKeyInput.h"
 #include "Settings.h"
-#include "ValidAge.h"
 #include "StationTrace.h"
 #include "StringTable.h"
+#include "ValidAge.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -31,7 +31,9 @@ constexpr int kWidthDu = 222;
 constexpr int kHeightDu = 169;
 constexpr int kGrabRetryMs = 100;
 
-QString Text(unsigned id) { return QString::fromLatin1(Resources::String(id).c_str()); }
+QString Text(unsigned id) {
+    return QString::fromLatin1(Resources::String(id).c_str());
+}
 
 const char* StateName(DisplayState state) {
     switch (state) {
@@ -47,7 +49,9 @@ const char* StateName(DisplayState state) {
     return "?";
 }
 
-QFont DialogFontOfStation() { return Fonts::DialogFont(QStringLiteral("Verdana"), 10); }
+QFont DialogFontOfStation() {
+    return Fonts::DialogFont(QStringLiteral("Verdana"), 10);
+}
 } // namespace
 
 MainDlg::MainDlg(QWidget* parent) : MainDlg(parent, CreateStationLockParts()) {}
@@ -55,8 +59,8 @@ MainDlg::MainDlg(QWidget* parent) : MainDlg(parent, CreateStationLockParts()) {}
 MainDlg::MainDlg(QWidget* parent, StationLockParts lock)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
-      m_menu(*this), m_cycle(*this, m_layout), m_lastResultsBox(this),
-      m_confinement(std::move(lock.confinement)), m_keyboardLock(*this, std::move(lock.keyboardGrab)) {
+      m_menu(*this), m_cycle(*this, m_layout), m_lastResultsBox(this), m_confinement(std::move(lock.confinement)),
+      m_keyboardLock(*this, std::move(lock.keyboardGrab)) {
     for (std::size_t i = 0; i < m_timers.size(); ++i) {
         const int id = static_cast<int>(i) + 1;
         // A coarse timer may fire 5 % early, which would cut the quiet period short of its 500/1000 ms.
@@ -137,7 +141,8 @@ void MainDlg::ConnectCommand(int id, void (MainDlg::*command)()) {
     QAction* const action = m_menu.Action(id);
     if (!action)
         return;
-    connect(action, &QAction::triggered, this, [this, command] { Guarded("menu command", [&] { (this->*command)(); }); });
+    connect(action, &QAction::triggered, this,
+            [this, command] { Guarded("menu command", [&] { (this->*command)(); }); });
 }
 
 void MainDlg::LayOut() {
@@ -220,13 +225,21 @@ void MainDlg::StopTimer(int id) {
     m_timers[static_cast<std::size_t>(id - 1)].stop();
 }
 
-void MainDlg::Repaint() { update(); }
+void MainDlg::Repaint() {
+    update();
+}
 
-bool MainDlg::IsLogChecked() const { return m_logItem && m_logItem->IsChecked(); }
+bool MainDlg::IsLogChecked() const {
+    return m_logItem && m_logItem->IsChecked();
+}
 
-bool MainDlg::IsCommentsChecked() const { return m_commentsItem && m_commentsItem->IsChecked(); }
+bool MainDlg::IsCommentsChecked() const {
+    return m_commentsItem && m_commentsItem->IsChecked();
+}
 
-void MainDlg::LogScan(const MagneticStripeCards::Card& card, bool comments) { ::LogScan(card, comments); }
+void MainDlg::LogScan(const MagneticStripeCards::Card& card, bool comments) {
+    ::LogScan(card, comments);
+}
 
 // ---- painting
 
@@ -260,7 +273,9 @@ void MainDlg::PaintDisplay() {
 
 // ---- station lock
 
-bool MainDlg::IsOntopChecked() const { return m_ontopItem && m_ontopItem->IsChecked(); }
+bool MainDlg::IsOntopChecked() const {
+    return m_ontopItem && m_ontopItem->IsChecked();
+}
 
 bool MainDlg::IsOtherModalOpen() const {
     const QWidget* const modal = QApplication::activeModalWidget();
@@ -333,7 +348,9 @@ void MainDlg::contextMenuEvent(QContextMenuEvent* e) {
         m_systemMenu->exec(e->globalPos());
 }
 
-void MainDlg::OnExit() { close(); }
+void MainDlg::OnExit() {
+    close();
+}
 
 void MainDlg::OnAlwaysOnTop() {
     m_ontopItem->Toggle();
@@ -344,11 +361,17 @@ void MainDlg::OnAlwaysOnTop() {
     UpdateKeyboardLock();
 }
 
-void MainDlg::OnToggleLog() { m_logItem->Toggle(); }
+void MainDlg::OnToggleLog() {
+    m_logItem->Toggle();
+}
 
-void MainDlg::OnToggleComments() { m_commentsItem->Toggle(); }
+void MainDlg::OnToggleComments() {
+    m_commentsItem->Toggle();
+}
 
-void MainDlg::OnToggleCountValidOnly() { m_onlyValidAgeItem->Toggle(); }
+void MainDlg::OnToggleCountValidOnly() {
+    m_onlyValidAgeItem->Toggle();
+}
 
 void MainDlg::OnAbout() {
     {

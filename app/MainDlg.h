@@ -13,8 +13,8 @@
 #include "ICursorConfinement.h"
 #include "KeyboardLock.h"
 #include "QtMenu.h"
-#include "StationLockFactory.h"
 #include "ScanCycle.h"
+#include "StationLockFactory.h"
 #include "UsKeyboardLayout.h"
 #include "iMenuItem.h"
 

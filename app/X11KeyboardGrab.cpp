@@ -2,7 +2,9 @@
 
 #include <QWindow>
 
-X11KeyboardGrab::~X11KeyboardGrab() { Release(); }
+X11KeyboardGrab::~X11KeyboardGrab() {
+    Release();
+}
 
 bool X11KeyboardGrab::Grab(QWidget& window) {
     Release();

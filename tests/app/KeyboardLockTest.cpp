@@ -1,7 +1,7 @@
 // When the keyboard lock holds the grab: armed, "Always On Top" checked, station active and no other
 // modal dialog of the station open; and that it lets go when any of them changes and for good at exit.
-#include "FakeStationLock.h"
 #include "KeyboardLock.h"
+#include "FakeStationLock.h"
 
 #include <QTest>
 #include <QWidget>
@@ -19,7 +19,9 @@ private slots:
 };
 
 namespace {
-KeyboardLockInputs On() { return {true, true, false}; }
+KeyboardLockInputs On() {
+    return {true, true, false};
+}
 } // namespace
 
 void KeyboardLockTest::grabFollowsInputs_data() {
