@@ -30,6 +30,7 @@ constexpr int kAboutSystemCommand = 16;
 constexpr int kWidthDu = 222;
 constexpr int kHeightDu = 169;
 constexpr int kGrabRetryMs = 100;
+constexpr int kFrameCheckMs = 100;
 
 QString Text(unsigned id) {
     return QString::fromLatin1(Resources::String(id).c_str());
@@ -277,6 +278,15 @@ bool MainDlg::IsOntopChecked() const {
     return m_ontopItem && m_ontopItem->IsChecked();
 }
 
+void MainDlg::ConfineToFrame() {
+    const QRect frame = frameGeometry();
+    if (StationTrace::Enabled() && !(m_confinement->IsConfined() && frame == m_confinedTo))
+        StationTrace::Line("cursor confined to " + std::to_string(frame.x()) + "," + std::to_string(frame.y()) + " " +
+                           std::to_string(frame.width()) + "x" + std::to_string(frame.height()));
+    m_confinement->ConfineTo(frame);
+    m_confinedTo = frame;
+}
+
 bool MainDlg::IsOtherModalOpen() const {
     const QWidget* const modal = QApplication::activeModalWidget();
     return modal && modal != this;
@@ -287,15 +297,27 @@ void MainDlg::ConfineIfOntop() {
     // behind them (it turns inactive), and that paint must not fence the cursor in again. The commands
     // renew the confinement when their dialogs have closed; the Comments and valid-age dialogs never
     // release it.
-    if (IsOntopChecked() && isVisible() && !IsOtherModalOpen())
-        m_confinement->ConfineTo(frameGeometry());
+    if (!IsOntopChecked() || !isVisible() || IsOtherModalOpen())
+        return;
+    ConfineToFrame();
+    // The first paints can come before the window manager has framed the window; Qt then reports the
+    // client rectangle as the frame and tells nothing when the frame arrives (the client does not move).
+    // Look again a few times until the frame shows.
+    if (frameGeometry() != geometry() || m_frameChecksLeft <= 0 || m_frameCheckScheduled)
+        return;
+    --m_frameChecksLeft;
+    m_frameCheckScheduled = true;
+    QTimer::singleShot(kFrameCheckMs, this, [this] {
+        m_frameCheckScheduled = false;
+        Guarded("cursor confinement", [this] { ConfineIfOntop(); });
+    });
 }
 
 void MainDlg::moveEvent(QMoveEvent* e) {
     QDialog::moveEvent(e);
     Guarded("cursor confinement", [this] {
         if (m_confinement->IsConfined())
-            m_confinement->ConfineTo(frameGeometry());
+            ConfineToFrame();
     });
 }
 
@@ -355,7 +377,7 @@ void MainDlg::OnExit() {
 void MainDlg::OnAlwaysOnTop() {
     m_ontopItem->Toggle();
     if (m_ontopItem->IsChecked())
-        m_confinement->ConfineTo(frameGeometry());
+        ConfineToFrame();
     else
         m_confinement->Release();
     UpdateKeyboardLock();
@@ -379,7 +401,7 @@ void MainDlg::OnAbout() {
         about.exec();
     }
     if (IsOntopChecked())
-        m_confinement->ConfineTo(frameGeometry());
+        ConfineToFrame();
 }
 
 void MainDlg::OnHelp() {
