@@ -303,6 +303,31 @@ if [ -z "$code" ]; then fail "Alt+F4 left the station open"; else
     station_pid=""
 fi
 
+# ---- no settings key: the first option write is fatal, shown in a box, exit code 1
+KESTRIN_REGISTRY="$work/missing.reg" QT_QPA_PLATFORM=xcb "$kestrin" 2>"$work/fatal.log" &
+station_pid=$!
+box=$(timeout 10 xdotool search --sync --onlyvisible --name '^error$' 2>/dev/null | head -n1)
+if [ -n "$box" ]; then
+    pass "missing settings key: \"error\" box shown"
+    shot fatal
+    for _ in $(seq 20); do
+        xdotool windowactivate "$box" 2>/dev/null
+        xdotool key --window "$box" Return 2>/dev/null
+        kill -0 "$station_pid" 2>/dev/null || break
+        sleep 0.2
+    done
+else
+    fail "missing settings key: no \"error\" box"
+fi
+code=""
+for _ in $(seq 50); do
+    if ! kill -0 "$station_pid" 2>/dev/null; then wait "$station_pid"; code=$?; break; fi
+    sleep 0.1
+done
+[ "$code" = "1" ] && pass "missing settings key: exit code 1 after the box" || fail "missing settings key: exit code '$code'"
+[ -z "$code" ] || station_pid=""
+[ -e "$work/missing.reg" ] && fail "a hive was created where there was none"
+
 cp "$trace" "$artifacts/trace.log"
 echo "artefacts in $artifacts"
 [ $failures -eq 0 ] || { echo "$failures check(s) failed"; exit 1; }
