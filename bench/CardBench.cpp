@@ -71,6 +71,15 @@ void BM_MegabyteHugeTracks(benchmark::State& state) {
     const std::string third = Repeat("A^$ ,", kMegabyte / 3);
     DecodeOrReject(state, "%" + third + "?;" + Repeat("1=", kMegabyte / 3) + "?#" + third + "?");
 }
+// Track 1 of a megabyte of '^': the name and address patterns explore before they fail.
+void BM_MegabyteTrack1OfCarets(benchmark::State& state) {
+    DecodeOrReject(state, "%CA" + std::string(kMegabyte, '^') + "?" + kThreeTracks.substr(kThreeTracks.find(';')));
+}
+// Three tracks full of '?', with no field separators: every track-1 pattern explores and fails.
+void BM_MegabyteQuestionMarkTracks(benchmark::State& state) {
+    DecodeOrReject(state, "%" + Repeat("A?", kMegabyte / 2) + ";" + Repeat("1?", kMegabyte / 4) + "#" +
+                              Repeat("2?", kMegabyte / 4));
+}
 void BM_MegabyteBarcode(benchmark::State& state) { DecodeOrReject(state, "@" + Repeat("DAQDBB;%?", kMegabyte - 1)); }
 
 BENCHMARK(BM_ThreeTrackSwipe);
@@ -82,6 +91,8 @@ BENCHMARK(BM_MegabyteSemicolonFirst)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MegabytePercentFirst)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MegabyteRepeatedSentinels)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MegabyteHugeTracks)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MegabyteTrack1OfCarets)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MegabyteQuestionMarkTracks)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MegabyteBarcode)->Unit(benchmark::kMillisecond);
 
 } // namespace

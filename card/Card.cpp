@@ -31,7 +31,6 @@ const std::string kDlOverflow = "\\d+=\\d{12}(\\d+)\\D";
 const std::string kExpiryPart = "\\d{6}\\d+=(\\d{4})";
 const std::string kBirthPart = "\\d+=\\d{4}(\\d{8})";
 
-
 constexpr int kCodeNonExpiring = 77;
 constexpr int kCodeFirstOfBirthMonth = 88;
 constexpr int kCodeBirthday = 99;
@@ -61,6 +60,22 @@ bool ExpiredAt(const std::tm& now, int expiryYear, int expiryMonth) {
 std::string JoinDate(const std::string& month, const std::string& day, const std::string& year) {
     return month + "/" + day + "/" + year;
 }
+
+// A barcode date CCYYMMDD taken apart by position (a short value gives short or empty parts) and
+// converted month first, then year, then day; a failed conversion leaves the rest unconverted.
+struct BarcodeDate {
+    std::string year, month, day;
+    std::optional<int> y, m, d;
+
+    explicit BarcodeDate(const std::string& value)
+        : year(ClampedPart(value, 0, 4)), month(ClampedPart(value, 4, 2)), day(ClampedPart(value, 6, 2)) {
+        m = StrictInt(month);
+        y = m ? StrictInt(year) : std::nullopt;
+        d = y ? StrictInt(day) : std::nullopt;
+    }
+    bool Converted() const { return d.has_value(); }
+    std::string Text() const { return JoinDate(month, day, year); }
+};
 
 } // namespace
 
@@ -288,34 +303,24 @@ void Card::DecodeBarcode(const std::string& text, const Clock& clock, const std:
     }
 }
 
-// CCYYMMDD; a shorter value gives shorter or empty parts.
+// An expiry that does not convert leaves `expired` and `expirationText` as they were.
 void Card::ApplyBarcodeExpiry(const std::string& value) {
-    const std::string year = ClampedPart(value, 0, 4);
-    const std::string month = ClampedPart(value, 4, 2);
-    const std::string day = ClampedPart(value, 6, 2);
-    const auto m = StrictInt(month);
-    const auto y = m ? StrictInt(year) : std::nullopt;
-    const auto d = y ? StrictInt(day) : std::nullopt;
-    if (d) {
-        expired = ExpiredAt(scanTime, *y, *m);
-        expirationText = MonthName(*m) + "-" + std::to_string(*d) + "-" + std::to_string(*y);
+    const BarcodeDate date(value);
+    if (date.Converted()) {
+        expired = ExpiredAt(scanTime, *date.y, *date.m);
+        expirationText = MonthName(*date.m) + "-" + std::to_string(*date.d) + "-" + std::to_string(*date.y);
     }
-    expirationDate = JoinDate(month, day, year);
+    expirationDate = date.Text();
 }
 
 // A birth date that does not convert leaves no age to show: the scan is unknown.
 void Card::ApplyBarcodeBirth(const std::string& value, const Clock& clock, const std::string& unknown) {
-    const std::string year = ClampedPart(value, 0, 4);
-    const std::string month = ClampedPart(value, 4, 2);
-    const std::string day = ClampedPart(value, 6, 2);
-    const auto m = StrictInt(month);
-    const auto y = m ? StrictInt(year) : std::nullopt;
-    const auto d = y ? StrictInt(day) : std::nullopt;
-    if (!d)
+    const BarcodeDate date(value);
+    if (!date.Converted())
         throw std::logic_error(unknown);
-    birthDate = JoinDate(month, day, year);
+    birthDate = date.Text();
     scanTime = clock.LocalNow();
-    age = AgeAt(scanTime, *y, *m, *d);
+    age = AgeAt(scanTime, *date.y, *date.m, *date.d);
 }
 
 const std::string& Card::EyeColor() const { return eyeColor; }

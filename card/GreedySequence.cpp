@@ -263,6 +263,29 @@ bool GreedySequence::TableMatch(std::string_view subject, bool notNull, Ends& en
     return true;
 }
 
+// A necessary condition, checked in one pass: the elements' minimum counts fit into the text in order
+// (earliest fit, gaps allowed). A pattern that cannot match because a separator is missing is rejected
+// here instead of by a search that would explore the whole text.
+bool GreedySequence::CanEmbed(std::string_view subject) const {
+    const auto* s = reinterpret_cast<const unsigned char*>(subject.data());
+    const std::size_t n = subject.size();
+    std::size_t pos = 0;
+    for (const Element& e : m_elements) {
+        if (e.any) {
+            pos += e.min;
+            continue;
+        }
+        for (std::uint32_t c = 0; c < e.min; ++c) {
+            while (pos < n && !e.in[s[pos]])
+                ++pos;
+            if (pos >= n)
+                return false;
+            ++pos;
+        }
+    }
+    return pos <= n;
+}
+
 void GreedySequence::FillSpans(const Ends& ends, std::vector<Span>& spans) const {
     const auto endOf = [&](std::size_t count) { return count == 0 ? std::size_t{0} : ends[count - 1]; };
     spans.resize(m_groups.size() + 1);
@@ -273,13 +296,15 @@ void GreedySequence::FillSpans(const Ends& ends, std::vector<Span>& spans) const
 
 bool GreedySequence::Match(std::string_view subject, bool notNull, std::vector<Span>& spans,
                            Strategy strategy) const {
+    if (!CanEmbed(subject))
+        return false;
     Ends ends;
     bool found = false;
     bool decided = false;
     if (strategy != Strategy::Table) {
         // Enough steps for any real scan; a text built to make the search explode goes to the table.
         const long long budget = strategy == Strategy::Search ? std::numeric_limits<long long>::max()
-                                                              : 8 * static_cast<long long>(subject.size()) + 1024;
+                                                              : 4 * static_cast<long long>(subject.size()) + 1024;
         Search search{reinterpret_cast<const unsigned char*>(subject.data()), subject.size(), notNull, budget, false,
                       ends};
         found = SearchFrom(0, 0, search);

@@ -58,6 +58,7 @@ private:
     struct Search;
 
     GreedySequence() = default;
+    bool CanEmbed(std::string_view subject) const;
     bool SearchFrom(std::size_t element, std::size_t pos, Search& search) const;
     bool TableMatch(std::string_view subject, bool notNull, Ends& ends) const;
     void FillSpans(const Ends& ends, std::vector<Span>& spans) const;

@@ -2,8 +2,8 @@
 # The Help and About commands of the real station under Xvfb + openbox, driven through the menu with
 # xdotool: Help opens KestrinHelp.pdf with the desktop's default PDF application (found by xdg-open
 # through a desktop entry that records what it was given), Help without the manual shows the error box
-# and starts nothing, the About box shows the product picture at (10, 19) and closes with Escape, also
-# while the station lock holds the keyboard.
+# and starts nothing, the About box shows the product picture at (10, 19) and closes with Escape; both
+# boxes take their keys also while the station lock holds the keyboard.
 #
 # usage: help_about_e2e.sh <kestrin executable> <folder holding KestrinHelp.pdf> <art folder> <artefacts>
 set -uo pipefail
@@ -133,18 +133,50 @@ fi
 kill -0 "$station" 2>/dev/null && pass "the station runs on after Help and About" || fail "the station ended"
 stop_station
 
-# ---- About with the station lock on: the box gets the keys
-write_hive "$manual_folder" 1
+# ---- with the station lock on, the About box and the Error box get the keys
+write_hive "$work/nowhere" 1
 start_station
+# The pointer is fenced in by the lock (on the window's frame, a few pixels beyond the client area);
+# About and Help let it out.
+pointer_x() { xdotool getmouselocation | sed 's/x:\([0-9]*\).*/\1/'; }
+fence=$((cx + $(xwininfo -id "$window" | awk '/^ *Width:/{print $2}') + 10))
+push_right() {
+    xdotool mousemove --sync $((cx + 100)) $((cy + 100))
+    for _ in $(seq 20); do xdotool mousemove_relative 40 0; done
+    sleep 0.2
+}
+push_right
+[ "$(pointer_x)" -le "$fence" ] && pass "the lock keeps the pointer in the window" ||
+    fail "the pointer left the locked window (x $(pointer_x), fence $fence)"
 help_menu 1
 about=$(wait_window "About Kestrin")
 if [ -n "$about" ]; then
+    push_right
+    [ "$(pointer_x)" -gt "$fence" ] && pass "the About box frees the pointer" ||
+        fail "the pointer stayed fenced in while the About box was shown (x $(pointer_x))"
+    xdotool windowactivate --sync "$about" 2>/dev/null
     xdotool key Escape
     gone "About Kestrin" && pass "Escape closes the About box under the station lock" ||
         fail "the About box got no Escape under the station lock"
+    push_right
+    [ "$(pointer_x)" -le "$fence" ] && pass "closing the About box fences the pointer in again" ||
+        fail "the pointer stayed free after the About box closed (x $(pointer_x))"
 else
     fail "no About box under the station lock"
 fi
+help_menu 0
+box=$(wait_window Error)
+if [ -n "$box" ]; then
+    push_right
+    [ "$(pointer_x)" -gt "$fence" ] && pass "Help frees the pointer" ||
+        fail "the pointer stayed fenced in during Help (x $(pointer_x))"
+    xdotool key Return
+    gone Error && pass "Enter closes the Error box under the station lock" ||
+        fail "the Error box got no Enter under the station lock"
+else
+    fail "no Error box under the station lock"
+fi
+kill -0 "$station" 2>/dev/null && pass "the station runs on under the lock" || fail "the station ended under the lock"
 stop_station
 
 [ $failures -eq 0 ] || { echo "help_about_e2e: $failures check(s) failed"; sed -n 1,20p "$work/station.log"; exit 1; }

@@ -72,6 +72,12 @@ usage_error "--now hour 24" --now "2007-02-01 24:00:00" "$data/three_tracks.txt"
 usage_error "two files" "$data/three_tracks.txt" "$data/barcode.txt"
 usage_error "missing file" "$work/does-not-exist"
 usage_error "a folder" "$work"
+got=0
+"$tool" --no-unknown-file "$data/three_tracks.txt" >/dev/full 2>"$work/err" || got=$?
+[ "$got" -eq 2 ] && [ -s "$work/err" ] || fail "full disk: exit status $got, message [$(cat "$work/err")]"
+"$tool" --help >"$work/out" 2>&1 || fail "--help: exit status $?"
+grep -q '^usage: kestrin-decode \[--now "YYYY-MM-DD HH:MM:SS"\] \[--json\] \[--batch\] \[--no-unknown-file\] \[FILE\]$' "$work/out" ||
+    fail "--help: $(head -1 "$work/out")"
 
 # The unknown-swipe file: appended as the station does, in the log folder of the settings hive (or the
 # fallback folder "My Log Files" in the start directory when the hive cannot be read).
