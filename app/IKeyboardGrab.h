@@ -8,6 +8,8 @@ class QWidget;
 class IKeyboardGrab {
 public:
     virtual ~IKeyboardGrab() = default;
-    virtual void Grab(QWidget& window) = 0;
+    // False when the server refused the grab (another client holds one for a moment, the window is not
+    // mapped yet); the caller tries again later.
+    virtual bool Grab(QWidget& window) = 0;
     virtual void Release() = 0;
 };

@@ -41,22 +41,25 @@ LowLevelKeyEvent ToLowLevelKeyEvent(const QKeyEvent& event) {
 KeyboardLock::KeyboardLock(QWidget& window, std::unique_ptr<IKeyboardGrab> grab)
     : m_window(window), m_grab(std::move(grab)) {}
 
-KeyboardLock::~KeyboardLock() { Remove(); }
+KeyboardLock::~KeyboardLock() {
+    Remove();
+}
 
 void KeyboardLock::Update(const KeyboardLockInputs& inputs) {
-    const bool wanted =
-        m_armed && !m_removed && inputs.ontopChecked && inputs.stationActive && !inputs.otherModalOpen;
-    if (wanted == m_grabbed)
+    m_wanted = m_armed && !m_removed && inputs.ontopChecked && inputs.stationActive && !inputs.otherModalOpen;
+    if (m_wanted == m_grabbed)
         return;
-    if (wanted)
-        m_grab->Grab(m_window);
-    else
-        m_grab->Release();
-    m_grabbed = wanted;
+    if (m_wanted) {
+        m_grabbed = m_grab->Grab(m_window);
+        return;
+    }
+    m_grab->Release();
+    m_grabbed = false;
 }
 
 void KeyboardLock::Remove() {
     m_removed = true;
+    m_wanted = false;
     if (m_grabbed)
         m_grab->Release();
     m_grabbed = false;

@@ -38,6 +38,8 @@ public:
     // Lets go of the grab for good (at exit); Update() no longer takes it.
     void Remove();
     bool IsGrabbed() const { return m_grabbed; }
+    // The grab is wanted but the server refused it: Update() again a little later.
+    bool IsPending() const { return m_wanted && !m_grabbed; }
 
     bool ShouldSwallow(const QKeyEvent& event, bool ontopChecked) const;
 
@@ -46,6 +48,7 @@ private:
     std::unique_ptr<IKeyboardGrab> m_grab;
     bool m_armed = false;
     bool m_removed = false;
+    bool m_wanted = false;
     bool m_grabbed = false;
 };
 

@@ -1,6 +1,7 @@
 #include "MainDlg.h"
 
 #include "CAboutDlg.h"
+#include "CycleDisplay.h"
 #include "DialogUnits.h"
 #include "Fonts.h"
 #include "Guarded.h"
@@ -14,9 +15,9 @@
 #include "MenuItem_Ontop.h"
 #include "QtKeyInput.h"
 #include "Settings.h"
-#include "ValidAge.h"
 #include "StationTrace.h"
 #include "StringTable.h"
+#include "ValidAge.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -28,8 +29,12 @@ namespace {
 constexpr int kAboutSystemCommand = 16;
 constexpr int kWidthDu = 222;
 constexpr int kHeightDu = 169;
+constexpr int kGrabRetryMs = 100;
+constexpr int kFrameCheckMs = 100;
 
-QString Text(unsigned id) { return QString::fromLatin1(Resources::String(id).c_str()); }
+QString Text(unsigned id) {
+    return QString::fromLatin1(Resources::String(id).c_str());
+}
 
 const char* StateName(DisplayState state) {
     switch (state) {
@@ -45,7 +50,9 @@ const char* StateName(DisplayState state) {
     return "?";
 }
 
-QFont DialogFontOfStation() { return Fonts::DialogFont(QStringLiteral("Verdana"), 10); }
+QFont DialogFontOfStation() {
+    return Fonts::DialogFont(QStringLiteral("Verdana"), 10);
+}
 } // namespace
 
 MainDlg::MainDlg(QWidget* parent) : MainDlg(parent, CreateStationLockParts()) {}
@@ -53,8 +60,8 @@ MainDlg::MainDlg(QWidget* parent) : MainDlg(parent, CreateStationLockParts()) {}
 MainDlg::MainDlg(QWidget* parent, StationLockParts lock)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
-      m_menu(*this), m_cycle(*this, m_layout), m_lastResultsBox(this),
-      m_confinement(std::move(lock.confinement)), m_keyboardLock(*this, std::move(lock.keyboardGrab)) {
+      m_menu(*this), m_cycle(*this, m_layout), m_lastResultsBox(this), m_confinement(std::move(lock.confinement)),
+      m_keyboardLock(*this, std::move(lock.keyboardGrab)) {
     for (std::size_t i = 0; i < m_timers.size(); ++i) {
         const int id = static_cast<int>(i) + 1;
         // A coarse timer may fire 5 % early, which would cut the quiet period short of its 500/1000 ms.
@@ -135,7 +142,8 @@ void MainDlg::ConnectCommand(int id, void (MainDlg::*command)()) {
     QAction* const action = m_menu.Action(id);
     if (!action)
         return;
-    connect(action, &QAction::triggered, this, [this, command] { Guarded("menu command", [&] { (this->*command)(); }); });
+    connect(action, &QAction::triggered, this,
+            [this, command] { Guarded("menu command", [&] { (this->*command)(); }); });
 }
 
 void MainDlg::LayOut() {
@@ -218,13 +226,21 @@ void MainDlg::StopTimer(int id) {
     m_timers[static_cast<std::size_t>(id - 1)].stop();
 }
 
-void MainDlg::Repaint() { update(); }
+void MainDlg::Repaint() {
+    update();
+}
 
-bool MainDlg::IsLogChecked() const { return m_logItem && m_logItem->IsChecked(); }
+bool MainDlg::IsLogChecked() const {
+    return m_logItem && m_logItem->IsChecked();
+}
 
-bool MainDlg::IsCommentsChecked() const { return m_commentsItem && m_commentsItem->IsChecked(); }
+bool MainDlg::IsCommentsChecked() const {
+    return m_commentsItem && m_commentsItem->IsChecked();
+}
 
-void MainDlg::LogScan(const MagneticStripeCards::Card& card, bool comments) { ::LogScan(card, comments); }
+void MainDlg::LogScan(const MagneticStripeCards::Card& card, bool comments) {
+    ::LogScan(card, comments);
+}
 
 // ---- painting
 
@@ -235,22 +251,13 @@ void MainDlg::paintEvent(QPaintEvent*) {
 
 void MainDlg::PaintDisplay() {
     const QRect client = ClientRect();
-    DisplayInput in;
-    in.state = m_cycle.State();
-    in.card = m_cycle.CurrentCard();
-    in.unknownCardText = m_cycle.UnknownCardText();
-    in.validAge = in.state == DisplayState::CardShown ? Settings::GetValidAge() : -1;
-    in.countValidOnly = m_onlyValidAgeItem && m_onlyValidAgeItem->IsChecked();
-    in.total = m_total;
-    in.cardUncounted = in.state == DisplayState::CardShown && m_cycle.HasUncountedCard();
-    in.lastResults = m_cycle.LastResults();
-    in.width = client.width();
-    in.height = client.height();
-
-    const DisplayOutput out = LayoutDisplay(in);
-    m_total = out.total;
-    if (in.cardUncounted)
-        m_cycle.TakeUncounted(); // repaints of the same result draw the total without counting again
+    const DisplayState state = m_cycle.State();
+    CycleDisplayOptions options;
+    // The valid age is read at each paint that shows or counts a card result, never cached.
+    if (state == DisplayState::CardShown || m_cycle.HasUncountedCard())
+        options.validAge = Settings::GetValidAge();
+    options.countValidOnly = m_onlyValidAgeItem && m_onlyValidAgeItem->IsChecked();
+    const DisplayOutput out = LayoutCycleDisplay(m_cycle, options, m_total, client.width(), client.height());
 
     QPainter painter(this);
     painter.translate(client.topLeft());
@@ -261,13 +268,24 @@ void MainDlg::PaintDisplay() {
             StationTrace::Line("first paint " + std::to_string(StationTrace::MsSinceProcessStart()) +
                                " ms after process start");
         m_firstPaintTraced = true;
-        StationTrace::Line(std::string("paint ") + StateName(in.state));
+        StationTrace::Line(std::string("paint ") + StateName(state));
     }
 }
 
 // ---- station lock
 
-bool MainDlg::IsOntopChecked() const { return m_ontopItem && m_ontopItem->IsChecked(); }
+bool MainDlg::IsOntopChecked() const {
+    return m_ontopItem && m_ontopItem->IsChecked();
+}
+
+void MainDlg::ConfineToFrame() {
+    const QRect frame = frameGeometry();
+    if (StationTrace::Enabled() && !(m_confinement->IsConfined() && frame == m_confinedTo))
+        StationTrace::Line("cursor confined to " + std::to_string(frame.x()) + "," + std::to_string(frame.y()) + " " +
+                           std::to_string(frame.width()) + "x" + std::to_string(frame.height()));
+    m_confinement->ConfineTo(frame);
+    m_confinedTo = frame;
+}
 
 bool MainDlg::IsOtherModalOpen() const {
     const QWidget* const modal = QApplication::activeModalWidget();
@@ -279,15 +297,27 @@ void MainDlg::ConfineIfOntop() {
     // behind them (it turns inactive), and that paint must not fence the cursor in again. The commands
     // renew the confinement when their dialogs have closed; the Comments and valid-age dialogs never
     // release it.
-    if (IsOntopChecked() && isVisible() && !IsOtherModalOpen())
-        m_confinement->ConfineTo(frameGeometry());
+    if (!IsOntopChecked() || !isVisible() || IsOtherModalOpen())
+        return;
+    ConfineToFrame();
+    // The first paints can come before the window manager has framed the window; Qt then reports the
+    // client rectangle as the frame and tells nothing when the frame arrives (the client does not move).
+    // Look again a few times until the frame shows.
+    if (frameGeometry() != geometry() || m_frameChecksLeft <= 0 || m_frameCheckScheduled)
+        return;
+    --m_frameChecksLeft;
+    m_frameCheckScheduled = true;
+    QTimer::singleShot(kFrameCheckMs, this, [this] {
+        m_frameCheckScheduled = false;
+        Guarded("cursor confinement", [this] { ConfineIfOntop(); });
+    });
 }
 
 void MainDlg::moveEvent(QMoveEvent* e) {
     QDialog::moveEvent(e);
     Guarded("cursor confinement", [this] {
         if (m_confinement->IsConfined())
-            m_confinement->ConfineTo(frameGeometry());
+            ConfineToFrame();
     });
 }
 
@@ -317,7 +347,20 @@ void MainDlg::UpdateKeyboardLock(bool modalOpening) {
     inputs.ontopChecked = IsOntopChecked();
     inputs.stationActive = isVisible() && isActiveWindow();
     inputs.otherModalOpen = modalOpening || IsOtherModalOpen();
+    const bool wasGrabbed = m_keyboardLock.IsGrabbed();
     m_keyboardLock.Update(inputs);
+    if (m_keyboardLock.IsGrabbed() != wasGrabbed)
+        StationTrace::Line(m_keyboardLock.IsGrabbed() ? "keyboard grab taken" : "keyboard grab released");
+    if (m_keyboardLock.IsPending())
+        StationTrace::Line("keyboard grab refused");
+    if (!m_keyboardLock.IsPending() || m_grabRetryScheduled)
+        return;
+    // The window manager may hold the keyboard for a moment (activating, moving the window): try again.
+    m_grabRetryScheduled = true;
+    QTimer::singleShot(kGrabRetryMs, this, [this] {
+        m_grabRetryScheduled = false;
+        Guarded("keyboard lock", [this] { UpdateKeyboardLock(); });
+    });
 }
 
 // ---- commands
@@ -327,22 +370,30 @@ void MainDlg::contextMenuEvent(QContextMenuEvent* e) {
         m_systemMenu->exec(e->globalPos());
 }
 
-void MainDlg::OnExit() { close(); }
+void MainDlg::OnExit() {
+    close();
+}
 
 void MainDlg::OnAlwaysOnTop() {
     m_ontopItem->Toggle();
     if (m_ontopItem->IsChecked())
-        m_confinement->ConfineTo(frameGeometry());
+        ConfineToFrame();
     else
         m_confinement->Release();
     UpdateKeyboardLock();
 }
 
-void MainDlg::OnToggleLog() { m_logItem->Toggle(); }
+void MainDlg::OnToggleLog() {
+    m_logItem->Toggle();
+}
 
-void MainDlg::OnToggleComments() { m_commentsItem->Toggle(); }
+void MainDlg::OnToggleComments() {
+    m_commentsItem->Toggle();
+}
 
-void MainDlg::OnToggleCountValidOnly() { m_onlyValidAgeItem->Toggle(); }
+void MainDlg::OnToggleCountValidOnly() {
+    m_onlyValidAgeItem->Toggle();
+}
 
 void MainDlg::OnAbout() {
     {
@@ -350,7 +401,7 @@ void MainDlg::OnAbout() {
         about.exec();
     }
     if (IsOntopChecked())
-        m_confinement->ConfineTo(frameGeometry());
+        ConfineToFrame();
 }
 
 void MainDlg::OnHelp() {

@@ -13,8 +13,8 @@
 #include "ICursorConfinement.h"
 #include "KeyboardLock.h"
 #include "QtMenu.h"
-#include "StationLockFactory.h"
 #include "ScanCycle.h"
+#include "StationLockFactory.h"
 #include "UsKeyboardLayout.h"
 #include "iMenuItem.h"
 
@@ -88,6 +88,7 @@ private:
 
     bool IsOntopChecked() const;
     bool IsOtherModalOpen() const;
+    void ConfineToFrame();
     void ConfineIfOntop();
     void UpdateKeyboardLock(bool modalOpening = false);
 
@@ -106,5 +107,9 @@ private:
     std::unique_ptr<AuxW32::iMenuItem> m_ontopItem;
     std::unique_ptr<ICursorConfinement> m_confinement;
     KeyboardLock m_keyboardLock;
+    QRect m_confinedTo; // for the trace only
+    int m_frameChecksLeft = 30;
+    bool m_frameCheckScheduled = false;
+    bool m_grabRetryScheduled = false;
     bool m_firstPaintTraced = false;
 };

@@ -5,6 +5,6 @@
 
 class NullKeyboardGrab final : public IKeyboardGrab {
 public:
-    void Grab(QWidget&) override {}
+    bool Grab(QWidget&) override { return true; }
     void Release() override {}
 };

@@ -13,7 +13,9 @@ struct FreeDeleter {
 template <typename T> using Reply = std::unique_ptr<T, FreeDeleter>;
 
 // Barrier ends are unsigned 16-bit screen coordinates; a frame partly off the screen is cut at its edge.
-std::uint16_t Coordinate(int v) { return static_cast<std::uint16_t>(std::clamp(v, 0, 0xFFFF)); }
+std::uint16_t Coordinate(int v) {
+    return static_cast<std::uint16_t>(std::clamp(v, 0, 0xFFFF));
+}
 
 bool HasBarriers(xcb_connection_t* c) {
     const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c, &xcb_xfixes_id);
@@ -43,7 +45,9 @@ std::unique_ptr<ICursorConfinement> X11CursorConfinement::Create(xcb_connection_
 X11CursorConfinement::X11CursorConfinement(xcb_connection_t* connection, std::uint32_t root)
     : m_connection(connection), m_root(root) {}
 
-X11CursorConfinement::~X11CursorConfinement() { Release(); }
+X11CursorConfinement::~X11CursorConfinement() {
+    Release();
+}
 
 void X11CursorConfinement::ConfineTo(const QRect& frame) {
     if (frame.isEmpty())
@@ -68,8 +72,8 @@ void X11CursorConfinement::ConfineTo(const QRect& frame) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         m_barriers[i] = xcb_generate_id(m_connection);
         xcb_xfixes_create_pointer_barrier(m_connection, m_barriers[i], m_root, Coordinate(lines[i][0]),
-                                          Coordinate(lines[i][1]), Coordinate(lines[i][2]), Coordinate(lines[i][3]),
-                                          0, 0, nullptr);
+                                          Coordinate(lines[i][1]), Coordinate(lines[i][2]), Coordinate(lines[i][3]), 0,
+                                          0, nullptr);
     }
     xcb_flush(m_connection);
     m_frame = frame;

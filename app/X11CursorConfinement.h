@@ -7,8 +7,8 @@
 #include "ICursorConfinement.h"
 
 #include <array>
-#include <memory>
 #include <cstdint>
+#include <memory>
 
 struct xcb_connection_t;
 

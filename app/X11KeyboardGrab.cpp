@@ -1,13 +1,23 @@
 #include "X11KeyboardGrab.h"
 
-X11KeyboardGrab::~X11KeyboardGrab() { Release(); }
+#include <QWindow>
 
-void X11KeyboardGrab::Grab(QWidget& window) {
-    if (m_grabber == &window)
-        return;
+X11KeyboardGrab::~X11KeyboardGrab() {
     Release();
+}
+
+bool X11KeyboardGrab::Grab(QWidget& window) {
+    Release();
+    // QWidget::grabKeyboard routes the application's keys to the window but does not say whether the X
+    // server granted the grab; asking the window again does (a second grab by the holder succeeds).
     window.grabKeyboard();
+    QWindow* const handle = window.windowHandle();
+    if (!handle || !handle->setKeyboardGrabEnabled(true)) {
+        window.releaseKeyboard();
+        return false;
+    }
     m_grabber = &window;
+    return true;
 }
 
 void X11KeyboardGrab::Release() {

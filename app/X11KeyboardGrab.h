@@ -10,7 +10,7 @@
 class X11KeyboardGrab final : public IKeyboardGrab {
 public:
     ~X11KeyboardGrab() override;
-    void Grab(QWidget& window) override;
+    bool Grab(QWidget& window) override;
     void Release() override;
 
 private:

@@ -26,4 +26,3 @@ target_link_libraries(kestrin_app
 
 add_executable(kestrin ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
 target_link_libraries(kestrin PRIVATE kestrin_app kestrin_qtresources kestrin_widgets Qt6::Widgets project_warnings)
-install(TARGETS kestrin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -17,6 +17,7 @@ struct StationLockLog {
     int grabs = 0;
     int grabReleases = 0;
     bool grabbed = false;
+    int refuseGrabs = 0; // the next grabs the "server" refuses
 };
 
 class FakeConfinement final : public ICursorConfinement {
@@ -39,9 +40,14 @@ private:
 class FakeKeyboardGrab final : public IKeyboardGrab {
 public:
     explicit FakeKeyboardGrab(StationLockLog& log) : m_log(log) {}
-    void Grab(QWidget&) override {
+    bool Grab(QWidget&) override {
         ++m_log.grabs;
+        if (m_log.refuseGrabs > 0) {
+            --m_log.refuseGrabs;
+            return false;
+        }
         m_log.grabbed = true;
+        return true;
     }
     void Release() override {
         ++m_log.grabReleases;

@@ -1,8 +1,8 @@
 // Where the station window sends each key event, with the keyboard lock armed or not and "Always On Top"
 // checked or not: the task-switching combinations are withheld only while the lock is on, Alt+F4 always
 // closes, Esc/Enter/Tab are keys of the swipe.
-#include "FakeStationLock.h"
 #include "KeyRoute.h"
+#include "FakeStationLock.h"
 #include "KeyboardLock.h"
 
 #include <QKeyEvent>
@@ -45,7 +45,8 @@ void KeyRouteTest::routes_data() {
     QTest::newRow("Ctrl+Tab passes") << true << true << true << int(Qt::Key_Tab) << ctrl << KeyRoute::Feed;
     QTest::newRow("Alt+Tab, option unchecked") << true << false << true << int(Qt::Key_Tab) << alt << KeyRoute::System;
     QTest::newRow("Alt+Tab, lock not armed") << false << true << true << int(Qt::Key_Tab) << alt << KeyRoute::System;
-    QTest::newRow("Ctrl+Esc, option unchecked") << true << false << true << int(Qt::Key_Escape) << ctrl << KeyRoute::Feed;
+    QTest::newRow("Ctrl+Esc, option unchecked")
+        << true << false << true << int(Qt::Key_Escape) << ctrl << KeyRoute::Feed;
     QTest::newRow("Alt+F4, lock on") << true << true << true << int(Qt::Key_F4) << alt << KeyRoute::CloseWindow;
     QTest::newRow("Alt+F4, lock off") << true << false << true << int(Qt::Key_F4) << alt << KeyRoute::CloseWindow;
     QTest::newRow("Alt+F4 release") << true << true << false << int(Qt::Key_F4) << alt << KeyRoute::System;

@@ -1,7 +1,7 @@
 // When the keyboard lock holds the grab: armed, "Always On Top" checked, station active and no other
 // modal dialog of the station open; and that it lets go when any of them changes and for good at exit.
-#include "FakeStationLock.h"
 #include "KeyboardLock.h"
+#include "FakeStationLock.h"
 
 #include <QTest>
 #include <QWidget>
@@ -15,10 +15,13 @@ private slots:
     void modalDialogMovesTheGrabAway();
     void removedLockNeverGrabsAgain();
     void destructionReleases();
+    void refusedGrabStaysPendingUntilGranted();
 };
 
 namespace {
-KeyboardLockInputs On() { return {true, true, false}; }
+KeyboardLockInputs On() {
+    return {true, true, false};
+}
 } // namespace
 
 void KeyboardLockTest::grabFollowsInputs_data() {
@@ -100,6 +103,25 @@ void KeyboardLockTest::destructionReleases() {
         QVERIFY(log.grabbed);
     }
     QVERIFY(!log.grabbed);
+}
+
+void KeyboardLockTest::refusedGrabStaysPendingUntilGranted() {
+    StationLockLog log;
+    log.refuseGrabs = 2;
+    QWidget window;
+    KeyboardLock lock(window, std::make_unique<FakeKeyboardGrab>(log));
+    lock.Arm();
+    lock.Update(On());
+    QVERIFY(!lock.IsGrabbed());
+    QVERIFY(lock.IsPending());
+    lock.Update(On());
+    QVERIFY(lock.IsPending());
+    lock.Update(On());
+    QVERIFY(lock.IsGrabbed());
+    QVERIFY(!lock.IsPending());
+    QCOMPARE(log.grabs, 3);
+    lock.Update({false, true, false});
+    QVERIFY(!lock.IsPending()); // not wanted any more
 }
 
 QTEST_MAIN(KeyboardLockTest)

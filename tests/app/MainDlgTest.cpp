@@ -1,10 +1,10 @@
 // The station window on the offscreen platform with a temporary settings hive and a recording station
 // lock: start-up writes, menu, key routing, geometry, the lock's triggers and the scan total.
+#include "MainDlg.h"
 #include "DialogUnits.h"
 #include "FakeStationLock.h"
 #include "Fonts.h"
 #include "KestrinResources.h"
-#include "MainDlg.h"
 
 #include <QAction>
 #include <QFile>
@@ -116,9 +116,13 @@ void MainDlgTest::captionMenuAndEnabledItems() {
         int id;
         const char* text;
         bool checkable;
-    } items[] = {{32773, "Exit       Alt + F4", false}, {32780, "Always On Top", true}, {32781, "Create Log", true},
-                 {32787, "Comments", true},            {32792, "Count Valid DL Only", true},
-                 {32791, "Set Valid Age", false},      {32777, "Help", false},
+    } items[] = {{32773, "Exit       Alt + F4", false},
+                 {32780, "Always On Top", true},
+                 {32781, "Create Log", true},
+                 {32787, "Comments", true},
+                 {32792, "Count Valid DL Only", true},
+                 {32791, "Set Valid Age", false},
+                 {32777, "Help", false},
                  {32778, "About", false}};
     for (const auto& item : items) {
         QAction* const action = dlg.Menu().Action(item.id);

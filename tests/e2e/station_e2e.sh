@@ -71,7 +71,18 @@ station_pid=$!
 
 window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Orbelon Kestrin$' 2>/dev/null | head -n1)
 if [ -z "$window" ]; then echo "FAIL: no station window"; cat "$trace"; exit 1; fi
-xdotool windowactivate --sync "$window" 2>/dev/null || true
+# The window manager may still be starting: wait until it has framed the station and made it active.
+active=""
+for _ in $(seq 50); do
+    xdotool windowactivate "$window" 2>/dev/null
+    sleep 0.1
+    if xprop -id "$window" _NET_FRAME_EXTENTS 2>/dev/null | grep -q '=' \
+        && [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ]; then
+        active=1
+        break
+    fi
+done
+[ -n "$active" ] || fail "the window manager never framed and activated the station"
 
 # Waits until the trace has a line matching $1 after line $2; prints the line.
 wait_trace() {
@@ -125,6 +136,20 @@ if [ "$X" -ge $((wx - 10)) ] && [ "$Y" -ge $((wy - 40)) ]; then
 else
     fail "pointer left the window to ($X,$Y); client area $wx,$wy ${ww}x$wh"
 fi
+# The fence follows the window when it moves.
+xdotool windowmove "$window" 100 60
+sleep 0.5
+mx=$(xwininfo -id "$window" | awk '/Absolute upper-left X/{print $4}')
+my=$(xwininfo -id "$window" | awk '/Absolute upper-left Y/{print $4}')
+push_pointer -50 -50
+eval "$(xdotool getmouselocation --shell)"
+if [ "$mx" -lt "$wx" ] && [ "$X" -ge $((mx - 10)) ] && [ "$X" -lt "$wx" ] && [ "$Y" -ge $((my - 40)) ]; then
+    pass "fence moved with the window (pointer held at $X,$Y)"
+else
+    fail "after moving the window to $mx,$my the pointer went to ($X,$Y)"
+fi
+wait_trace 'keyboard grab taken' 0 >/dev/null && pass "keyboard grab taken while the station is active" \
+    || fail "the station never took the keyboard grab"
 xdotool key alt+Tab
 sleep 0.5
 [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ] && pass "Alt+Tab withheld from the window manager" \
@@ -184,28 +209,56 @@ shot valid
 has_colour valid '#00C800' && pass "valid card: age in verdict green (0,200,0)" || fail "no verdict green in valid.png"
 enter_s=$(( $(trace_time "${enter:-x 0}") / 1000 ))
 
-# ---- the log row
+# ---- the log rows
 month=$(LC_ALL=C date +"%Y %b")
 logfile="$logs/Kestrin Log $month #6.csv"
+year=$(date +%Y); mmdd=$(date +%m%d)
+age=$((year - 1980)); [ "$mmdd" -lt 0615 ] && age=$((age - 1))
+# Whether line $1 of the log is the example card's row with suffix $3, scanned within a few seconds after
+# the Enter at unix second $2 (the row carries the decode time).
+row_matches() {
+    local row s stamp d t
+    row=$(sed -n "$1p" "$logfile")
+    for s in $(seq $(($2 - 1)) $(($2 + 3))); do
+        stamp=$(LC_ALL=C date -d "@$s" +'%a %b %d %H:%M:%S %Y')
+        d=$(date -d "@$s" +'%-m/%-d/%Y'); t=$(date -d "@$s" +'%-H:%-M:%-S')
+        [ "$row" = "\"$stamp\",\"DOE JOHN Q\",\"$age\",\"MALE\",\"CA\",\"SACRAMENTO\",\"123 MAIN ST\",\"95814\",\"6/15/1980\",\"1234567\",\"12/15/2008\",\"636014\",\"\",\"508\",\"150\",\"BRN\",\"BLU\",\"$d\",\"$t\"$3"$'\r' ] && return 0
+    done
+    echo "    line $1: $row"
+    return 1
+}
 if [ -f "$logfile" ]; then
     pass "log file '$(basename "$logfile")' written"
     header='"DATE & TIME","NAME","AGE","SEX","STATE","CITY","ADDRESS","POSTAL CODE","BIRTHDATE","DL#","EXPIRATION DATE","ISOIIN","RESTRICTIONS","HEIGHT","WEIGHT","HAIR COLOR","EYE COLOR","DATE","TIME"'
     [ "$(sed -n 1p "$logfile")" = "$header"$'\r' ] && pass "header line" || fail "header line: $(sed -n 1p "$logfile")"
-    row=$(sed -n 2p "$logfile")
     [ "$(wc -l <"$logfile")" -eq 2 ] || fail "log has $(wc -l <"$logfile") lines, expected 2"
-    year=$(date +%Y); mmdd=$(date +%m%d)
-    age=$((year - 1980)); [ "$mmdd" -lt 0615 ] && age=$((age - 1))
-    matched=0
-    for s in $(seq $((enter_s - 1)) $((enter_s + 3))); do
-        stamp=$(LC_ALL=C date -d "@$s" +'%a %b %d %H:%M:%S %Y')
-        d=$(date -d "@$s" +'%-m/%-d/%Y'); t=$(date -d "@$s" +'%-H:%-M:%-S')
-        expected="\"$stamp\",\"DOE JOHN Q\",\"$age\",\"MALE\",\"CA\",\"SACRAMENTO\",\"123 MAIN ST\",\"95814\",\"6/15/1980\",\"1234567\",\"12/15/2008\",\"636014\",\"\",\"508\",\"150\",\"BRN\",\"BLU\",\"$d\",\"$t\",\"late shift\",\"ok\""
-        [ "$row" = "$expected"$'\r' ] && matched=1 && break
-    done
-    [ $matched -eq 1 ] && pass "log row as expected (no keystroke lost)" || fail "log row: $row"
+    row_matches 2 "$enter_s" ',"late shift","ok"' && pass "log row with the comments as expected (no keystroke lost)" \
+        || fail "log row"
 else
     fail "no log file '$logfile' ($(ls "$logs"))"
 fi
+
+# ---- Comments off through the menu (the third Options item), then three swipes in a row: each logged
+# with 19 fields and no dialog, each one typed with no delay
+xdotool mousemove $((cx + 70)) $((cy + 10)) click 1
+sleep 0.4
+xdotool key Down Down Down Return
+sleep 0.4
+[ "$(value_of 'Enable Comments')" = "dword:00000000" ] && pass "Comments switched off from the menu" \
+    || fail "Comments still '$(value_of 'Enable Comments')'"
+for n in 3 4 5; do
+    mark=$(trace_lines)
+    xdotool type --delay 0 -- "$swipe"
+    xdotool key --delay 0 Return
+    enter=$(wait_trace 'key Enter' "$mark")
+    verdict=$(wait_trace 'paint CardShown' "$mark") || fail "swipe $n: no card result painted"
+    if [ -n "$enter" ] && [ -n "$verdict" ]; then
+        echo "Enter to verdict (valid card, no comments) painted: $(( $(trace_time "$verdict") - $(trace_time "$enter") )) ms" \
+            | tee -a "$artifacts/figures.txt"
+    fi
+    row_matches "$n" $(( $(trace_time "${enter:-x 0}") / 1000 )) '' || fail "swipe $n: row not as expected"
+done
+[ "$(wc -l <"$logfile")" -eq 5 ] && pass "three more rows, no dialog" || fail "log has $(wc -l <"$logfile") lines, expected 5"
 
 # ---- Esc and Enter leave the station open
 xdotool key --delay 0 Escape Return
@@ -233,9 +286,9 @@ if [ -f "$logs/unknowndl.txt" ] && grep -qF -- "$junk" "$logs/unknowndl.txt"; th
 else
     fail "unknowndl.txt lacks the swipe: $(cat "$logs/unknowndl.txt" 2>/dev/null)"
 fi
-[ -f "$logfile" ] && [ "$(wc -l <"$logfile")" -eq 2 ] && pass "no row for the undecodable swipe" \
+[ -f "$logfile" ] && [ "$(wc -l <"$logfile")" -eq 5 ] && pass "no row for the undecodable swipe" \
     || fail "the log changed after an undecodable swipe"
-echo "resident memory after three scans: $(grep VmRSS "/proc/$station_pid/status" | awk '{print $2, $3}')" \
+echo "resident memory after six scans: $(grep VmRSS "/proc/$station_pid/status" | awk '{print $2, $3}')" \
     | tee -a "$artifacts/figures.txt"
 
 # ---- Alt+F4 closes the station, exit code 0
@@ -249,6 +302,31 @@ if [ -z "$code" ]; then fail "Alt+F4 left the station open"; else
     [ "$code" -eq 0 ] && pass "Alt+F4 closes the station (exit 0)" || fail "exit code $code after Alt+F4"
     station_pid=""
 fi
+
+# ---- no settings key: the first option write is fatal, shown in a box, exit code 1
+KESTRIN_REGISTRY="$work/missing.reg" QT_QPA_PLATFORM=xcb "$kestrin" 2>"$work/fatal.log" &
+station_pid=$!
+box=$(timeout 10 xdotool search --sync --onlyvisible --name '^error$' 2>/dev/null | head -n1)
+if [ -n "$box" ]; then
+    pass "missing settings key: \"error\" box shown"
+    shot fatal
+    for _ in $(seq 20); do
+        xdotool windowactivate "$box" 2>/dev/null
+        xdotool key --window "$box" Return 2>/dev/null
+        kill -0 "$station_pid" 2>/dev/null || break
+        sleep 0.2
+    done
+else
+    fail "missing settings key: no \"error\" box"
+fi
+code=""
+for _ in $(seq 50); do
+    if ! kill -0 "$station_pid" 2>/dev/null; then wait "$station_pid"; code=$?; break; fi
+    sleep 0.1
+done
+[ "$code" = "1" ] && pass "missing settings key: exit code 1 after the box" || fail "missing settings key: exit code '$code'"
+[ -z "$code" ] || station_pid=""
+[ -e "$work/missing.reg" ] && fail "a hive was created where there was none"
 
 cp "$trace" "$artifacts/trace.log"
 echo "artefacts in $artifacts"
