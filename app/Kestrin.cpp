@@ -20,8 +20,13 @@ void Kestrin::InstallFatalReporter() {
     Settings::SetFatalReporter([this](const std::string& text, const std::string& caption) {
         if (m_mainDlg)
             m_mainDlg->RemoveStationLock();
-        QMessageBox box(QMessageBox::Warning, QString::fromLatin1(caption.c_str()), QString::fromLatin1(text.c_str()),
-                        QMessageBox::Ok, m_mainDlg);
-        box.exec();
+        FatalBox(text, caption)->exec();
     });
+}
+
+std::unique_ptr<QMessageBox> Kestrin::FatalBox(const std::string& text, const std::string& caption) {
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Warning, QString::fromLatin1(caption.c_str()),
+                                             QString::fromLatin1(text.c_str()), QMessageBox::Ok);
+    box->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    return box;
 }

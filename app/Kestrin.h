@@ -3,7 +3,11 @@
 // it modally, take the station lock off, destroy the window. A fatal settings failure is shown in a
 // message box, with the lock taken off first so the box can be answered.
 
+#include <memory>
+#include <string>
+
 class MainDlg;
+class QMessageBox;
 
 class Kestrin {
 public:
@@ -13,6 +17,10 @@ public:
 
     // Needs a QApplication. Returns the process exit code.
     int InitInstance();
+
+    // The box of a fatal settings failure: no owner window (the station may be half built or about to
+    // go), exclamation icon, OK only, and above every other window so it cannot hide behind the station.
+    static std::unique_ptr<QMessageBox> FatalBox(const std::string& text, const std::string& caption);
 
 private:
     void InstallFatalReporter();

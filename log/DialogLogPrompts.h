@@ -1,6 +1,6 @@
 #pragma once
-// The station's answers to the scan log: the modal Comments dialog and the "Couldn't open logfile" box,
-// both without an owner window.
+// The station's answers to the scan log: the modal Comments dialog, owned by the window the operator is
+// working in, and the "Couldn't open logfile" box, without an owner window.
 
 #include "ILogPrompts.h"
 

@@ -9,8 +9,6 @@
 #include <QPushButton>
 #include <QtTest>
 
-
-
 class DialogLogPromptsTest : public QObject {
     Q_OBJECT
 private slots:
@@ -48,6 +46,33 @@ private slots:
             remarks->findChild<QPushButton*>(QStringLiteral("ok"))->click();
         });
         QCOMPARE(DialogLogPrompts().AskLogSuffix(), std::string(",\"late shift\",\"ok\""));
+    }
+
+    void commentsDialogOpensOverTheStationWindow() {
+        QDialog station;
+        station.setGeometry(340, 250, 444, 338); // moved away from the middle of the screen
+        QWidget* owner = nullptr;
+        QPoint dialogCentre;
+        QTimer poll;
+        poll.setInterval(10);
+        connect(&poll, &QTimer::timeout, &station, [&] {
+            QWidget* const modal = QApplication::activeModalWidget();
+            if (!modal || modal == &station)
+                return;
+            poll.stop();
+            owner = modal->parentWidget();
+            dialogCentre = modal->geometry().center();
+            modal->findChild<QPushButton*>(QStringLiteral("cancel"))->click();
+        });
+        // Scans are logged while the station's own modal run is going on.
+        QTimer::singleShot(0, &station, [&] {
+            poll.start();
+            DialogLogPrompts().AskLogSuffix();
+            station.accept();
+        });
+        station.exec();
+        QCOMPARE(owner, &station);
+        QVERIFY2(station.geometry().contains(dialogCentre), "the Comments dialog is centred over the station");
     }
 
     void eachAskIsAFreshDialog() {
