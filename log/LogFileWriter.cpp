@@ -1,5 +1,6 @@
 #include "LogFileWriter.h"
 
+#include "PosixFile.h"
 #include "Settings.h"
 #include "StringTable.h"
 #include "UniqueFd.h"
@@ -13,7 +14,9 @@
 
 namespace {
 
+using Settings::SyncFolder;
 using Settings::UniqueFd;
+using Settings::WriteAll;
 
 bool IsDirectory(const std::string& path) {
     struct stat info {};
@@ -58,26 +61,6 @@ OpenedLog OpenLog(const std::string& path) {
             return {};
     }
     return {};
-}
-
-bool WriteAll(int fd, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// A new file's directory entry has to reach the disk as well as its bytes.
-void SyncFolder(const std::string& folder) {
-    const UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.Valid())
-        ::fsync(dir.Get());
 }
 
 class CLocale {

@@ -5,6 +5,7 @@
 #include "RegistryKey.h"
 
 #include "HiveFile.h"
+#include "PosixFile.h"
 #include "Settings.h"
 #include "UniqueFd.h"
 
@@ -92,19 +93,6 @@ bool ReadWhole(const std::string& path, std::string& text, mode_t& mode) {
     }
 }
 
-bool WriteAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // Writes the new hive beside the old one and renames it into place, so a reader sees either the whole
 // old file or the whole new one, never a part.
 bool ReplaceAtomically(const std::string& path, const std::string& text, mode_t mode) {
@@ -121,9 +109,7 @@ bool ReplaceAtomically(const std::string& path, const std::string& text, mode_t 
         ::unlink(temp.c_str());
         return false;
     }
-    UniqueFd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.Valid())
-        ::fsync(dir.Get());
+    SyncFolder(folder);
     return true;
 }
 

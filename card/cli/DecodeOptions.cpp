@@ -1,5 +1,7 @@
 #include "DecodeOptions.h"
 
+#include "Clock.h"
+
 namespace MagneticStripeCards::Cli {
 namespace {
 
@@ -43,14 +45,7 @@ std::optional<std::tm> ParseLocalTime(const std::string& text) {
     if (year < 1900 || month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month) || hour > 23 ||
         minute > 59 || second > 59)
         return std::nullopt;
-    std::tm t{};
-    t.tm_year = year - 1900;
-    t.tm_mon = month - 1;
-    t.tm_mday = day;
-    t.tm_hour = hour;
-    t.tm_min = minute;
-    t.tm_sec = second;
-    return t;
+    return MagneticStripeCards::FixedClock(year, month, day, hour, minute, second).LocalNow();
 }
 
 ParseResult ParseArguments(const std::vector<std::string>& arguments) {
