@@ -2,7 +2,7 @@
 
 #include "Card.h"
 #include "Clock.h"
-#include "TempSettings.h"
+#include "TempHive.h"
 
 #include "RowName.h"
 

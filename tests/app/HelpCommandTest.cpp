@@ -1,4 +1,5 @@
 #include "HelpCommand.h"
+#include "QtTestFiles.h"
 #include "FakeShellOpen.h"
 #include "ModalSpy.h"
 #include "Settings.h"
@@ -12,20 +13,6 @@
 #include <string>
 
 namespace {
-
-void WriteFile(const QString& path, const QByteArray& content, bool executable = false) {
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    file.write(content);
-    file.close();
-    if (executable)
-        file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Backslashes and quotes are escaped in the hive's texts.
 QByteArray HiveText(const QString& appFolder) {

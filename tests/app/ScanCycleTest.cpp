@@ -4,7 +4,7 @@
 #include "Clock.h"
 #include "CycleDisplay.h"
 #include "ScanCycle.h"
-#include "TempSettings.h"
+#include "TempHive.h"
 #include "UsKeyboardLayout.h"
 
 #include "RowName.h"

@@ -2,6 +2,7 @@
 // time (2007-03-10 14:05:33 unless a row says otherwise).
 
 #include "Card.h"
+#include "RowName.h"
 #include "TestArea.h"
 
 #include <gtest/gtest.h>
@@ -11,14 +12,6 @@
 #include <vector>
 
 namespace {
-
-// Test names from the rows' names.
-struct RowName {
-    template <class T>
-    std::string operator()(const ::testing::TestParamInfo<T>& row) const {
-        return row.param.name;
-    }
-};
 
 using MagneticStripeCards::Card;
 using MagneticStripeCards::FixedClock;

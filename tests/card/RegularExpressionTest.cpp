@@ -1,5 +1,7 @@
 #include "RegularExpression.h"
 
+#include "RowName.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -7,14 +9,6 @@
 #include <vector>
 
 namespace {
-
-// Test names from the rows' names.
-struct RowName {
-    template <class T>
-    std::string operator()(const ::testing::TestParamInfo<T>& row) const {
-        return row.param.name;
-    }
-};
 
 using RegexClass::CaptureList;
 using RegexClass::RegularExpression;

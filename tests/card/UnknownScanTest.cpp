@@ -3,6 +3,7 @@
 // to the unknown-swipe file.
 
 #include "Card.h"
+#include "RowName.h"
 #include "TestArea.h"
 #include "UnknownSwipeFile.h"
 
@@ -14,14 +15,6 @@
 #include <sys/stat.h>
 
 namespace {
-
-// Test names from the rows' names.
-struct RowName {
-    template <class T>
-    std::string operator()(const ::testing::TestParamInfo<T>& row) const {
-        return row.param.name;
-    }
-};
 
 using MagneticStripeCards::Card;
 using MagneticStripeCards::FixedClock;

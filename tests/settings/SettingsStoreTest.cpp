@@ -20,7 +20,6 @@ class SettingsStore : public HiveFixture {};
 class SettingsUnopenable : public HiveFixture, public ::testing::WithParamInterface<const char*> {
 protected:
     void SetUp() override {
-        HiveFixture::SetUp();
         const std::string c = GetParam();
         if (c == "other_key_only")
             WriteHive("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orbelon]\r\n"

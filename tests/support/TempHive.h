@@ -1,6 +1,7 @@
 #pragma once
 // A settings hive file in a fresh temporary folder, named by KESTRIN_REGISTRY for as long as the object
-// lives. Without Write the file does not exist, which the store treats as a key that cannot be opened.
+// lives (the previous value comes back afterwards). Without Write the file does not exist, which the
+// store treats as a key that cannot be opened.
 
 #include <cstdint>
 #include <cstdio>
@@ -27,10 +28,15 @@ public:
         if (!mkdtemp(pattern.data()))
             throw std::runtime_error("mkdtemp failed");
         m_dir = pattern;
+        if (const char* previous = std::getenv("KESTRIN_REGISTRY"))
+            m_previous = previous;
         setenv("KESTRIN_REGISTRY", Path().c_str(), 1);
     }
     ~TempHive() {
-        unsetenv("KESTRIN_REGISTRY");
+        if (m_previous.empty())
+            unsetenv("KESTRIN_REGISTRY");
+        else
+            setenv("KESTRIN_REGISTRY", m_previous.c_str(), 1);
         std::error_code ignored;
         std::filesystem::remove_all(m_dir, ignored);
     }
@@ -57,6 +63,11 @@ public:
         }
     }
 
+    // Writes the file as given, byte for byte.
+    void WriteText(const std::string& text) const {
+        std::ofstream(Path(), std::ios::binary | std::ios::trunc) << text;
+    }
+
     std::string Contents() const {
         std::ifstream in(Path(), std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -74,4 +85,16 @@ public:
 
 private:
     std::string m_dir;
+    std::string m_previous;
+};
+
+// A hive whose "Log Folder" is a fresh folder inside the temporary one (and "Valid Age" 21), so that
+// everything the program under test writes stays in the test's own folder.
+class TempSettings : public TempHive {
+public:
+    TempSettings() {
+        std::filesystem::create_directory(LogFolder());
+        Write({{"Log Folder", LogFolder().string()}, {"Valid Age", std::uint32_t{21}}});
+    }
+    std::filesystem::path LogFolder() const { return std::filesystem::path(Dir()) / "logs"; }
 };
