@@ -2,7 +2,9 @@
 #include "RegistryKey.h"
 #include "Settings.h"
 
+#include <ostream>
 #include <sys/stat.h>
+#include <tuple>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +13,30 @@
 namespace {
 
 std::string Repeat(char c, std::size_t n) { return std::string(n, c); }
+
+// What every reader of the store gives at one moment, compared as a whole so a failure shows all nine.
+struct Readings {
+    std::string logFolder, logName, appFolder, logNumber;
+    std::int32_t enableLog, enableOntop, enableComments, countValidOnly, validAge;
+
+    bool operator==(const Readings& o) const {
+        return std::tie(logFolder, logName, appFolder, logNumber, enableLog, enableOntop, enableComments,
+                        countValidOnly, validAge) == std::tie(o.logFolder, o.logName, o.appFolder, o.logNumber,
+                                                              o.enableLog, o.enableOntop, o.enableComments,
+                                                              o.countValidOnly, o.validAge);
+    }
+    friend void PrintTo(const Readings& r, std::ostream* os) {
+        *os << "{" << r.logFolder << "|" << r.logName << "|" << r.appFolder << "|" << r.logNumber << "|"
+            << r.enableLog << "," << r.enableOntop << "," << r.enableComments << "," << r.countValidOnly << ","
+            << r.validAge << "}";
+    }
+};
+
+Readings ReadAll() {
+    return {Settings::GetLogFolder(),     Settings::GetLogName(),        Settings::GetAppFolder(),
+            Settings::GetLogNumberText(), Settings::GetEnableLog(),      Settings::GetEnableOntop(),
+            Settings::GetEnableComments(), Settings::GetCountValidOnly(), Settings::GetValidAge()};
+}
 
 } // namespace
 
@@ -37,15 +63,7 @@ protected:
 };
 
 TEST_P(SettingsUnopenable, ReadersGiveTheirDefaults) {
-    EXPECT_EQ(Settings::GetLogFolder(), "My Log Files");
-    EXPECT_EQ(Settings::GetLogName(), "Kestrin Log");
-    EXPECT_EQ(Settings::GetAppFolder(), "");
-    EXPECT_EQ(Settings::GetLogNumberText(), "0");
-    EXPECT_EQ(Settings::GetEnableLog(), -1);
-    EXPECT_EQ(Settings::GetEnableOntop(), -1);
-    EXPECT_EQ(Settings::GetEnableComments(), -1);
-    EXPECT_EQ(Settings::GetCountValidOnly(), -1);
-    EXPECT_EQ(Settings::GetValidAge(), -1);
+    EXPECT_EQ(ReadAll(), (Readings{"My Log Files", "Kestrin Log", "", "0", -1, -1, -1, -1, -1}));
 }
 
 TEST_P(SettingsUnopenable, IncrementLogNumberChangesNothing) {
@@ -75,15 +93,7 @@ INSTANTIATE_TEST_SUITE_P(Hives, SettingsUnopenable,
 
 TEST_F(SettingsStore, KeyWithoutValuesReadsAsMissing) {
     WriteHive(KeyedHive(""));
-    EXPECT_EQ(Settings::GetLogFolder(), "");
-    EXPECT_EQ(Settings::GetLogName(), "");
-    EXPECT_EQ(Settings::GetAppFolder(), "");
-    EXPECT_EQ(Settings::GetLogNumberText(), "0");
-    EXPECT_EQ(Settings::GetEnableLog(), -1);
-    EXPECT_EQ(Settings::GetEnableOntop(), -1);
-    EXPECT_EQ(Settings::GetEnableComments(), -1);
-    EXPECT_EQ(Settings::GetCountValidOnly(), -1);
-    EXPECT_EQ(Settings::GetValidAge(), -1);
+    EXPECT_EQ(ReadAll(), (Readings{"", "", "", "0", -1, -1, -1, -1, -1}));
 }
 
 TEST_F(SettingsStore, StoredValuesReadBackUnclamped) {
@@ -91,15 +101,7 @@ TEST_F(SettingsStore, StoredValuesReadBackUnclamped) {
                         "\"Log Number\"=dword:ffffffff\r\n\"Enable Log\"=dword:00000002\r\n"
                         "\"Enable Ontop\"=dword:00000000\r\n\"Enable Comments\"=dword:00000001\r\n"
                         "\"Count Valid DL Only\"=dword:00000007\r\n\"Valid Age\"=dword:fffffffb\r\n"));
-    EXPECT_EQ(Settings::GetLogFolder(), "/srv/logs");
-    EXPECT_EQ(Settings::GetLogName(), "Door 2");
-    EXPECT_EQ(Settings::GetAppFolder(), "/opt/k");
-    EXPECT_EQ(Settings::GetLogNumberText(), "4294967295");
-    EXPECT_EQ(Settings::GetEnableLog(), 2);
-    EXPECT_EQ(Settings::GetEnableOntop(), 0);
-    EXPECT_EQ(Settings::GetEnableComments(), 1);
-    EXPECT_EQ(Settings::GetCountValidOnly(), 7);
-    EXPECT_EQ(Settings::GetValidAge(), -5);
+    EXPECT_EQ(ReadAll(), (Readings{"/srv/logs", "Door 2", "/opt/k", "4294967295", 2, 0, 1, 7, -5}));
 }
 
 TEST_F(SettingsStore, ValueOfAnotherTypeCountsAsMissing) {

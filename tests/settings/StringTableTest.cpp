@@ -24,11 +24,3 @@ TEST(StringTable, PathStringUsesThisPlatformsSeparator) {
     EXPECT_EQ(Resources::String(148), "\\unknowndl.txt");
     EXPECT_EQ(Resources::PathString(148), "/unknowndl.txt");
 }
-
-TEST(StringTable, HeaderNamesNineteenColumns) {
-    const std::string header = Resources::String(167);
-    int quotes = 0;
-    for (char c : header)
-        quotes += c == '"';
-    EXPECT_EQ(quotes, 38);
-}
