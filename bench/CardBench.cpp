@@ -56,16 +56,30 @@ std::string Repeat(const std::string& unit, std::size_t bytes) {
 
 constexpr std::size_t kMegabyte = 1 << 20;
 
-void BM_ThreeTrackSwipe(benchmark::State& state) { Decode(state, kThreeTracks); }
-void BM_TrackTwoOnlySwipe(benchmark::State& state) { Decode(state, kTrackTwo); }
-void BM_Barcode(benchmark::State& state) { Decode(state, kBarcode); }
-void BM_MegabyteOfLetters(benchmark::State& state) { DecodeOrReject(state, Repeat("ABCDEFGHIJKLMNOPQRSTUVWXYZ", kMegabyte)); }
+void BM_ThreeTrackSwipe(benchmark::State& state) {
+    Decode(state, kThreeTracks);
+}
+void BM_TrackTwoOnlySwipe(benchmark::State& state) {
+    Decode(state, kTrackTwo);
+}
+void BM_Barcode(benchmark::State& state) {
+    Decode(state, kBarcode);
+}
+void BM_MegabyteOfLetters(benchmark::State& state) {
+    DecodeOrReject(state, Repeat("ABCDEFGHIJKLMNOPQRSTUVWXYZ", kMegabyte));
+}
 void BM_MegabyteOfQuestionMarksAndSemicolons(benchmark::State& state) {
     DecodeOrReject(state, Repeat("?;", kMegabyte));
 }
-void BM_MegabyteSemicolonFirst(benchmark::State& state) { DecodeOrReject(state, Repeat(";?", kMegabyte)); }
-void BM_MegabytePercentFirst(benchmark::State& state) { DecodeOrReject(state, "%" + Repeat("?;", kMegabyte - 1)); }
-void BM_MegabyteRepeatedSentinels(benchmark::State& state) { DecodeOrReject(state, Repeat("%;?#", kMegabyte)); }
+void BM_MegabyteSemicolonFirst(benchmark::State& state) {
+    DecodeOrReject(state, Repeat(";?", kMegabyte));
+}
+void BM_MegabytePercentFirst(benchmark::State& state) {
+    DecodeOrReject(state, "%" + Repeat("?;", kMegabyte - 1));
+}
+void BM_MegabyteRepeatedSentinels(benchmark::State& state) {
+    DecodeOrReject(state, Repeat("%;?#", kMegabyte));
+}
 // Splits into three tracks of about a third of a megabyte each, full of the track-1 separators.
 void BM_MegabyteHugeTracks(benchmark::State& state) {
     const std::string third = Repeat("A^$ ,", kMegabyte / 3);
@@ -80,7 +94,9 @@ void BM_MegabyteQuestionMarkTracks(benchmark::State& state) {
     DecodeOrReject(state, "%" + Repeat("A?", kMegabyte / 2) + ";" + Repeat("1?", kMegabyte / 4) + "#" +
                               Repeat("2?", kMegabyte / 4));
 }
-void BM_MegabyteBarcode(benchmark::State& state) { DecodeOrReject(state, "@" + Repeat("DAQDBB;%?", kMegabyte - 1)); }
+void BM_MegabyteBarcode(benchmark::State& state) {
+    DecodeOrReject(state, "@" + Repeat("DAQDBB;%?", kMegabyte - 1));
+}
 
 BENCHMARK(BM_ThreeTrackSwipe);
 BENCHMARK(BM_TrackTwoOnlySwipe);

@@ -43,8 +43,12 @@ std::optional<int> StrictInt(const std::string& text) {
     return value;
 }
 
-int CurrentYear(const std::tm& t) { return t.tm_year + 1900; }
-int CurrentMonth(const std::tm& t) { return t.tm_mon + 1; }
+int CurrentYear(const std::tm& t) {
+    return t.tm_year + 1900;
+}
+int CurrentMonth(const std::tm& t) {
+    return t.tm_mon + 1;
+}
 
 std::int32_t AgeAt(const std::tm& now, int birthYear, int birthMonth, int birthDay) {
     std::int32_t years = CurrentYear(now) - birthYear;
@@ -261,8 +265,7 @@ void Card::DecodeTrack3() {
 void Card::FinishStripeDates(const StripeDates& d) {
     age = AgeAt(scanTime, d.birthYear, d.birthMonth, d.birthDay);
     expired = ExpiredAt(scanTime, d.expiryYear, d.expiryMonth);
-    expirationText =
-        MonthName(d.expiryMonth) + "-" + std::to_string(d.expiryDay) + "-" + std::to_string(d.expiryYear);
+    expirationText = MonthName(d.expiryMonth) + "-" + std::to_string(d.expiryDay) + "-" + std::to_string(d.expiryYear);
     birthDate = JoinDate(std::to_string(d.birthMonth), std::to_string(d.birthDay), std::to_string(d.birthYear));
 }
 
@@ -323,25 +326,63 @@ void Card::ApplyBarcodeBirth(const std::string& value, const Clock& clock, const
     age = AgeAt(scanTime, *date.y, *date.m, *date.d);
 }
 
-const std::string& Card::EyeColor() const { return eyeColor; }
-const std::string& Card::HairColor() const { return hairColor; }
-const std::string& Card::Weight() const { return weight; }
-const std::string& Card::Height() const { return height; }
-const std::string& Card::Sex() const { return sex; }
-const std::string& Card::Restrictions() const { return restrictions; }
-const std::string& Card::PostalCode() const { return postalCode; }
-const std::string& Card::BirthDate() const { return birthDate; }
-const std::string& Card::ExpirationDate() const { return expirationDate; }
-const std::string& Card::DlNumber() const { return dlNumber; }
-const std::string& Card::IsoIin() const { return isoIin; }
-const std::string& Card::Address() const { return address; }
-const std::string& Card::Name() const { return name; }
-const std::string& Card::State() const { return state; }
-const std::string& Card::City() const { return city; }
-std::int32_t Card::Age() const { return age; }
-bool Card::Expired() const { return expired; }
-const std::tm& Card::ScanTime() const { return scanTime; }
-const std::array<std::string, 3>& Card::Tracks() const { return tracks; }
+const std::string& Card::EyeColor() const {
+    return eyeColor;
+}
+const std::string& Card::HairColor() const {
+    return hairColor;
+}
+const std::string& Card::Weight() const {
+    return weight;
+}
+const std::string& Card::Height() const {
+    return height;
+}
+const std::string& Card::Sex() const {
+    return sex;
+}
+const std::string& Card::Restrictions() const {
+    return restrictions;
+}
+const std::string& Card::PostalCode() const {
+    return postalCode;
+}
+const std::string& Card::BirthDate() const {
+    return birthDate;
+}
+const std::string& Card::ExpirationDate() const {
+    return expirationDate;
+}
+const std::string& Card::DlNumber() const {
+    return dlNumber;
+}
+const std::string& Card::IsoIin() const {
+    return isoIin;
+}
+const std::string& Card::Address() const {
+    return address;
+}
+const std::string& Card::Name() const {
+    return name;
+}
+const std::string& Card::State() const {
+    return state;
+}
+const std::string& Card::City() const {
+    return city;
+}
+std::int32_t Card::Age() const {
+    return age;
+}
+bool Card::Expired() const {
+    return expired;
+}
+const std::tm& Card::ScanTime() const {
+    return scanTime;
+}
+const std::array<std::string, 3>& Card::Tracks() const {
+    return tracks;
+}
 
 std::string Card::DisplayName() const {
     std::string text = name;
@@ -356,9 +397,13 @@ std::string Card::DisplayName() const {
     return text;
 }
 
-std::string Card::AgeText() const { return std::to_string(age); }
+std::string Card::AgeText() const {
+    return std::to_string(age);
+}
 
-std::string Card::ExpirationText() const { return expirationText; }
+std::string Card::ExpirationText() const {
+    return expirationText;
+}
 
 std::string Card::ResultLine() const {
     std::string shown = DisplayName();
@@ -374,10 +419,9 @@ std::string Card::LogRow() const {
                              std::to_string(scanTime.tm_year + 1900);
     const std::string time = std::to_string(scanTime.tm_hour) + ":" + std::to_string(scanTime.tm_min) + ":" +
                              std::to_string(scanTime.tm_sec);
-    const std::string* const fields[] = {&name,           &sex,    &state,  &city,         &address,
-                                         &postalCode,     &birthDate, &dlNumber, &expirationDate,
-                                         &isoIin,         &restrictions, &height, &weight, &hairColor,
-                                         &eyeColor};
+    const std::string* const fields[] = {&name,         &sex,       &state,    &city,           &address,
+                                         &postalCode,   &birthDate, &dlNumber, &expirationDate, &isoIin,
+                                         &restrictions, &height,    &weight,   &hairColor,      &eyeColor};
     std::string row;
     AppendCsvField(row, AscTime24(scanTime));
     row += ',';

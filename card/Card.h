@@ -55,11 +55,11 @@ public:
     const std::array<std::string, 3>& Tracks() const;
 
     // Texts the card renders.
-    std::string DisplayName() const;     // "Doe John Q"
-    std::string AgeText() const;         // "26", "-3"
-    std::string ExpirationText() const;  // "Dec-15-2008", empty when nothing was written
-    std::string ResultLine() const;      // "14:05:33 - Doe John Q, 26 years"
-    std::string LogRow() const;          // 19 quoted, comma-separated fields, no line end
+    std::string DisplayName() const;    // "Doe John Q"
+    std::string AgeText() const;        // "26", "-3"
+    std::string ExpirationText() const; // "Dec-15-2008", empty when nothing was written
+    std::string ResultLine() const;     // "14:05:33 - Doe John Q, 26 years"
+    std::string LogRow() const;         // 19 quoted, comma-separated fields, no line end
 
     // 1 -> "Jan" ... 12 -> "Dec", anything else -> "".
     static std::string MonthName(int month);
@@ -67,8 +67,8 @@ public:
 private:
     struct StripeDates; // the working numbers of the track-2 date rules
 
-    void OnMatchingHandler(RegexClass::RegularExpression* sender, const RegexClass::CaptureList& list,
-                           int lineNumber, int lineStart);
+    void OnMatchingHandler(RegexClass::RegularExpression* sender, const RegexClass::CaptureList& list, int lineNumber,
+                           int lineStart);
     std::string ExtractGroup(const std::string& pattern);
 
     void Decode(const std::string& swipe, const Clock& clock, const std::string& unknown);

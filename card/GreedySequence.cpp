@@ -81,9 +81,21 @@ bool ParseCount(const std::string& p, std::size_t& pos, std::uint32_t& min, std:
     if (pos >= p.size())
         return true;
     switch (p[pos]) {
-    case '*': min = 0; max = kUnbounded; ++pos; break;
-    case '+': min = 1; max = kUnbounded; ++pos; break;
-    case '?': min = 0; max = 1; ++pos; break;
+    case '*':
+        min = 0;
+        max = kUnbounded;
+        ++pos;
+        break;
+    case '+':
+        min = 1;
+        max = kUnbounded;
+        ++pos;
+        break;
+    case '?':
+        min = 0;
+        max = 1;
+        ++pos;
+        break;
     case '{': {
         ++pos;
         if (!ParseNumber(p, pos, min))
@@ -100,7 +112,8 @@ bool ParseCount(const std::string& p, std::size_t& pos, std::uint32_t& min, std:
         ++pos;
         break;
     }
-    default: return true;
+    default:
+        return true;
     }
     // Lazy and possessive counts behave differently.
     return pos >= p.size() || (p[pos] != '?' && p[pos] != '+');
@@ -108,7 +121,8 @@ bool ParseCount(const std::string& p, std::size_t& pos, std::uint32_t& min, std:
 
 // The byte values that the atom text matches, asked of Boost itself. nullopt when the atom is not a
 // single-character matcher after all.
-std::optional<std::array<bool, 256>> Classify(const std::string& atom, boost::regex_constants::syntax_option_type syntax) {
+std::optional<std::array<bool, 256>> Classify(const std::string& atom,
+                                              boost::regex_constants::syntax_option_type syntax) {
     const boost::regex re(atom, syntax);
     if (boost::regex_match(std::string(), re))
         return std::nullopt;
@@ -294,8 +308,7 @@ void GreedySequence::FillSpans(const Ends& ends, std::vector<Span>& spans) const
         spans[g + 1] = Span{endOf(m_groups[g].first), endOf(m_groups[g].second)};
 }
 
-bool GreedySequence::Match(std::string_view subject, bool notNull, std::vector<Span>& spans,
-                           Strategy strategy) const {
+bool GreedySequence::Match(std::string_view subject, bool notNull, std::vector<Span>& spans, Strategy strategy) const {
     if (!CanEmbed(subject))
         return false;
     Ends ends;
@@ -305,8 +318,8 @@ bool GreedySequence::Match(std::string_view subject, bool notNull, std::vector<S
         // Enough steps for any real scan; a text built to make the search explode goes to the table.
         const long long budget = strategy == Strategy::Search ? std::numeric_limits<long long>::max()
                                                               : 4 * static_cast<long long>(subject.size()) + 1024;
-        Search search{reinterpret_cast<const unsigned char*>(subject.data()), subject.size(), notNull, budget, false,
-                      ends};
+        Search search{
+            reinterpret_cast<const unsigned char*>(subject.data()), subject.size(), notNull, budget, false, ends};
         found = SearchFrom(0, 0, search);
         decided = !search.exhausted;
     }

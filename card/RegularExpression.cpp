@@ -50,19 +50,32 @@ CompiledPtr CompileShared(const std::string& pattern, rc::syntax_option_type syn
 
 rc::match_flag_type FlagOf(int code) {
     switch (code) {
-    case 1: return rc::match_not_bol;
-    case 2: return rc::match_not_eol;
-    case 3: return rc::match_not_bob;
-    case 4: return rc::match_not_eob;
-    case 5: return rc::match_not_bow;
-    case 6: return rc::match_not_eow;
-    case 7: return rc::match_not_dot_newline;
-    case 8: return rc::match_not_dot_null;
-    case 9: return rc::match_any;
-    case 10: return rc::match_not_null;
-    case 11: return rc::match_continuous;
-    case 12: return rc::match_partial;
-    default: return rc::match_default;
+    case 1:
+        return rc::match_not_bol;
+    case 2:
+        return rc::match_not_eol;
+    case 3:
+        return rc::match_not_bob;
+    case 4:
+        return rc::match_not_eob;
+    case 5:
+        return rc::match_not_bow;
+    case 6:
+        return rc::match_not_eow;
+    case 7:
+        return rc::match_not_dot_newline;
+    case 8:
+        return rc::match_not_dot_null;
+    case 9:
+        return rc::match_any;
+    case 10:
+        return rc::match_not_null;
+    case 11:
+        return rc::match_continuous;
+    case 12:
+        return rc::match_partial;
+    default:
+        return rc::match_default;
     }
 }
 
@@ -153,11 +166,17 @@ void RegularExpression::SetPattern(const std::string& pattern) {
     m_impl->compiled.reset();
 }
 
-void RegularExpression::SetText(std::string text) { m_impl->subject = std::move(text); }
+void RegularExpression::SetText(std::string text) {
+    m_impl->subject = std::move(text);
+}
 
-std::string RegularExpression::GetText() const { return m_impl->subject; }
+std::string RegularExpression::GetText() const {
+    return m_impl->subject;
+}
 
-const std::string& RegularExpression::Text() const { return m_impl->subject; }
+const std::string& RegularExpression::Text() const {
+    return m_impl->subject;
+}
 
 void RegularExpression::AddMatchOption(int code) {
     auto& options = m_impl->matchOptions;
@@ -179,11 +198,17 @@ void RegularExpression::AddMatchOption(int code) {
     m_impl->sequenceHonoursOptions = SequenceHonours(options);
 }
 
-const std::set<int>& RegularExpression::MatchOptions() const { return m_impl->matchOptions; }
+const std::set<int>& RegularExpression::MatchOptions() const {
+    return m_impl->matchOptions;
+}
 
-std::string RegularExpression::ErrorText() const { return m_impl->errorText; }
+std::string RegularExpression::ErrorText() const {
+    return m_impl->errorText;
+}
 
-bool RegularExpression::IsCompiled() const { return m_impl->isCompiled; }
+bool RegularExpression::IsCompiled() const {
+    return m_impl->isCompiled;
+}
 
 bool RegularExpression::Match() {
     Impl& impl = *m_impl;

@@ -32,8 +32,7 @@ class RegularExpression;
 class eventNode_RegexClass_RegularExpression_OnMatching {
 public:
     virtual ~eventNode_RegexClass_RegularExpression_OnMatching() = default;
-    virtual void Invoke(RegularExpression* sender, const CaptureList& captures, int lineNumber,
-                        int lineStart) = 0;
+    virtual void Invoke(RegularExpression* sender, const CaptureList& captures, int lineNumber, int lineStart) = 0;
     virtual bool IsEqual(const void* receiver) const = 0;
     // `handler` points at a member-function pointer whose type is `handlerType`.
     virtual bool IsEqual(const void* receiver, const void* handler, const std::type_info& handlerType) const = 0;
@@ -42,8 +41,8 @@ public:
 };
 
 template <class Receiver>
-using OnMatchingHandler = void (Receiver::*)(RegularExpression* sender, const CaptureList& captures,
-                                             int lineNumber, int lineStart);
+using OnMatchingHandler = void (Receiver::*)(RegularExpression* sender, const CaptureList& captures, int lineNumber,
+                                             int lineStart);
 
 // The node for one (receiver, member handler) pair.
 template <class Receiver>
@@ -98,17 +97,15 @@ public:
     bool IsCompiled() const;
 
     // A later hook runs first; hooking a pair twice makes two nodes.
-    template <class Receiver>
-    void Hook(Receiver* receiver, OnMatchingHandler<Receiver> handler) {
-        auto node = std::make_unique<InvokeHandlers_RegexClass_RegularExpression_OnMatching<Receiver>>(receiver,
-                                                                                                       handler);
+    template <class Receiver> void Hook(Receiver* receiver, OnMatchingHandler<Receiver> handler) {
+        auto node =
+            std::make_unique<InvokeHandlers_RegexClass_RegularExpression_OnMatching<Receiver>>(receiver, handler);
         node->next = std::move(m_onMatching);
         m_onMatching = std::move(node);
     }
 
     // Removes the first node of the pair: 0 when one was removed, 1 when none matched.
-    template <class Receiver>
-    int Unhook(Receiver* receiver, OnMatchingHandler<Receiver> handler) {
+    template <class Receiver> int Unhook(Receiver* receiver, OnMatchingHandler<Receiver> handler) {
         for (auto* link = &m_onMatching; *link; link = &(*link)->next) {
             if ((*link)->IsEqual(receiver, &handler, typeid(OnMatchingHandler<Receiver>))) {
                 *link = std::move((*link)->next);

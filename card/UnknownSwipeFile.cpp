@@ -2,8 +2,8 @@
 
 #include "PosixFile.h"
 #include "Settings.h"
-#include "UniqueFd.h"
 #include "StringTable.h"
+#include "UniqueFd.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -71,4 +71,6 @@ void Remarks::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-std::string Remarks::GetLogSuffix() const { return "," + QuotedField(m_comment1) + "," + QuotedField(m_comment2); }
+std::string Remarks::GetLogSuffix() const {
+    return "," + QuotedField(m_comment1) + "," + QuotedField(m_comment2);
+}

@@ -60,8 +60,9 @@ std::optional<std::uint32_t> ParseDword(const std::string& digits) {
     for (const char c : digits) {
         if (!std::isxdigit(static_cast<unsigned char>(c)))
             return std::nullopt;
-        const int d = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
-                                                                  : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10;
+        const int d = std::isdigit(static_cast<unsigned char>(c))
+                          ? c - '0'
+                          : std::tolower(static_cast<unsigned char>(c)) - 'a' + 10;
         value = value * 16 + static_cast<std::uint32_t>(d);
     }
     return value;
@@ -141,8 +142,8 @@ std::optional<HiveFile> HiveFile::Parse(const std::string& text) {
             joined += ending + raw[i].text;
             ending = raw[i].ending;
         }
-        Line line = i <= first ? Line{joined, ending, LineKind::Other, {}, {}, false, {}}
-                               : ParseLine(joined, ending, section);
+        Line line =
+            i <= first ? Line{joined, ending, LineKind::Other, {}, {}, false, {}} : ParseLine(joined, ending, section);
         if (line.kind == LineKind::Section)
             section = line.section;
         hive.m_lines.push_back(std::move(line));
@@ -232,8 +233,7 @@ std::string HiveFile::NewLineEnding() const {
 bool HiveFile::SetNumber(const std::string& keyPath, const std::string& name, std::uint32_t number) {
     char digits[16];
     std::snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(number));
-    Line fresh{Quote(name) + "=dword:" + digits, {}, LineKind::Value, {}, name, false,
-               {ValueType::Number, {}, number}};
+    Line fresh{Quote(name) + "=dword:" + digits, {}, LineKind::Value, {}, name, false, {ValueType::Number, {}, number}};
 
     if (const auto index = EffectiveLine(keyPath, name)) {
         Line& line = m_lines[*index];

@@ -18,7 +18,7 @@ public:
 
     struct Value {
         ValueType type = ValueType::Other;
-        std::string text;        // Text
+        std::string text;         // Text
         std::uint32_t number = 0; // Number
     };
 
@@ -41,8 +41,8 @@ private:
     enum class LineKind { Section, Value, Other };
 
     struct Line {
-        std::string raw;     // the line's text without its line end, continuation lines included
-        std::string ending;  // "\r\n", "\n" or "" (last line without one)
+        std::string raw;    // the line's text without its line end, continuation lines included
+        std::string ending; // "\r\n", "\n" or "" (last line without one)
         LineKind kind = LineKind::Other;
         std::string section; // Section: the key path; Value: the path of the section it stands in
         std::string name;    // Value: the value name ("" for the default value @)

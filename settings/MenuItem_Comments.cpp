@@ -13,8 +13,12 @@ MenuItem_Comments::MenuItem_Comments(IMenu* menu, int id) : iMenuItem(menu, id) 
     ApplyCheckMark();
 }
 
-bool MenuItem_Comments::Load() { return LoadState(Settings::GetEnableComments()); }
+bool MenuItem_Comments::Load() {
+    return LoadState(Settings::GetEnableComments());
+}
 
-void MenuItem_Comments::Save() { Settings::SetEnableComments(m_checked); }
+void MenuItem_Comments::Save() {
+    Settings::SetEnableComments(m_checked);
+}
 
 } // namespace AuxW32

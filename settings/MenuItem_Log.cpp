@@ -13,8 +13,12 @@ MenuItem_Log::MenuItem_Log(IMenu* menu, int id) : iMenuItem(menu, id) {
     ApplyCheckMark();
 }
 
-bool MenuItem_Log::Load() { return LoadState(Settings::GetEnableLog()); }
+bool MenuItem_Log::Load() {
+    return LoadState(Settings::GetEnableLog());
+}
 
-void MenuItem_Log::Save() { Settings::SetEnableLog(m_checked); }
+void MenuItem_Log::Save() {
+    Settings::SetEnableLog(m_checked);
+}
 
 } // namespace AuxW32

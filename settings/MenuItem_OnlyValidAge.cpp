@@ -13,8 +13,12 @@ MenuItem_OnlyValidAge::MenuItem_OnlyValidAge(IMenu* menu, int id) : iMenuItem(me
     ApplyCheckMark();
 }
 
-bool MenuItem_OnlyValidAge::Load() { return LoadState(Settings::GetCountValidOnly()); }
+bool MenuItem_OnlyValidAge::Load() {
+    return LoadState(Settings::GetCountValidOnly());
+}
 
-void MenuItem_OnlyValidAge::Save() { Settings::SetCountValidOnly(m_checked); }
+void MenuItem_OnlyValidAge::Save() {
+    Settings::SetCountValidOnly(m_checked);
+}
 
 } // namespace AuxW32

@@ -13,8 +13,12 @@ MenuItem_Ontop::MenuItem_Ontop(IMenu* menu, int id) : iMenuItem(menu, id) {
     ApplyCheckMark();
 }
 
-bool MenuItem_Ontop::Load() { return LoadState(Settings::GetEnableOntop()); }
+bool MenuItem_Ontop::Load() {
+    return LoadState(Settings::GetEnableOntop());
+}
 
-void MenuItem_Ontop::Save() { Settings::SetEnableOntop(m_checked); }
+void MenuItem_Ontop::Save() {
+    Settings::SetEnableOntop(m_checked);
+}
 
 } // namespace AuxW32

@@ -38,7 +38,9 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string RootName(RegistryKey::Root) { return "HKEY_LOCAL_MACHINE"; }
+std::string RootName(RegistryKey::Root) {
+    return "HKEY_LOCAL_MACHINE";
+}
 
 UniqueFd TakeLock(const std::string& hivePath) {
     UniqueFd fd(::open((hivePath + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0660));
@@ -150,9 +152,13 @@ bool RegistryKey::Open(Root root, const std::string& path, std::uint32_t access)
     return true;
 }
 
-void RegistryKey::Close() { m_handle.reset(); }
+void RegistryKey::Close() {
+    m_handle.reset();
+}
 
-bool RegistryKey::IsOpen() const { return m_handle != nullptr; }
+bool RegistryKey::IsOpen() const {
+    return m_handle != nullptr;
+}
 
 bool RegistryKey::QueryNumber(const std::string& name, std::uint32_t& value) const {
     if (!m_handle)
@@ -186,6 +192,8 @@ bool RegistryKey::SetNumber(const std::string& name, std::uint32_t value) {
     return true;
 }
 
-void RegistryKey::SetBeforeReplaceHook(std::function<void()> hook) { BeforeReplaceHook() = std::move(hook); }
+void RegistryKey::SetBeforeReplaceHook(std::function<void()> hook) {
+    BeforeReplaceHook() = std::move(hook);
+}
 
 } // namespace Settings

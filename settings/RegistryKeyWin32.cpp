@@ -29,9 +29,13 @@ bool RegistryKey::Open(Root, const std::string& path, std::uint32_t access) {
     return true;
 }
 
-void RegistryKey::Close() { m_handle.reset(); }
+void RegistryKey::Close() {
+    m_handle.reset();
+}
 
-bool RegistryKey::IsOpen() const { return m_handle != nullptr; }
+bool RegistryKey::IsOpen() const {
+    return m_handle != nullptr;
+}
 
 bool RegistryKey::QueryNumber(const std::string& name, std::uint32_t& value) const {
     if (!m_handle)
@@ -53,8 +57,8 @@ bool RegistryKey::QueryText(const std::string& name, std::string& text, std::siz
     std::vector<char> buffer(bufferSize, '\0');
     DWORD type = 0;
     DWORD size = static_cast<DWORD>(bufferSize);
-    if (RegQueryValueExA(m_handle->key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                         &size) != ERROR_SUCCESS)
+    if (RegQueryValueExA(m_handle->key, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) !=
+        ERROR_SUCCESS)
         return false;
     if (type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ)
         return false;

@@ -55,9 +55,15 @@ const bool kStartDirectoryCaptured = !StartDirectory().empty();
 
 } // namespace
 
-std::string GetLogFolder() { return ReadText(Resources::IDS_LOG_FOLDER, String(Resources::IDS_DEFAULT_LOG_FOLDER)); }
-std::string GetLogName() { return ReadText(Resources::IDS_LOG_NAME, String(Resources::IDS_DEFAULT_LOG_NAME)); }
-std::string GetAppFolder() { return ReadText(Resources::IDS_APP_FOLDER, {}); }
+std::string GetLogFolder() {
+    return ReadText(Resources::IDS_LOG_FOLDER, String(Resources::IDS_DEFAULT_LOG_FOLDER));
+}
+std::string GetLogName() {
+    return ReadText(Resources::IDS_LOG_NAME, String(Resources::IDS_DEFAULT_LOG_NAME));
+}
+std::string GetAppFolder() {
+    return ReadText(Resources::IDS_APP_FOLDER, {});
+}
 
 std::string GetLogNumberText() {
     RegistryKey key;
@@ -77,17 +83,37 @@ void IncrementLogNumber() {
     key.SetNumber(String(Resources::IDS_LOG_NUMBER), number + 1u); // unsigned: 4294967295 wraps to 0
 }
 
-std::int32_t GetEnableLog() { return ReadNumber(Resources::IDS_ENABLE_LOG); }
-std::int32_t GetEnableOntop() { return ReadNumber(Resources::IDS_ENABLE_ONTOP); }
-std::int32_t GetEnableComments() { return ReadNumber(Resources::IDS_ENABLE_COMMENTS); }
-std::int32_t GetCountValidOnly() { return ReadNumber(Resources::IDS_COUNT_VALID_ONLY); }
-std::int32_t GetValidAge() { return ReadNumber(Resources::IDS_VALID_AGE); }
+std::int32_t GetEnableLog() {
+    return ReadNumber(Resources::IDS_ENABLE_LOG);
+}
+std::int32_t GetEnableOntop() {
+    return ReadNumber(Resources::IDS_ENABLE_ONTOP);
+}
+std::int32_t GetEnableComments() {
+    return ReadNumber(Resources::IDS_ENABLE_COMMENTS);
+}
+std::int32_t GetCountValidOnly() {
+    return ReadNumber(Resources::IDS_COUNT_VALID_ONLY);
+}
+std::int32_t GetValidAge() {
+    return ReadNumber(Resources::IDS_VALID_AGE);
+}
 
-void SetEnableLog(bool on) { WriteNumber(Resources::IDS_ENABLE_LOG, on ? 1 : 0); }
-void SetEnableOntop(bool on) { WriteNumber(Resources::IDS_ENABLE_ONTOP, on ? 1 : 0); }
-void SetEnableComments(bool on) { WriteNumber(Resources::IDS_ENABLE_COMMENTS, on ? 1 : 0); }
-void SetCountValidOnly(bool on) { WriteNumber(Resources::IDS_COUNT_VALID_ONLY, on ? 1 : 0); }
-void SetValidAge(std::int32_t age) { WriteNumber(Resources::IDS_VALID_AGE, static_cast<std::uint32_t>(age)); }
+void SetEnableLog(bool on) {
+    WriteNumber(Resources::IDS_ENABLE_LOG, on ? 1 : 0);
+}
+void SetEnableOntop(bool on) {
+    WriteNumber(Resources::IDS_ENABLE_ONTOP, on ? 1 : 0);
+}
+void SetEnableComments(bool on) {
+    WriteNumber(Resources::IDS_ENABLE_COMMENTS, on ? 1 : 0);
+}
+void SetCountValidOnly(bool on) {
+    WriteNumber(Resources::IDS_COUNT_VALID_ONLY, on ? 1 : 0);
+}
+void SetValidAge(std::int32_t age) {
+    WriteNumber(Resources::IDS_VALID_AGE, static_cast<std::uint32_t>(age));
+}
 
 void FailCannotContinue() {
     const std::string text = String(Resources::IDS_CANNOT_CONTINUE);
@@ -104,7 +130,9 @@ void FailCannotContinue() {
     std::exit(1);
 }
 
-void SetFatalReporter(FatalReporter reporter) { Reporter() = std::move(reporter); }
+void SetFatalReporter(FatalReporter reporter) {
+    Reporter() = std::move(reporter);
+}
 
 std::string HivePath() {
     const char* env = std::getenv("KESTRIN_REGISTRY");

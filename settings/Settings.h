@@ -9,11 +9,11 @@
 
 namespace Settings {
 
-std::string GetLogFolder();   // "My Log Files" when the key cannot be opened, empty when the value is missing
-std::string GetLogName();     // "Kestrin Log" when the key cannot be opened, empty when missing
-std::string GetAppFolder();   // empty when the key cannot be opened or the value is missing
+std::string GetLogFolder();     // "My Log Files" when the key cannot be opened, empty when the value is missing
+std::string GetLogName();       // "Kestrin Log" when the key cannot be opened, empty when missing
+std::string GetAppFolder();     // empty when the key cannot be opened or the value is missing
 std::string GetLogNumberText(); // "Log Number" as unsigned decimal; "0" when missing
-void IncrementLogNumber();    // +1 with 32-bit wrap; does nothing when the key cannot be opened
+void IncrementLogNumber();      // +1 with 32-bit wrap; does nothing when the key cannot be opened
 
 // Number readers give -1 for a missing value (or one of another type) and when the key cannot be opened.
 std::int32_t GetEnableLog();

@@ -14,8 +14,8 @@ public:
     iMenuItem(const iMenuItem&) = delete;
     iMenuItem& operator=(const iMenuItem&) = delete;
 
-    void Toggle();          // flip state and check mark, then Save
-    void ApplyCheckMark();  // check mark of m_id from m_checked
+    void Toggle();         // flip state and check mark, then Save
+    void ApplyCheckMark(); // check mark of m_id from m_checked
     bool IsChecked() const { return m_checked; }
     int Id() const { return m_id; }
 

@@ -9,10 +9,18 @@
 namespace {
 
 // The Windows system colours the recipe names, as Qt's palette carries them.
-QColor ButtonHighlight(const QPalette& p) { return p.color(QPalette::Light); }   // COLOR_BTNHIGHLIGHT
-QColor Light3D(const QPalette& p) { return p.color(QPalette::Midlight); }        // COLOR_3DLIGHT
-QColor ButtonShadow(const QPalette& p) { return p.color(QPalette::Dark); }       // COLOR_BTNSHADOW
-QColor DarkShadow3D(const QPalette& p) { return p.color(QPalette::Shadow); }     // COLOR_3DDKSHADOW
+QColor ButtonHighlight(const QPalette& p) {
+    return p.color(QPalette::Light);
+} // COLOR_BTNHIGHLIGHT
+QColor Light3D(const QPalette& p) {
+    return p.color(QPalette::Midlight);
+} // COLOR_3DLIGHT
+QColor ButtonShadow(const QPalette& p) {
+    return p.color(QPalette::Dark);
+} // COLOR_BTNSHADOW
+QColor DarkShadow3D(const QPalette& p) {
+    return p.color(QPalette::Shadow);
+} // COLOR_3DDKSHADOW
 
 // A 1-pixel frame just inside `r`, as FrameRect draws it.
 void FrameRect(QPainter& painter, const QRect& r, const QColor& color) {
@@ -53,9 +61,13 @@ void CDrawnButton::SetIcon(const QPixmap& icon) {
     update();
 }
 
-void CDrawnButton::SetIcon(const QString& path) { SetIcon(QPixmap(path)); }
+void CDrawnButton::SetIcon(const QString& path) {
+    SetIcon(QPixmap(path));
+}
 
-void CDrawnButton::SetDefaultButton(bool isDefaultButton) { setDefault(isDefaultButton); }
+void CDrawnButton::SetDefaultButton(bool isDefaultButton) {
+    setDefault(isDefaultButton);
+}
 
 void CDrawnButton::LoadDefaultColors() {
     const QPalette& p = palette();

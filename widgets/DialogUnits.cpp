@@ -32,10 +32,16 @@ int DialogUnits::MulDiv(int a, int b, int c) {
     return static_cast<int>(negative ? -magnitude : magnitude);
 }
 
-int DialogUnits::X(int units) const { return MulDiv(units, m_baseX, 4); }
-int DialogUnits::Y(int units) const { return MulDiv(units, m_baseY, 8); }
+int DialogUnits::X(int units) const {
+    return MulDiv(units, m_baseX, 4);
+}
+int DialogUnits::Y(int units) const {
+    return MulDiv(units, m_baseY, 8);
+}
 
-QSize DialogUnits::Size(int width, int height) const { return {X(width), Y(height)}; }
+QSize DialogUnits::Size(int width, int height) const {
+    return {X(width), Y(height)};
+}
 
 QRect DialogUnits::Rect(int x, int y, int width, int height) const {
     // The dialog manager converts position and size separately, each rounded on its own.

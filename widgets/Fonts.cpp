@@ -79,6 +79,8 @@ QFont DialogFont(const QString& face, int points) {
     return font;
 }
 
-QFont StandardDialogFont() { return DialogFont(QStringLiteral("Microsoft Sans Serif"), 10); }
+QFont StandardDialogFont() {
+    return DialogFont(QStringLiteral("Microsoft Sans Serif"), 10);
+}
 
 } // namespace Fonts

@@ -35,8 +35,7 @@ const char* UsageText() {
 }
 
 std::optional<std::tm> ParseLocalTime(const std::string& text) {
-    if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':' ||
-        text[16] != ':')
+    if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':' || text[16] != ':')
         return std::nullopt;
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
     if (!ReadDigits(text, 0, 4, year) || !ReadDigits(text, 5, 2, month) || !ReadDigits(text, 8, 2, day) ||

@@ -71,8 +71,8 @@ std::string JsonLine(const Card& card) {
     j["restrictions"] = text(card.Restrictions());
     j["age"] = card.Age();
     j["expired"] = card.Expired();
-    j["tracks"] = nlohmann::ordered_json::array(
-        {text(card.Tracks()[0]), text(card.Tracks()[1]), text(card.Tracks()[2])});
+    j["tracks"] =
+        nlohmann::ordered_json::array({text(card.Tracks()[0]), text(card.Tracks()[1]), text(card.Tracks()[2])});
     j["scanTime"] = MagneticStripeCards::AscTime24(card.ScanTime());
     j["displayName"] = text(card.DisplayName());
     j["ageText"] = card.AgeText();

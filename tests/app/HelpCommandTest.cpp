@@ -1,7 +1,7 @@
 #include "HelpCommand.h"
-#include "QtTestFiles.h"
 #include "FakeShellOpen.h"
 #include "ModalSpy.h"
+#include "QtTestFiles.h"
 #include "Settings.h"
 
 #include <QDialog>

@@ -62,10 +62,10 @@ std::string AllIds() {
 
 TEST(BarcodeElements, BrokenDbdOccurrencesAreSkippedAsTheLiteralSplitSkipsThem) {
     // DBD directly followed by an ID: the line feed in front of that ID splits the DBD.
-    for (const std::string& text : std::vector<std::string>
-         {AllIds(), "@DBDAQ" + AllIds(), "DBDAQDBDAAx" + AllIds(), "DBDBHDBDBJDBDBK" + AllIds(),
-          std::string("DBDAQDAADAHDAGDAIDAJDAKDASDAUDAWDBADBBDBCDATDAR\nDBH\nDBJ\nDBK\n"), "DBDBD" + AllIds() + "\n",
-          std::string("DBDAQ\nDAADAHDAGDAIDAJDAKDASDAUDAWDBADBBDBCDATDARDBHDBJDBK\n"), AllIds() + "DBDBK\n"}) {
+    for (const std::string& text : std::vector<std::string>{
+             AllIds(), "@DBDAQ" + AllIds(), "DBDAQDBDAAx" + AllIds(), "DBDBHDBDBJDBDBK" + AllIds(),
+             std::string("DBDAQDAADAHDAGDAIDAJDAKDASDAUDAWDBADBBDBCDATDAR\nDBH\nDBJ\nDBK\n"), "DBDBD" + AllIds() + "\n",
+             std::string("DBDAQ\nDAADAHDAGDAIDAJDAKDASDAUDAWDBADBBDBCDATDARDBHDBJDBK\n"), AllIds() + "DBDBK\n"}) {
         ExpectSameAsLiteral(text);
     }
 }

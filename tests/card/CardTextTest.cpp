@@ -49,8 +49,8 @@ TEST(AscTime24, ZeroPadsTheDay) {
 }
 
 TEST(MonthName, ThreeLetterAbbreviationsAndEmptyOutsideTheYear) {
-    const char* const expected[] = {"", "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul",
-                                    "Aug", "Sep", "Oct", "Nov", "Dec", ""};
+    const char* const expected[] = {"",    "Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                    "Jul", "Aug", "Sep", "Oct", "Nov", "Dec", ""};
     for (int month = 0; month <= 13; ++month)
         EXPECT_EQ(Card::MonthName(month), expected[month]) << month;
     EXPECT_EQ(Card::MonthName(-1), "");

@@ -37,8 +37,7 @@ const std::vector<std::string> kCardPatterns = {
 };
 
 // What the matcher is specified to do: the library's leftmost search, accepted only at position 0.
-std::optional<std::vector<GreedySequence::Span>> Reference(const boost::regex& re, const std::string& s,
-                                                            bool notNull) {
+std::optional<std::vector<GreedySequence::Span>> Reference(const boost::regex& re, const std::string& s, bool notNull) {
     boost::smatch m;
     const auto flags = notNull ? boost::match_not_null : boost::match_default;
     if (!boost::regex_search(s, m, re, flags) || m[0].first != s.begin())
@@ -77,8 +76,8 @@ void ExpectSameAsBoost(const std::string& pattern, const std::string& alphabet, 
         const std::string s = RandomText(rng, alphabet, maxLength);
         for (const bool notNull : {true, false}) {
             const auto expected = Reference(re, s, notNull);
-            for (const auto strategy : {GreedySequence::Strategy::Search, GreedySequence::Strategy::Table,
-                                        GreedySequence::Strategy::Auto}) {
+            for (const auto strategy :
+                 {GreedySequence::Strategy::Search, GreedySequence::Strategy::Table, GreedySequence::Strategy::Auto}) {
                 std::vector<GreedySequence::Span> spans;
                 const bool found = program->Match(s, notNull, spans, strategy);
                 ASSERT_EQ(found, expected.has_value()) << Describe(pattern, s);
@@ -110,8 +109,8 @@ TEST(GreedySequence, CardPatternsAgreeWithBoostOnLongerScans) {
 
 // Random members of the family: atoms with every kind of count, groups around runs of elements.
 std::string RandomPattern(std::mt19937& rng) {
-    static const char* const kAtoms[] = {".", "a", "b", ";", "\\d", "\\D", "\\w", "\\W", "\\s",
-                                         "[ab]", "[^a]", "\\^", "\\?", "(?:a|;)", "(?:b)"};
+    static const char* const kAtoms[] = {".",   "a",    "b",    ";",   "\\d", "\\D",     "\\w",  "\\W",
+                                         "\\s", "[ab]", "[^a]", "\\^", "\\?", "(?:a|;)", "(?:b)"};
     static const char* const kCounts[] = {"", "", "*", "+", "?", "{2}", "{0,2}", "{1,3}", "{2,}"};
     std::uniform_int_distribution<int> elements(1, 6);
     std::uniform_int_distribution<std::size_t> atom(0, std::size(kAtoms) - 1);
@@ -149,9 +148,9 @@ TEST(GreedySequence, EmptyGroupAndEmptyPatternAgreeWithBoost) {
 }
 
 TEST(GreedySequence, PatternsOutsideTheFamilyAreLeftToTheFullEngine) {
-    for (const char* pattern : {"(a)|(b)", "a|b", "a+?", "a*+", "(ab)+", "((a))", "\\bx", "\\<a", "x\\>", "\\`a",
-                                "a\\'", "^a", "a$", "[[:alpha:]]", "\\1", "\\n", "(?=a)", "(?i)a", "a{2,1}", "{",
-                                "a{99999}", "(?:ab)", "(?:a+)", "(a"}) {
+    for (const char* pattern : {"(a)|(b)", "a|b",   "a+?",    "a*+", "(ab)+",    "((a))",       "\\bx",   "\\<a",
+                                "x\\>",    "\\`a",  "a\\'",   "^a",  "a$",       "[[:alpha:]]", "\\1",    "\\n",
+                                "(?=a)",   "(?i)a", "a{2,1}", "{",   "a{99999}", "(?:ab)",      "(?:a+)", "(a"}) {
         EXPECT_FALSE(GreedySequence::FromPattern(pattern, boost::regex::perl).has_value()) << pattern;
     }
     EXPECT_FALSE(GreedySequence::FromPattern("a b", boost::regex::perl | boost::regex::mod_x).has_value());
@@ -160,8 +159,8 @@ TEST(GreedySequence, PatternsOutsideTheFamilyAreLeftToTheFullEngine) {
 // Patterns the linear program does not take go to Boost with a search tried at the first character
 // only; that must equal the leftmost search that is accepted only at the first character.
 TEST(RegularExpressionFallback, AnchoredSearchEqualsLeftmostSearchAcceptedAtTheStart) {
-    const std::vector<std::string> patterns = {"(a)|(b)", "a+?b", "(ab)+c", "(a|ab)(c|bcd)", "\\ba\\w*",
-                                               "(?:a|b)*?;", "x?$", "(a*)*b", "^b|a"};
+    const std::vector<std::string> patterns = {"(a)|(b)",    "a+?b", "(ab)+c", "(a|ab)(c|bcd)", "\\ba\\w*",
+                                               "(?:a|b)*?;", "x?$",  "(a*)*b", "^b|a"};
     std::mt19937 rng(11);
     for (const auto& pattern : patterns) {
         const boost::regex re(pattern);

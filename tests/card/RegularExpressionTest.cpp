@@ -153,16 +153,16 @@ TEST_P(MatchOptions, FollowTheSetRules) {
     EXPECT_EQ(re.MatchOptions(), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    RegularExpression, MatchOptions,
-    ::testing::Values(OptionCase{"start", {}, {0}}, OptionCase{"card_configuration", {10}, {0, 10}},
-                      OptionCase{"any_and_not_null", {9, 10}, {0, 9, 10}},
-                      OptionCase{"not_bol_removes_zero", {1}, {1}},
-                      OptionCase{"not_dot_null_removes_zero", {10, 8}, {8, 10}},
-                      OptionCase{"zero_removes_one_to_eight", {1, 5, 10, 0}, {0, 10}},
-                      OptionCase{"adding_twice_changes_nothing", {10, 10}, {0, 10}},
-                      OptionCase{"continuous_keeps_zero", {11, 12}, {0, 11, 12}}),
-    RowName());
+INSTANTIATE_TEST_SUITE_P(RegularExpression, MatchOptions,
+                         ::testing::Values(OptionCase{"start", {}, {0}},
+                                           OptionCase{"card_configuration", {10}, {0, 10}},
+                                           OptionCase{"any_and_not_null", {9, 10}, {0, 9, 10}},
+                                           OptionCase{"not_bol_removes_zero", {1}, {1}},
+                                           OptionCase{"not_dot_null_removes_zero", {10, 8}, {8, 10}},
+                                           OptionCase{"zero_removes_one_to_eight", {1, 5, 10, 0}, {0, 10}},
+                                           OptionCase{"adding_twice_changes_nothing", {10, 10}, {0, 10}},
+                                           OptionCase{"continuous_keeps_zero", {11, 12}, {0, 11, 12}}),
+                         RowName());
 
 struct FlagCase {
     const char* name;
@@ -190,14 +190,13 @@ TEST_P(MatchFlags, TurnOnTheLibraryFlags) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    RegularExpression, MatchFlags,
-    ::testing::Values(FlagCase{"empty_match_accepted_by_default", {}, "a*", "bbb", true, ""},
-                      FlagCase{"not_null_rejects_empty_match", {10}, "a*", "bbb", false, ""},
-                      FlagCase{"greedy_without_any", {10}, "(.+);", "ab;cd;", true, "ab;cd;"},
-                      FlagCase{"not_dot_newline", {7}, "a.b", "a\nb", false, ""},
-                      FlagCase{"dot_matches_newline_by_default", {}, "a.b", "a\nb", true, "a\nb"},
-                      FlagCase{"not_bol", {1}, "^a", "a", false, ""}),
-    RowName());
+INSTANTIATE_TEST_SUITE_P(RegularExpression, MatchFlags,
+                         ::testing::Values(FlagCase{"empty_match_accepted_by_default", {}, "a*", "bbb", true, ""},
+                                           FlagCase{"not_null_rejects_empty_match", {10}, "a*", "bbb", false, ""},
+                                           FlagCase{"greedy_without_any", {10}, "(.+);", "ab;cd;", true, "ab;cd;"},
+                                           FlagCase{"not_dot_newline", {7}, "a.b", "a\nb", false, ""},
+                                           FlagCase{"dot_matches_newline_by_default", {}, "a.b", "a\nb", true, "a\nb"},
+                                           FlagCase{"not_bol", {1}, "^a", "a", false, ""}),
+                         RowName());
 
 } // namespace

@@ -15,7 +15,9 @@ namespace {
 std::string g_area;
 }
 
-const std::string& TestArea() { return g_area; }
+const std::string& TestArea() {
+    return g_area;
+}
 
 std::string ReadUnknownFile() {
     std::ifstream in(MagneticStripeCards::UnknownSwipeFile::Path(), std::ios::binary);
@@ -24,7 +26,9 @@ std::string ReadUnknownFile() {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-void RemoveUnknownFile() { std::filesystem::remove(MagneticStripeCards::UnknownSwipeFile::Path()); }
+void RemoveUnknownFile() {
+    std::filesystem::remove(MagneticStripeCards::UnknownSwipeFile::Path());
+}
 
 } // namespace CardTests
 

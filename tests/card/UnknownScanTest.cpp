@@ -63,16 +63,14 @@ const std::string kBarcodeBadBirth =
 INSTANTIATE_TEST_SUITE_P(
     Card, RejectsScan,
     ::testing::Values(
-        UnknownCase{"empty_scan_has_no_first_character", "", "\n\n", true},
-        UnknownCase{"one_character", "x", "x\n\n"},
+        UnknownCase{"empty_scan_has_no_first_character", "", "\n\n", true}, UnknownCase{"one_character", "x", "x\n\n"},
         UnknownCase{"only_carriage_returns", "\r\r", "\n\n", true},
         UnknownCase{"leading_characters_before_track1",
                     "x%CASACRAMENTO^DOE$JOHN$Q^123 MAIN ST^?;6360141234567=08121980061500?#" + kTrack3 + "?",
                     "x%CASACRAMENTO^DOE$JOHN$Q^123 MAIN ST^?;6360141234567=08121980061500?#" + kTrack3 + "?\n\n"},
         UnknownCase{"carriage_returns_not_written", "ab\r\ncd\r", "ab\ncd\n\n"},
         UnknownCase{"nul_bytes_inside", std::string("a\0b", 3), std::string("a\0b\n\n", 5)},
-        UnknownCase{"track2_without_birth_part_writes_track2", ";6360141234567=0812?", "6360141234567=0812\n\n",
-                    true},
+        UnknownCase{"track2_without_birth_part_writes_track2", ";6360141234567=0812?", "6360141234567=0812\n\n", true},
         UnknownCase{"track2_without_dates_writes_track2", ";636014123?", "636014123\n\n", true},
         UnknownCase{"barcode_missing_dbk", kBarcodeWithoutDbk, kBarcodeWithoutDbk + "\n\n", true},
         UnknownCase{"barcode_birth_date_not_numeric", kBarcodeBadBirth, kBarcodeBadBirth + "\n\n"},

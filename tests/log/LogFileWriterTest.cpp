@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <csignal>
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -70,14 +70,10 @@ protected:
 
     // "Log Folder" = <hive dir>/logs, "Log Name" = name, "Log Number" = 7 unless given.
     void Configure(const std::string& name, const std::string& folder = {}, std::uint32_t number = 7) {
-        hive.Write({{"Log Folder", folder.empty() ? Logs() : folder},
-                    {"Log Name", name},
-                    {"Log Number", number}});
+        hive.Write({{"Log Folder", folder.empty() ? Logs() : folder}, {"Log Name", name}, {"Log Number", number}});
     }
     std::string Logs() const { return hive.Dir() + "/logs"; }
-    Result WriteOn(const FixedClock& clock, const std::string& row) {
-        return LogFileWriter(clock, prompts).Write(row);
-    }
+    Result WriteOn(const FixedClock& clock, const std::string& row) { return LogFileWriter(clock, prompts).Write(row); }
 
     TempHive hive;
     FakeLogPrompts prompts;
@@ -193,7 +189,9 @@ struct Refusal {
     std::string logName;
 };
 
-void PrintTo(const Refusal& refusal, std::ostream* os) { *os << refusal.label; }
+void PrintTo(const Refusal& refusal, std::ostream* os) {
+    *os << refusal.label;
+}
 
 class LogFileRefusalTest : public LogFileWriterTest, public ::testing::WithParamInterface<Refusal> {};
 
@@ -214,12 +212,12 @@ TEST_P(LogFileRefusalTest, ShowsTheBoxAndWritesNothing) {
     EXPECT_FALSE(fs::exists("/tmp/kestrin-absolute 2005 Jun #7.csv"));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BadLogNames, LogFileRefusalTest,
-    ::testing::Values(Refusal{"SeparatorClimbsOut", "../escaped"}, Refusal{"SeparatorIntoSubfolder", "sub/name"},
-                      Refusal{"NameOf1023Characters", std::string(1023, 'n')},
-                      Refusal{"AbsolutePath", "/tmp/kestrin-absolute"}),
-    [](const ::testing::TestParamInfo<Refusal>& param) { return std::string(param.param.label); });
+INSTANTIATE_TEST_SUITE_P(BadLogNames, LogFileRefusalTest,
+                         ::testing::Values(Refusal{"SeparatorClimbsOut", "../escaped"},
+                                           Refusal{"SeparatorIntoSubfolder", "sub/name"},
+                                           Refusal{"NameOf1023Characters", std::string(1023, 'n')},
+                                           Refusal{"AbsolutePath", "/tmp/kestrin-absolute"}),
+                         [](const ::testing::TestParamInfo<Refusal>& param) { return std::string(param.param.label); });
 
 TEST_F(LogFileWriterTest, LogFileThatIsAFolderShowsTheBox) {
     Configure("Kestrin Log");
@@ -295,7 +293,9 @@ TEST_F(LogFileWriterTest, RowsAreWrittenAsBuiltWhateverTheyHold) {
     const std::vector<std::string> rows{
         kRow1 + ",\"" + std::string(10000, 'x') + "\",\"\"",
         "\"O\"\"Brien, Pat\",\"a,b\"",
-        "\"Z\xc3\xb6" "e \xff\x01" "\"",
+        "\"Z\xc3\xb6"
+        "e \xff\x01"
+        "\"",
         std::string(),
     };
     std::string expected = kHeader;

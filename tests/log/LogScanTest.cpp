@@ -28,7 +28,9 @@ std::string Read(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::string Swipe() { return Read(std::string(KESTRIN_TEST_DATA) + "/card/three_tracks.txt"); }
+std::string Swipe() {
+    return Read(std::string(KESTRIN_TEST_DATA) + "/card/three_tracks.txt");
+}
 
 } // namespace
 

@@ -1,6 +1,6 @@
+#include "Remarks.h"
 #include "DialogUnits.h"
 #include "Fonts.h"
-#include "Remarks.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -9,7 +9,9 @@
 
 namespace {
 
-QLineEdit* Box(Remarks& dialog, const char* name) { return dialog.findChild<QLineEdit*>(QString::fromLatin1(name)); }
+QLineEdit* Box(Remarks& dialog, const char* name) {
+    return dialog.findChild<QLineEdit*>(QString::fromLatin1(name));
+}
 QPushButton* Button(Remarks& dialog, const char* name) {
     return dialog.findChild<QPushButton*>(QString::fromLatin1(name));
 }
@@ -66,12 +68,12 @@ private slots:
         QTest::newRow("two comments") << QStringLiteral("late shift") << QStringLiteral("ok")
                                       << QByteArray(",\"late shift\",\"ok\"");
         QTest::newRow("both empty") << QString() << QString() << QByteArray(",\"\",\"\"");
-        QTest::newRow("comma stays inside its quotes") << QStringLiteral("a, b") << QString()
-                                                       << QByteArray(",\"a, b\",\"\"");
-        QTest::newRow("quotes are doubled") << QStringLiteral("say \"hi\"") << QStringLiteral("\"")
-                                            << QByteArray(",\"say \"\"hi\"\"\",\"\"\"\"");
-        QTest::newRow("non-ASCII as local 8-bit") << QStringLiteral("Zo\u00eb") << QStringLiteral("\u20ac5")
-                                                  << (",\"Zo\u00eb\",\"\u20ac5\"" + QByteArray());
+        QTest::newRow("comma stays inside its quotes")
+            << QStringLiteral("a, b") << QString() << QByteArray(",\"a, b\",\"\"");
+        QTest::newRow("quotes are doubled")
+            << QStringLiteral("say \"hi\"") << QStringLiteral("\"") << QByteArray(",\"say \"\"hi\"\"\",\"\"\"\"");
+        QTest::newRow("non-ASCII as local 8-bit")
+            << QStringLiteral("Zo\u00eb") << QStringLiteral("\u20ac5") << (",\"Zo\u00eb\",\"\u20ac5\"" + QByteArray());
     }
     void suffixAfterOk() {
         QFETCH(QString, first);

@@ -21,9 +21,9 @@ std::string Hive(const std::string& body) {
 } // namespace
 
 TEST(HiveFileParse, RejectsTextsThatAreNotAnExport) {
-    for (const char* text : {"", "\n\n", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n",
-                             "Windows Registry Editor Version 5.0\n", "garbage\nWindows Registry Editor Version 5.00\n",
-                             "Windows Registry Editor"}) {
+    for (const char* text :
+         {"", "\n\n", "REGEDIT4\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE]\r\n", "Windows Registry Editor Version 5.0\n",
+          "garbage\nWindows Registry Editor Version 5.00\n", "Windows Registry Editor"}) {
         EXPECT_FALSE(HiveFile::Parse(text).has_value()) << text;
     }
 }
@@ -61,8 +61,8 @@ INSTANTIATE_TEST_SUITE_P(
     Forms, HiveFileValues,
     ::testing::Values(
         ValueCase{"plain_text", R"("V"="Kestrin Log")", HiveFile::ValueType::Text, "Kestrin Log", 0},
-        ValueCase{"escaped_backslash_and_quote", R"("V"="C:\\Logs \"x\"")", HiveFile::ValueType::Text,
-                  R"(C:\Logs "x")", 0},
+        ValueCase{"escaped_backslash_and_quote", R"("V"="C:\\Logs \"x\"")", HiveFile::ValueType::Text, R"(C:\Logs "x")",
+                  0},
         ValueCase{"empty_text", R"("V"="")", HiveFile::ValueType::Text, "", 0},
         ValueCase{"text_with_equals_and_semicolon", R"("V"="a=b;c")", HiveFile::ValueType::Text, "a=b;c", 0},
         ValueCase{"dword", R"("V"=dword:0000001e)", HiveFile::ValueType::Number, "", 30},
@@ -103,8 +103,9 @@ TEST(HiveFileFind, GarbageLinesAndContinuedHexValuesDoNotConfuseLaterValues) {
 }
 
 TEST(HiveFileSetNumber, ReplacesOnlyTheEffectiveLine) {
-    const std::string before = Hive("; keep me\r\n\"A\"=dword:00000001\r\n\"Odd\"=hex(2):41,00\r\n"
-                                    "\"A\"=dword:00000002\r\n\"T\"=\"x\"\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Z]\r\n\"A\"=dword:00000003\r\n");
+    const std::string before = Hive(
+        "; keep me\r\n\"A\"=dword:00000001\r\n\"Odd\"=hex(2):41,00\r\n"
+        "\"A\"=dword:00000002\r\n\"T\"=\"x\"\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Z]\r\n\"A\"=dword:00000003\r\n");
     HiveFile hive = MustParse(before);
     ASSERT_TRUE(hive.SetNumber(kKey, "a", 0x2a));
     std::string expected = before;
@@ -113,8 +114,9 @@ TEST(HiveFileSetNumber, ReplacesOnlyTheEffectiveLine) {
 }
 
 TEST(HiveFileSetNumber, AppendsANewValueToTheKeysSection) {
-    const std::string before = "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orbelon\\Kestrin]\n"
-                               "\"Log Name\"=\"Kestrin Log\"\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Z]\n\"Q\"=\"r\"";
+    const std::string before =
+        "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orbelon\\Kestrin]\n"
+        "\"Log Name\"=\"Kestrin Log\"\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Z]\n\"Q\"=\"r\"";
     HiveFile hive = MustParse(before);
     ASSERT_TRUE(hive.SetNumber(kKey, "Log Number", 1));
     EXPECT_EQ(hive.Text(), "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orbelon\\Kestrin]\n"
@@ -124,10 +126,12 @@ TEST(HiveFileSetNumber, AppendsANewValueToTheKeysSection) {
 }
 
 TEST(HiveFileSetNumber, SectionWithoutValuesOrFinalLineEnd) {
-    HiveFile hive = MustParse("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orbelon\\Kestrin]");
+    HiveFile hive =
+        MustParse("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orbelon\\Kestrin]");
     ASSERT_TRUE(hive.SetNumber(kKey, "Valid Age", 21));
-    EXPECT_EQ(hive.Text(), "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orbelon\\Kestrin]"
-                           "\r\n\"Valid Age\"=dword:00000015\r\n");
+    EXPECT_EQ(hive.Text(),
+              "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orbelon\\Kestrin]"
+              "\r\n\"Valid Age\"=dword:00000015\r\n");
 }
 
 TEST(HiveFileSetNumber, FailsWithoutTheKey) {

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <ostream>
 #include <memory>
+#include <ostream>
 #include <utility>
 #include <vector>
 
@@ -29,7 +29,9 @@ struct Option {
     std::function<std::int32_t()> read;
 };
 
-void PrintTo(const Option& option, std::ostream* os) { *os << option.caption; }
+void PrintTo(const Option& option, std::ostream* os) {
+    *os << option.caption;
+}
 
 template <typename Item> std::unique_ptr<iMenuItem> Make(AuxW32::IMenu* menu, int id) {
     return std::make_unique<Item>(menu, id);
@@ -140,7 +142,9 @@ TEST_P(OptionItemDeathTest, UnopenableKeyEndsTheProgramWithCodeOne) {
     EXPECT_EXIT(Make(), ::testing::ExitedWithCode(1), "Cannot continue");
 }
 
-std::string CaptionName(const ::testing::TestParamInfo<Option>& param) { return param.param.caption; }
+std::string CaptionName(const ::testing::TestParamInfo<Option>& param) {
+    return param.param.caption;
+}
 
 INSTANTIATE_TEST_SUITE_P(Options, OptionItemTest, ::testing::ValuesIn(Options()), CaptionName);
 INSTANTIATE_TEST_SUITE_P(Options, OptionItemDeathTest, ::testing::ValuesIn(Options()), CaptionName);

@@ -4,15 +4,17 @@
 
 #include <ostream>
 #include <sys/stat.h>
-#include <tuple>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-std::string Repeat(char c, std::size_t n) { return std::string(n, c); }
+std::string Repeat(char c, std::size_t n) {
+    return std::string(n, c);
+}
 
 // What every reader of the store gives at one moment, compared as a whole so a failure shows all nine.
 struct Readings {
@@ -26,15 +28,14 @@ struct Readings {
                                                               o.countValidOnly, o.validAge);
     }
     friend void PrintTo(const Readings& r, std::ostream* os) {
-        *os << "{" << r.logFolder << "|" << r.logName << "|" << r.appFolder << "|" << r.logNumber << "|"
-            << r.enableLog << "," << r.enableOntop << "," << r.enableComments << "," << r.countValidOnly << ","
-            << r.validAge << "}";
+        *os << "{" << r.logFolder << "|" << r.logName << "|" << r.appFolder << "|" << r.logNumber << "|" << r.enableLog
+            << "," << r.enableOntop << "," << r.enableComments << "," << r.countValidOnly << "," << r.validAge << "}";
     }
 };
 
 Readings ReadAll() {
-    return {Settings::GetLogFolder(),     Settings::GetLogName(),        Settings::GetAppFolder(),
-            Settings::GetLogNumberText(), Settings::GetEnableLog(),      Settings::GetEnableOntop(),
+    return {Settings::GetLogFolder(),      Settings::GetLogName(),        Settings::GetAppFolder(),
+            Settings::GetLogNumberText(),  Settings::GetEnableLog(),      Settings::GetEnableOntop(),
             Settings::GetEnableComments(), Settings::GetCountValidOnly(), Settings::GetValidAge()};
 }
 
@@ -105,8 +106,9 @@ TEST_F(SettingsStore, StoredValuesReadBackUnclamped) {
 }
 
 TEST_F(SettingsStore, ValueOfAnotherTypeCountsAsMissing) {
-    WriteHive(KeyedHive("\"Log Folder\"=dword:00000001\r\n\"Log Name\"=hex(2):41,00\r\n\"Valid Age\"=\"21\"\r\n"
-                        "\"Log Number\"=\"5\"\r\n\"Enable Log\"=hex:01,00,00,00\r\n\"Enable Ontop\"=dword:123456789\r\n"));
+    WriteHive(
+        KeyedHive("\"Log Folder\"=dword:00000001\r\n\"Log Name\"=hex(2):41,00\r\n\"Valid Age\"=\"21\"\r\n"
+                  "\"Log Number\"=\"5\"\r\n\"Enable Log\"=hex:01,00,00,00\r\n\"Enable Ontop\"=dword:123456789\r\n"));
     EXPECT_EQ(Settings::GetLogFolder(), "");
     EXPECT_EQ(Settings::GetLogName(), "");
     EXPECT_EQ(Settings::GetValidAge(), -1);
@@ -116,7 +118,8 @@ TEST_F(SettingsStore, ValueOfAnotherTypeCountsAsMissing) {
 }
 
 TEST_F(SettingsStore, TextOf1023CharactersIsReadWholeLongerIsNot) {
-    WriteHive(KeyedHive("\"Log Name\"=\"" + Repeat('n', 1023) + "\"\r\n\"Log Folder\"=\"" + Repeat('f', 1024) + "\"\r\n"));
+    WriteHive(
+        KeyedHive("\"Log Name\"=\"" + Repeat('n', 1023) + "\"\r\n\"Log Folder\"=\"" + Repeat('f', 1024) + "\"\r\n"));
     EXPECT_EQ(Settings::GetLogName(), Repeat('n', 1023));
     EXPECT_EQ(Settings::GetLogFolder(), "");
 }
@@ -241,8 +244,8 @@ TEST_F(SettingsStore, RegistryKeyOpenReplacesAHeldKeyOnlyOnSuccess) {
     Settings::RegistryKey key;
     ASSERT_TRUE(key.Open(Settings::RegistryKey::Root::LocalMachine, "SOFTWARE\\Orbelon\\Kestrin",
                          Settings::RegistryKey::kReadWrite));
-    EXPECT_FALSE(key.Open(Settings::RegistryKey::Root::LocalMachine, "SOFTWARE\\Nobody",
-                          Settings::RegistryKey::kReadWrite));
+    EXPECT_FALSE(
+        key.Open(Settings::RegistryKey::Root::LocalMachine, "SOFTWARE\\Nobody", Settings::RegistryKey::kReadWrite));
     std::uint32_t age = 0;
     EXPECT_TRUE(key.QueryNumber("valid age", age));
     EXPECT_EQ(age, 21u);

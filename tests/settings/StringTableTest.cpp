@@ -11,7 +11,8 @@ TEST(StringTable, TextsThatOtherProgramsAndUsersSee) {
     EXPECT_EQ(Resources::String(167),
               R"("DATE & TIME","NAME","AGE","SEX","STATE","CITY","ADDRESS","POSTAL CODE","BIRTHDATE","DL#",)"
               R"("EXPIRATION DATE","ISOIIN","RESTRICTIONS","HEIGHT","WEIGHT","HAIR COLOR","EYE COLOR","DATE",)"
-              R"("TIME")" "\r\n");
+              R"("TIME")"
+              "\r\n");
 }
 
 TEST(StringTable, UnknownNumberGivesEmptyText) {

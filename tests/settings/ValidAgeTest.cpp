@@ -127,7 +127,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
         const QRect box = NumberBox(dialog);
         QVERIFY(!box.isEmpty());
-        QVERIFY2(std::abs(box.center().x() - ValidAge::kNumberCentreX) <= 3, qPrintable(QString::number(box.center().x())));
+        QVERIFY2(std::abs(box.center().x() - ValidAge::kNumberCentreX) <= 3,
+                 qPrintable(QString::number(box.center().x())));
         QVERIFY(box.top() >= ValidAge::kNumberTop);
         // Glyphs of an 85-pixel cell are far taller than the dialog font's.
         QVERIFY(box.height() > 40);

@@ -64,9 +64,7 @@ public:
     }
 
     // Writes the file as given, byte for byte.
-    void WriteText(const std::string& text) const {
-        std::ofstream(Path(), std::ios::binary | std::ios::trunc) << text;
-    }
+    void WriteText(const std::string& text) const { std::ofstream(Path(), std::ios::binary | std::ios::trunc) << text; }
 
     std::string Contents() const {
         std::ifstream in(Path(), std::ios::binary);

@@ -27,9 +27,13 @@ QPalette TestPalette() {
     return p;
 }
 
-QImage Render(QWidget& w) { return w.grab().toImage(); }
+QImage Render(QWidget& w) {
+    return w.grab().toImage();
+}
 
-QColor At(const QImage& image, int x, int y) { return image.pixelColor(x, y); }
+QColor At(const QImage& image, int x, int y) {
+    return image.pixelColor(x, y);
+}
 
 template <typename Predicate> int CountPixels(const QImage& image, Predicate wanted) {
     int n = 0;
@@ -40,10 +44,18 @@ template <typename Predicate> int CountPixels(const QImage& image, Predicate wan
 }
 
 // Text is antialiased: classify pixels by what they lean to rather than by exact colour.
-bool Bluish(const QColor& c) { return c.blue() > c.red() + 60; }
-bool Neutral(const QColor& c) { return std::abs(c.blue() - c.red()) <= 5; }
-bool DarkerThanFace(const QColor& c) { return c.red() < kFace.red() - 30 && Neutral(c); }
-bool BrighterThanFace(const QColor& c) { return c.red() > kFace.red() + 30; }
+bool Bluish(const QColor& c) {
+    return c.blue() > c.red() + 60;
+}
+bool Neutral(const QColor& c) {
+    return std::abs(c.blue() - c.red()) <= 5;
+}
+bool DarkerThanFace(const QColor& c) {
+    return c.red() < kFace.red() - 30 && Neutral(c);
+}
+bool BrighterThanFace(const QColor& c) {
+    return c.red() > kFace.red() + 30;
+}
 
 QPixmap SolidIcon(int size) {
     QPixmap pixmap(size, size);

@@ -17,7 +17,7 @@ private slots:
         QTest::addColumn<int>("c");
         QTest::addColumn<int>("expected");
         QTest::newRow("exact") << 50 << 8 << 4 << 100;
-        QTest::newRow("half rounds up") << 1 << 6 << 4 << 2;          // 1.5
+        QTest::newRow("half rounds up") << 1 << 6 << 4 << 2;           // 1.5
         QTest::newRow("below half rounds down") << 5 << 13 << 8 << 8;  // 8.125
         QTest::newRow("above half rounds up") << 59 << 15 << 8 << 111; // 110.625
         QTest::newRow("negative half rounds away from zero") << -1 << 6 << 4 << -2;

@@ -47,8 +47,8 @@ private slots:
         QTest::newRow("Tahoma") << QStringLiteral("Tahoma")
                                 << QStringList{QStringLiteral("Tahoma"), QStringLiteral("DejaVu Sans")};
         QTest::newRow("Verdana") << QStringLiteral("Verdana") << QStringList{QStringLiteral("DejaVu Sans")};
-        QTest::newRow("Microsoft Sans Serif") << QStringLiteral("Microsoft Sans Serif")
-                                              << QStringList{QStringLiteral("DejaVu Sans")};
+        QTest::newRow("Microsoft Sans Serif")
+            << QStringLiteral("Microsoft Sans Serif") << QStringList{QStringLiteral("DejaVu Sans")};
     }
     void windowsFacesResolveToInstalledTwins() {
         QFETCH(QString, face);

@@ -16,10 +16,20 @@
 
 namespace {
 
-const char* const kPatterns[] = {
-    "%(.+)[\\?].*;(.+)[\\?].*(?:%|#)(.+)[\\?]", "(?:;)(.+)[\\?]", "\\w{2}(.+)\\^.+\\^.+\\^", "\\w{2}(.+)\\W",
-    ".+\\^(.+)\\^.+\\^", ".+\\W(.+)\\^.+\\^", ".+\\^(.+)\\^.+\\$", "\\w+\\^(.+)\\^", ".+\\^.+\\^(.+)\\^",
-    ".+\\s.+\\^(.+)\\^", ".+\\^.+\\^(.+)\\$", "\\d{6}(\\d+)=", "\\d+=\\d{12}(\\d+)\\D", "\\d+=\\d{4}(\\d{8})"};
+const char* const kPatterns[] = {"%(.+)[\\?].*;(.+)[\\?].*(?:%|#)(.+)[\\?]",
+                                 "(?:;)(.+)[\\?]",
+                                 "\\w{2}(.+)\\^.+\\^.+\\^",
+                                 "\\w{2}(.+)\\W",
+                                 ".+\\^(.+)\\^.+\\^",
+                                 ".+\\W(.+)\\^.+\\^",
+                                 ".+\\^(.+)\\^.+\\$",
+                                 "\\w+\\^(.+)\\^",
+                                 ".+\\^.+\\^(.+)\\^",
+                                 ".+\\s.+\\^(.+)\\^",
+                                 ".+\\^.+\\^(.+)\\$",
+                                 "\\d{6}(\\d+)=",
+                                 "\\d+=\\d{12}(\\d+)\\D",
+                                 "\\d+=\\d{4}(\\d{8})"};
 
 struct Compiled {
     boost::regex expression;
@@ -30,7 +40,8 @@ const std::vector<Compiled>& Programs() {
     static const std::vector<Compiled> all = [] {
         std::vector<Compiled> list;
         for (const char* pattern : kPatterns)
-            list.push_back({boost::regex(pattern), *RegexClass::GreedySequence::FromPattern(pattern, boost::regex::perl)});
+            list.push_back(
+                {boost::regex(pattern), *RegexClass::GreedySequence::FromPattern(pattern, boost::regex::perl)});
         return list;
     }();
     return all;
@@ -41,8 +52,8 @@ void CheckMatcherAgainstBoost(const std::string& subject) {
         boost::smatch m;
         bool expected = false;
         try {
-            expected = boost::regex_search(subject, m, c.expression, boost::match_not_null) &&
-                       m[0].first == subject.begin();
+            expected =
+                boost::regex_search(subject, m, c.expression, boost::match_not_null) && m[0].first == subject.begin();
         } catch (const std::runtime_error&) {
             continue; // the engine gave up; there is nothing to compare with
         }
