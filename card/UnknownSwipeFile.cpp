@@ -21,11 +21,11 @@ void UnknownSwipeFile::Append(const std::string& text) noexcept {
         if (!folder.empty())
             ::mkdir(folder.c_str(), 0750); // an existing folder is fine; any other failure shows at open
         const std::string path = folder + Resources::PathString(Resources::IDS_UNKNOWN_FILE);
-        const Settings::UniqueFd file(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0640));
+        const Base::UniqueFd file(::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0640));
         if (!file.Valid())
             return;
         // One write with O_APPEND keeps the scan and its blank line together even with other writers.
-        Settings::WriteAll(file.Get(), text + "\n\n");
+        Base::WriteAll(file.Get(), text + "\n\n");
         ::fsync(file.Get());
     } catch (...) {
         // Building the path can run out of memory; the scan is rejected all the same.

@@ -14,9 +14,9 @@
 
 namespace {
 
-using Settings::SyncFolder;
-using Settings::UniqueFd;
-using Settings::WriteAll;
+using Base::SyncFolder;
+using Base::UniqueFd;
+using Base::WriteAll;
 
 bool IsDirectory(const std::string& path) {
     struct stat info {};

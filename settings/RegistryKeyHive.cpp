@@ -22,6 +22,9 @@
 #include <unistd.h>
 
 namespace Settings {
+using Base::SyncFolder;
+using Base::UniqueFd;
+using Base::WriteAll;
 namespace {
 
 constexpr auto kLockPatience = std::chrono::seconds(10);

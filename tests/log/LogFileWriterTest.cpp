@@ -246,7 +246,7 @@ TEST_F(LogFileWriterTest, SecondWriterIsRefusedWhileTheFileIsLocked) {
     const std::string path = Logs() + "/Kestrin Log 2005 Jun #7.csv";
     {
         // Another station in the middle of its write.
-        Settings::UniqueFd other(::open(path.c_str(), O_WRONLY | O_APPEND));
+        Base::UniqueFd other(::open(path.c_str(), O_WRONLY | O_APPEND));
         ASSERT_TRUE(other.Valid());
         ASSERT_EQ(::flock(other.Get(), LOCK_EX | LOCK_NB), 0);
         EXPECT_EQ(WriteOn(june22, kRow2), Result::CannotOpen);

@@ -6,7 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace Settings {
+namespace Base {
 
 bool WriteAll(int fd, const std::string& bytes) {
     std::size_t done = 0;
@@ -27,4 +27,4 @@ void SyncFolder(const std::string& folder) {
         ::fsync(dir.Get());
 }
 
-} // namespace Settings
+} // namespace Base

@@ -4,7 +4,7 @@
 #include <unistd.h>
 #include <utility>
 
-namespace Settings {
+namespace Base {
 
 class UniqueFd {
 public:
@@ -34,4 +34,4 @@ private:
     int m_fd = -1;
 };
 
-} // namespace Settings
+} // namespace Base

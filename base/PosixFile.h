@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace Settings {
+namespace Base {
 
 // write() until every byte is out, retrying on EINTR; false on an error or a write of nothing.
 bool WriteAll(int fd, const std::string& bytes);
@@ -12,4 +12,4 @@ bool WriteAll(int fd, const std::string& bytes);
 // power cut. Failures are ignored: the file's own bytes are already flushed.
 void SyncFolder(const std::string& folder);
 
-} // namespace Settings
+} // namespace Base
