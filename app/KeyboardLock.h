@@ -31,7 +31,6 @@ public:
 
     // Set once, when the window's option items exist; before then the lock never reads the option.
     void Arm() { m_armed = true; }
-    bool IsArmed() const { return m_armed; }
 
     // Takes or lets go of the grab to match the inputs.
     void Update(const KeyboardLockInputs& inputs);

@@ -188,7 +188,7 @@ bool MainDlg::HandleKey(QKeyEvent& key) {
         return true;
     }
     switch (route) {
-    case KeyRoute::Swallow:
+    case KeyRoute::Swallow: // taken above
     case KeyRoute::Ignore:
         key.accept();
         return true;

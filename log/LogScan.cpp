@@ -9,8 +9,3 @@ void LogScan(const MagneticStripeCards::Card& card, bool comments) {
     DialogLogPrompts prompts;
     ScanLogger(MagneticStripeCards::SystemClock::Instance(), prompts).Log(card.LogRow(), comments);
 }
-
-void WriteLogRow(const std::string& row) {
-    DialogLogPrompts prompts;
-    LogFileWriter(MagneticStripeCards::SystemClock::Instance(), prompts).Write(row);
-}

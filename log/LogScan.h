@@ -10,7 +10,3 @@ class Card;
 
 // Asks for comments (the Comments dialog) when `comments` is set, then appends the card's row.
 void LogScan(const MagneticStripeCards::Card& card, bool comments);
-
-// Appends one row (without line end) to the current log file. Failures are shown to the user
-// ("Couldn't open logfile") and the row is dropped; nothing is thrown.
-void WriteLogRow(const std::string& row);

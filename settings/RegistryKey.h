@@ -24,7 +24,6 @@ public:
     // Replaces a key already held only when the new open succeeds.
     bool Open(Root root, const std::string& path, std::uint32_t access);
     void Close();
-    bool IsOpen() const;
 
     // Succeeds only for a REG_DWORD value.
     bool QueryNumber(const std::string& name, std::uint32_t& value) const;

@@ -159,10 +159,6 @@ void RegistryKey::Close() {
     m_handle.reset();
 }
 
-bool RegistryKey::IsOpen() const {
-    return m_handle != nullptr;
-}
-
 bool RegistryKey::QueryNumber(const std::string& name, std::uint32_t& value) const {
     if (!m_handle)
         return false;

@@ -17,7 +17,6 @@ public:
     void Toggle();         // flip state and check mark, then Save
     void ApplyCheckMark(); // check mark of m_id from m_checked
     bool IsChecked() const { return m_checked; }
-    int Id() const { return m_id; }
 
 protected:
     iMenuItem(IMenu* menu, int id);

@@ -75,21 +75,6 @@ void CLinkLabel::SetVisited(bool visited) {
     ApplyLook();
 }
 
-void CLinkLabel::SetLinkColour(const QColor& colour) {
-    m_linkColour = colour;
-    ApplyLook();
-}
-
-void CLinkLabel::SetVisitedColour(const QColor& colour) {
-    m_visitedColour = colour;
-    ApplyLook();
-}
-
-void CLinkLabel::SetHoverColour(const QColor& colour) {
-    m_hoverColour = colour;
-    ApplyLook();
-}
-
 QColor CLinkLabel::CurrentColour() const {
     if (m_hovered)
         return m_hoverColour;
@@ -104,11 +89,6 @@ void CLinkLabel::SetUnderlineMode(Underline mode) {
 void CLinkLabel::SetAdjustToFit(bool on) {
     m_adjustToFit = on;
     AdjustToFit();
-}
-
-void CLinkLabel::SetTooltipPrefixing(bool on) {
-    m_tooltipPrefixing = on;
-    UpdateTooltip();
 }
 
 void CLinkLabel::SetCustomTooltip(const QString& text) {

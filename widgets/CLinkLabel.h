@@ -35,14 +35,10 @@ public:
     bool IsVisited() const { return m_visited; }
     bool IsHovered() const { return m_hovered; }
 
-    void SetLinkColour(const QColor& colour);
-    void SetVisitedColour(const QColor& colour);
-    void SetHoverColour(const QColor& colour);
     QColor CurrentColour() const;
 
     void SetUnderlineMode(Underline mode);
     void SetAdjustToFit(bool on);
-    void SetTooltipPrefixing(bool on);
     void SetCustomTooltip(const QString& text);
 
     // Resizes the label to its text (measured underlined, so hovering never clips it) when adjust-to-fit

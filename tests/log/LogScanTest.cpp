@@ -81,7 +81,7 @@ private slots:
             shown = box->text();
             box->button(QMessageBox::Ok)->click();
         });
-        WriteLogRow(m_card->LogRow());
+        LogScan(*m_card, false);
         QCOMPARE(shown, QStringLiteral("Couldn't open logfile"));
         QVERIFY(std::filesystem::is_directory(LogPath()));
     }
