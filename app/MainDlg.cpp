@@ -177,18 +177,15 @@ bool MainDlg::event(QEvent* e) {
 
 bool MainDlg::HandleKey(QKeyEvent& key) {
     const KeyRoute route = RouteKey(key, m_keyboardLock, IsOntopChecked());
-    if (route == KeyRoute::Swallow) {
-        key.accept();
-        return true;
-    }
     // Under the keyboard grab every key comes here, even while a menu of the station is open; the menu
-    // gets it, as it would without the grab.
-    if (QWidget* const popup = QApplication::activePopupWidget(); popup && popup != this) {
+    // gets it, as it would without the grab (but never a task-switching key).
+    QWidget* const popup = QApplication::activePopupWidget();
+    if (route != KeyRoute::Swallow && popup && popup != this) {
         QCoreApplication::sendEvent(popup, &key);
         return true;
     }
     switch (route) {
-    case KeyRoute::Swallow: // taken above
+    case KeyRoute::Swallow:
     case KeyRoute::Ignore:
         key.accept();
         return true;
