@@ -2,11 +2,15 @@
 
 #include "MainDlg.h"
 #include "Settings.h"
+#include "UnknownSwipeFile.h"
 
 #include <QMessageBox>
 
 int Kestrin::InitInstance() {
     InstallFatalReporter();
+    // Scans the decoder rejects are kept in the unknown-swipe file of the log folder.
+    MagneticStripeCards::UnknownSwipeFile unknownFile;
+    const MagneticStripeCards::ScopedUnknownScanSink sink(&unknownFile);
     MainDlg dlg;
     m_mainDlg = &dlg;
     dlg.show();

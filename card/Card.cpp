@@ -3,7 +3,7 @@
 #include "BarcodeElements.h"
 #include "CardText.h"
 #include "StringTable.h"
-#include "UnknownSwipeFile.h"
+#include "UnknownScanSink.h"
 
 #include <boost/lexical_cast.hpp>
 
@@ -94,9 +94,7 @@ struct Card::StripeDates {
 
 Card::Card(const std::string& swipe) : Card(swipe, SystemClock::Instance()) {}
 
-Card::Card(const std::string& swipe, const Clock& clock) : Card(swipe, clock, CardOptions{}) {}
-
-Card::Card(const std::string& swipe, const Clock& clock, const CardOptions& options) {
+Card::Card(const std::string& swipe, const Clock& clock) {
     std::string unknown;
     try {
         unknown = Resources::String(Resources::IDS_UNKNOWN_DL);
@@ -104,11 +102,11 @@ Card::Card(const std::string& swipe, const Clock& clock, const CardOptions& opti
         matcher.Hook(this, &Card::OnMatchingHandler);
         Decode(swipe, clock, unknown);
     } catch (const std::logic_error&) {
-        Reject(options);
+        Reject();
         throw;
     } catch (...) {
         // Regex complexity limits, memory exhaustion: to the station these are scans it cannot read.
-        Reject(options);
+        Reject();
         throw std::logic_error(unknown.empty() ? "Unknown DL" : unknown);
     }
     matcher.Unhook(this, &Card::OnMatchingHandler);
@@ -116,9 +114,9 @@ Card::Card(const std::string& swipe, const Clock& clock, const CardOptions& opti
 
 Card::~Card() = default;
 
-void Card::Reject(const CardOptions& options) noexcept {
-    if (options.writeUnknownFile)
-        UnknownSwipeFile::Append(matcher.Text());
+void Card::Reject() noexcept {
+    if (UnknownScanSink* const sink = InstalledUnknownScanSink())
+        sink->Reject(matcher.Text());
     matcher.Unhook(this, &Card::OnMatchingHandler);
 }
 

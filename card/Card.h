@@ -5,7 +5,8 @@
 //   expired, date texts          \--(starts with '@' or '"')--> barcode record rules --/
 //
 // An undecodable scan throws std::logic_error "Unknown DL" (or std::out_of_range) after its text has been
-// appended to the unknown-swipe file in the log folder. A Card that exists never changes.
+// handed to the installed unknown-scan sink (the unknown-swipe file in the station). A Card that exists
+// never changes.
 
 #include "Clock.h"
 #include "RegularExpression.h"
@@ -17,18 +18,10 @@
 
 namespace MagneticStripeCards {
 
-// How a card that cannot be decoded is handled besides the exception.
-struct CardOptions {
-    // Append the undecodable text to the unknown-swipe file in the log folder (the station always does;
-    // kestrin-decode --no-unknown-file does not).
-    bool writeUnknownFile = true;
-};
-
 class Card {
 public:
     explicit Card(const std::string& swipe);
     Card(const std::string& swipe, const Clock& clock);
-    Card(const std::string& swipe, const Clock& clock, const CardOptions& options);
     virtual ~Card();
 
     Card(const Card&) = delete;
@@ -80,7 +73,7 @@ private:
     void DecodeBarcode(const std::string& text, const Clock& clock, const std::string& unknown);
     void ApplyBarcodeExpiry(const std::string& value);
     void ApplyBarcodeBirth(const std::string& value, const Clock& clock, const std::string& unknown);
-    void Reject(const CardOptions& options) noexcept;
+    void Reject() noexcept;
 
     std::string eyeColor;
     std::string hairColor;

@@ -4,6 +4,7 @@
 
 #include "Card.h"
 #include "DecodeOptions.h"
+#include "UnknownSwipeFile.h"
 
 #include <nlohmann/json.hpp>
 
@@ -84,10 +85,8 @@ std::string JsonLine(const Card& card) {
 // One output line for one scan; false when the scan was unknown.
 bool DecodeOne(const std::string& scan, const DecodeOptions& options, const MagneticStripeCards::Clock& clock,
                std::string& out) {
-    MagneticStripeCards::CardOptions cardOptions;
-    cardOptions.writeUnknownFile = options.writeUnknownFile;
     try {
-        const Card card(scan, clock, cardOptions);
+        const Card card(scan, clock);
         out += options.json ? JsonLine(card) : card.LogRow();
         out += '\n';
         return true;
@@ -134,6 +133,10 @@ int Run(const std::vector<std::string>& arguments) {
         std::fprintf(stderr, "kestrin-decode: cannot read standard input: %s\n", std::strerror(errno));
         return 2;
     }
+
+    // Rejected scans go to the unknown-swipe file, as the station's do, unless told otherwise.
+    MagneticStripeCards::UnknownSwipeFile unknownFile;
+    const MagneticStripeCards::ScopedUnknownScanSink sink(options.writeUnknownFile ? &unknownFile : nullptr);
 
     std::unique_ptr<MagneticStripeCards::FixedClock> fixed;
     if (options.now)

@@ -5,6 +5,7 @@
 #include "FakeStationLock.h"
 #include "Fonts.h"
 #include "KestrinResources.h"
+#include "UnknownSwipeFile.h"
 
 #include <QAction>
 #include <QFile>
@@ -367,6 +368,8 @@ void MainDlgTest::unknownSwipeKeepsTotalAndList() {
     WriteHive("\"Log Folder\"=\"" + m_dir.filePath(QStringLiteral("logs")).toLocal8Bit() +
               "\"\r\n\"Enable Log\"=dword:00000001\r\n\"Enable Comments\"=dword:00000000\r\n"
               "\"Enable Ontop\"=dword:00000000\r\n");
+    MagneticStripeCards::UnknownSwipeFile unknownFile; // installed by the start-up in the station
+    const MagneticStripeCards::ScopedUnknownScanSink sink(&unknownFile);
     StationLockLog log;
     MainDlg dlg(nullptr, FakeLockParts(log));
     dlg.show();

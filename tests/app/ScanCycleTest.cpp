@@ -1,4 +1,5 @@
 #include "FakeScanHost.h"
+#include "UnknownSwipeFile.h"
 
 #include "Card.h"
 #include "Clock.h"
@@ -452,6 +453,8 @@ TEST_F(ScanCycleTest, OtherTimerIdsAndStrayTicksDoNothing) {
 // The station's own factory: real decoding, and the unknown-swipe file in the configured log folder.
 TEST(ScanCycleDefaultFactory, DecodesWithTheCardDecoder) {
     const TempSettings settings;
+    MagneticStripeCards::UnknownSwipeFile unknownFile;
+    const MagneticStripeCards::ScopedUnknownScanSink sink(&unknownFile);
     FakeScanHost host;
     UsKeyboardLayout layout;
     ScanCycle cycle(host, layout);

@@ -1,15 +1,12 @@
 #pragma once
-// The card tests run in a temporary directory with KESTRIN_REGISTRY pointing at a temporary hive whose
-// "Log Folder" lies inside it, so no test touches a real log folder.
+// The card tests install a sink that records what the decoder rejects, as the unknown-swipe file would
+// hold it (each text followed by two line feeds).
 
 #include <string>
 
 namespace CardTests {
 
-// The temporary directory (also the working directory while the tests run).
-const std::string& TestArea();
-
-// Content of the unknown-swipe file, or "<missing>" when it does not exist.
+// What was rejected since the last RemoveUnknownFile, or "<missing>" when nothing was.
 std::string ReadUnknownFile();
 void RemoveUnknownFile();
 

@@ -1,18 +1,15 @@
 // Scans the decoder cannot read: each is rejected with "Unknown DL" (std::logic_error or its subclass
-// std::out_of_range) after the matcher's subject at that moment, and two line feeds, have been appended
-// to the unknown-swipe file.
+// std::out_of_range) after the matcher's subject at that moment has been handed to the unknown-scan sink.
 
 #include "Card.h"
 #include "RowName.h"
 #include "TestArea.h"
-#include "UnknownSwipeFile.h"
 
 #include <gtest/gtest.h>
 
 #include <new>
 #include <stdexcept>
 #include <string>
-#include <sys/stat.h>
 
 namespace {
 
@@ -109,27 +106,6 @@ TEST(RejectsScan, EveryByteValueInsideATrackIsHandled) {
     const Card card(swipe, clock);
     EXPECT_EQ(card.Age(), 26);
     EXPECT_THROW(Card(all, clock), std::logic_error);
-}
-
-TEST(UnknownSwipeFile, LivesInTheTestLogFolderAndIsPrivate) {
-    CardTests::RemoveUnknownFile();
-    const std::string path = MagneticStripeCards::UnknownSwipeFile::Path();
-    ASSERT_EQ(path.rfind(CardTests::TestArea(), 0), 0U) << path;
-    EXPECT_EQ(path.substr(path.size() - 14), "/unknowndl.txt");
-    EXPECT_THROW(Card("?", FixedClock(2007, 3, 10)), std::logic_error);
-    EXPECT_THROW(Card("!", FixedClock(2007, 3, 10)), std::logic_error);
-    EXPECT_EQ(CardTests::ReadUnknownFile(), "?\n\n!\n\n");
-    struct stat info {};
-    ASSERT_EQ(::stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0640U);
-}
-
-TEST(UnknownSwipeFile, NotWrittenWhenTheOptionSaysSo) {
-    CardTests::RemoveUnknownFile();
-    MagneticStripeCards::CardOptions options;
-    options.writeUnknownFile = false;
-    EXPECT_THROW(Card("?", FixedClock(2007, 3, 10), options), std::logic_error);
-    EXPECT_EQ(CardTests::ReadUnknownFile(), "<missing>");
 }
 
 } // namespace

@@ -73,10 +73,8 @@ void CheckMatcherAgainstBoost(const std::string& subject) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const MagneticStripeCards::FixedClock clock(2007, 3, 10, 14, 5, 33);
     const std::string scan(reinterpret_cast<const char*>(data), size);
-    MagneticStripeCards::CardOptions options;
-    options.writeUnknownFile = false;
     try {
-        const MagneticStripeCards::Card card(scan, clock, options);
+        const MagneticStripeCards::Card card(scan, clock);
         const std::string texts = card.LogRow() + card.ResultLine() + card.DisplayName() + card.ExpirationText();
         if (texts.empty())
             std::abort();

@@ -1,13 +1,18 @@
 #pragma once
 // The unknown-swipe file: every scan the decoder rejects is appended to "unknowndl.txt" in the log folder,
-// followed by two line feeds, so an operator or kestrin-decode --batch can look at it later.
+// followed by two line feeds, so an operator or kestrin-decode --batch can look at it later. The station
+// and kestrin-decode install it as the decoder's unknown-scan sink.
+
+#include "UnknownScanSink.h"
 
 #include <string>
 
 namespace MagneticStripeCards {
 
-class UnknownSwipeFile {
+class UnknownSwipeFile final : public UnknownScanSink {
 public:
+    void Reject(const std::string& text) noexcept override { Append(text); }
+
     // <resolved log folder>/unknowndl.txt
     static std::string Path();
 
