@@ -413,13 +413,31 @@ std::string Card::ResultLine() const {
 // Column order of the scan log's header line. Fields are quoted; a quote inside a field is doubled
 // (RFC 4180) so that no card text can end its field early.
 std::string Card::LogRow() const {
+    return LogRow(true);
+}
+
+std::string Card::LogRow(bool personalData) const {
     const std::string date = std::to_string(scanTime.tm_mon + 1) + "/" + std::to_string(scanTime.tm_mday) + "/" +
                              std::to_string(scanTime.tm_year + 1900);
     const std::string time = std::to_string(scanTime.tm_hour) + ":" + std::to_string(scanTime.tm_min) + ":" +
                              std::to_string(scanTime.tm_sec);
-    const std::string* const fields[] = {&name,         &sex,       &state,    &city,           &address,
-                                         &postalCode,   &birthDate, &dlNumber, &expirationDate, &isoIin,
-                                         &restrictions, &height,    &weight,   &hairColor,      &eyeColor};
+    const std::string none;
+    const auto personal = [&](const std::string& field) { return personalData ? &field : &none; };
+    const std::string* const fields[] = {personal(name),
+                                         &sex,
+                                         &state,
+                                         personal(city),
+                                         personal(address),
+                                         personal(postalCode),
+                                         personal(birthDate),
+                                         personal(dlNumber),
+                                         &expirationDate,
+                                         personal(isoIin),
+                                         personal(restrictions),
+                                         personal(height),
+                                         personal(weight),
+                                         personal(hairColor),
+                                         personal(eyeColor)};
     std::string row;
     AppendCsvField(row, AscTime24(scanTime));
     row += ',';

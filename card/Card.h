@@ -53,6 +53,9 @@ public:
     std::string ExpirationText() const; // "Dec-15-2008", empty when nothing was written
     std::string ResultLine() const;     // "14:05:33 - Doe John Q, 26 years"
     std::string LogRow() const;         // 19 quoted, comma-separated fields, no line end
+    // With `personalData` false only the date and time, age, sex, state, expiry date and the date and time
+    // columns keep their values; the other fields are empty (for venues that must not keep more).
+    std::string LogRow(bool personalData) const;
 
     // 1 -> "Jan" ... 12 -> "Dec", anything else -> "".
     static std::string MonthName(int month);

@@ -103,7 +103,7 @@ LogFileWriter::Result LogFileWriter::Fail(Result result) const {
     return result;
 }
 
-LogFileWriter::Result LogFileWriter::Write(const std::string& row) const {
+LogFileWriter::Result LogFileWriter::Write(const std::string& row, WrittenRow* where) const {
     const std::tm now = m_clock.LocalNow();
     const std::string folder = PrepareFolder();
     const std::string name = FileName(Settings::GetLogName(), now, Settings::GetLogNumberText());
@@ -121,6 +121,7 @@ LogFileWriter::Result LogFileWriter::Write(const std::string& row) const {
     if (::fstat(log.fd.Get(), &before) != 0)
         return Fail(Result::WriteFailed);
     std::string bytes = log.created ? Resources::String(Resources::IDS_LOG_HEADER) : std::string();
+    const std::size_t lineStart = bytes.size();
     bytes += row;
     bytes += Resources::String(Resources::IDS_LINE_END);
     if (!WriteAll(log.fd.Get(), bytes)) {
@@ -136,5 +137,33 @@ LogFileWriter::Result LogFileWriter::Write(const std::string& row) const {
         return Fail(Result::WriteFailed);
     if (log.created)
         SyncFolder(folder);
+    if (where)
+        *where = {path, before.st_size + static_cast<off_t>(lineStart), bytes.substr(lineStart)};
+    return Result::Written;
+}
+
+LogFileWriter::Result LogFileWriter::Replace(WrittenRow& where, const std::string& row) const {
+    const UniqueFd fd(::open(where.path.c_str(), O_RDWR | O_CLOEXEC));
+    if (!fd.Valid() || ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0)
+        return Fail(Result::CannotOpen);
+    struct stat info {};
+    if (::fstat(fd.Get(), &info) != 0 || info.st_size != where.offset + static_cast<off_t>(where.line.size()))
+        return Fail(Result::WriteFailed);
+    std::string current(where.line.size(), '\0');
+    if (::pread(fd.Get(), current.data(), current.size(), where.offset) != static_cast<ssize_t>(current.size()) ||
+        current != where.line)
+        return Fail(Result::WriteFailed);
+    const std::string line = row + Resources::String(Resources::IDS_LINE_END);
+    if (::ftruncate(fd.Get(), where.offset) != 0 || ::lseek(fd.Get(), 0, SEEK_END) < 0 || !WriteAll(fd.Get(), line)) {
+        // Whatever happened, the old line goes back, so the file never loses the row.
+        ::ftruncate(fd.Get(), where.offset);
+        ::lseek(fd.Get(), 0, SEEK_END);
+        WriteAll(fd.Get(), where.line);
+        ::fsync(fd.Get());
+        return Fail(Result::WriteFailed);
+    }
+    if (::fsync(fd.Get()) != 0)
+        return Fail(Result::WriteFailed);
+    where.line = line;
     return Result::Written;
 }

@@ -13,14 +13,27 @@
 
 #include <ctime>
 #include <string>
+#include <sys/types.h>
 
 class LogFileWriter {
 public:
     enum class Result { Written, CannotOpen, WriteFailed };
 
+    // Where a row went: its file and the bytes of its line (row and line end) at `offset`.
+    struct WrittenRow {
+        std::string path;
+        off_t offset = 0;
+        std::string line;
+    };
+
     LogFileWriter(const MagneticStripeCards::Clock& clock, ILogPrompts& prompts);
 
-    Result Write(const std::string& row) const;
+    // Appends `row` and a line end; `where`, when given, learns where the line went.
+    Result Write(const std::string& row, WrittenRow* where = nullptr) const;
+
+    // Puts `row` in place of the line `where` names, which must still be the last line of its file and
+    // unchanged; anything else is refused as WriteFailed and leaves the file as it was.
+    Result Replace(WrittenRow& where, const std::string& row) const;
 
     // " %Y %b #" in the classic locale (" 2005 Jun #"); empty when the time cannot be formatted.
     static std::string DatePart(const std::tm& local);

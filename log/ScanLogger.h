@@ -1,9 +1,16 @@
 #pragma once
-// One logged card: the comments (when asked for) joined to the card's row, then the row appended.
+// Logged cards: the card's row and its comments, appended to the current log file.
+//
+// Two orders. Log asks for the comments first and then appends the whole row. The station uses
+// WriteRow + AddComments instead: the row goes to disk at once (with two empty comment fields when
+// comments will follow), so it is kept before the verdict shows, and the operator's comments are put into
+// that same row when the Comments dialog closes; if the station dies meanwhile the row stays, with empty
+// comments.
 
 #include "ILogPrompts.h"
 #include "LogFileWriter.h"
 
+#include <optional>
 #include <string>
 
 class ScanLogger {
@@ -13,7 +20,18 @@ public:
     // `row` is the card's LogRow; with `comments` set the operator is asked first and the suffix follows.
     LogFileWriter::Result Log(const std::string& row, bool comments) const;
 
+    // Appends `row`, followed by two empty comment fields when `commentsPending` is set.
+    LogFileWriter::Result WriteRow(const std::string& row, bool commentsPending);
+    // Replaces the empty comment fields of the row WriteRow wrote last by `suffix` (two quoted fields, each
+    // led by a comma). Fails when there is no such row, or it is no longer the last line of its file.
+    LogFileWriter::Result AddComments(const std::string& suffix);
+
+    // The two empty comment fields of a row whose comments are still to come.
+    static const std::string kNoComments;
+
 private:
     ILogPrompts& m_prompts;
     LogFileWriter m_writer;
+    std::string m_pendingRow; // the row WriteRow wrote last, without comment fields
+    std::optional<LogFileWriter::WrittenRow> m_pending;
 };

@@ -23,6 +23,12 @@ TEST(LogRow, HasNineteenQuotedFieldsInHeaderOrder) {
                              "\"508\",\"150\",\"BRN\",\"BLU\",\"3/10/2007\",\"14:5:33\"");
 }
 
+TEST(LogRow, WithoutPersonalDataKeepsOnlyTheVerdictColumns) {
+    const Card card(kSwipe, FixedClock(2007, 3, 10, 14, 5, 33));
+    EXPECT_EQ(card.LogRow(false), "\"Sat Mar 10 14:05:33 2007\",\"\",\"26\",\"MALE\",\"CA\",\"\",\"\",\"\",\"\",\"\","
+                                  "\"12/15/2008\",\"\",\"\",\"\",\"\",\"\",\"\",\"3/10/2007\",\"14:5:33\"");
+}
+
 TEST(LogRow, DateAndTimeColumnsAreUnpaddedAndTheFirstColumnZeroPadded) {
     const Card card(kSwipe, FixedClock(2005, 1, 2, 9, 5, 3));
     const std::string row = card.LogRow();

@@ -52,4 +52,32 @@ TEST_F(ScanLoggerTest, CancelledCommentsStillWriteTheRow) {
     EXPECT_EQ(LastLine(), row + ",\"\",\"\"");
 }
 
+// The station's order: the row is on disk before the verdict, the comments come into it afterwards.
+TEST_F(ScanLoggerTest, RowFirstThenCommentsIntoTheSameRow) {
+    ScanLogger logger(clock, prompts);
+    ASSERT_EQ(logger.WriteRow(row, true), LogFileWriter::Result::Written);
+    EXPECT_EQ(LastLine(), row + ",\"\",\"\""); // what stays if the station dies now
+    ASSERT_EQ(logger.AddComments(",\"late shift\",\"ok\""), LogFileWriter::Result::Written);
+    EXPECT_EQ(LastLine(), row + ",\"late shift\",\"ok\"");
+    EXPECT_EQ(prompts.asked, 0);
+    // Only once: the row's comments are in.
+    EXPECT_EQ(logger.AddComments(",\"again\",\"\""), LogFileWriter::Result::WriteFailed);
+    EXPECT_EQ(LastLine(), row + ",\"late shift\",\"ok\"");
+
+    ASSERT_EQ(logger.WriteRow(row, false), LogFileWriter::Result::Written);
+    EXPECT_EQ(LastLine(), row);
+    EXPECT_EQ(logger.AddComments(",\"x\",\"y\""), LogFileWriter::Result::WriteFailed);
+    EXPECT_EQ(LastLine(), row);
+}
+
+TEST_F(ScanLoggerTest, CommentsNeverOverwriteALineThatFollowedTheRow) {
+    ScanLogger logger(clock, prompts);
+    ASSERT_EQ(logger.WriteRow(row, true), LogFileWriter::Result::Written);
+    ASSERT_EQ(ScanLogger(clock, prompts).Log("\"other\"", false), LogFileWriter::Result::Written);
+    const std::string before = Read(hive.Dir() + "/Door 2005 Jan #3.csv");
+    EXPECT_EQ(logger.AddComments(",\"late\",\"ok\""), LogFileWriter::Result::WriteFailed);
+    EXPECT_EQ(Read(hive.Dir() + "/Door 2005 Jan #3.csv"), before);
+    EXPECT_EQ(prompts.cannotOpen, 1);
+}
+
 } // namespace
