@@ -4,10 +4,16 @@
 #include "Settings.h"
 #include "UnknownSwipeFile.h"
 
+#include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
+
+Kestrin::Kestrin() = default;
+Kestrin::~Kestrin() = default;
 
 int Kestrin::InitInstance() {
     InstallFatalReporter();
+    InstallWarningReporter();
     // Scans the decoder rejects are kept in the unknown-swipe file of the log folder.
     MagneticStripeCards::UnknownSwipeFile unknownFile;
     const MagneticStripeCards::ScopedUnknownScanSink sink(&unknownFile);
@@ -16,6 +22,8 @@ int Kestrin::InitInstance() {
     dlg.show();
     dlg.exec();
     dlg.RemoveStationLock();
+    Settings::SaveDeferredChanges(); // a change the hive's lock kept out gets its last chance
+    m_warningBox.reset();
     m_mainDlg = nullptr;
     return 0;
 }
@@ -26,6 +34,31 @@ void Kestrin::InstallFatalReporter() {
             m_mainDlg->RemoveStationLock();
         FatalBox(text, caption)->exec();
     });
+}
+
+void Kestrin::InstallWarningReporter() {
+    Settings::SetWarningReporter([this](const std::string& text) {
+        // The store may report from inside a paint: the box shows once the event loop runs again.
+        QTimer::singleShot(0, qApp, [this, text] { ShowWarning(text); });
+    });
+}
+
+// Not modal and never focused, so the next card's key strokes still reach the station; one box, whose text
+// the latest report replaces.
+void Kestrin::ShowWarning(const std::string& text) {
+    if (!m_warningBox) {
+        m_warningBox =
+            std::make_unique<QMessageBox>(QMessageBox::Warning, QStringLiteral("Kestrin"), QString(), QMessageBox::Ok);
+        m_warningBox->setModal(false);
+        m_warningBox->setAttribute(Qt::WA_ShowWithoutActivating);
+        m_warningBox->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+        m_warningBox->setWindowFlag(Qt::WindowStaysOnTopHint);
+    }
+    m_warningBox->setText(QString::fromLatin1(text.c_str()));
+    m_warningBox->adjustSize();
+    if (m_mainDlg) // over the station, within reach of a pointer fenced into it
+        m_warningBox->move(m_mainDlg->frameGeometry().center() - m_warningBox->rect().center());
+    m_warningBox->show();
 }
 
 std::unique_ptr<QMessageBox> Kestrin::FatalBox(const std::string& text, const std::string& caption) {

@@ -1,7 +1,8 @@
 #pragma once
 // The station's start-up: build the main window (its initialisation arms the lock at its very end), run
 // it modally, take the station lock off, destroy the window. A fatal settings failure is shown in a
-// message box, with the lock taken off first so the box can be answered.
+// message box, with the lock taken off first so the box can be answered; a settings failure the station
+// goes on through is shown in a box that takes neither the keyboard nor the station's turn.
 
 #include <memory>
 #include <string>
@@ -11,7 +12,8 @@ class QMessageBox;
 
 class Kestrin {
 public:
-    Kestrin() = default;
+    Kestrin();
+    ~Kestrin();
     Kestrin(const Kestrin&) = delete;
     Kestrin& operator=(const Kestrin&) = delete;
 
@@ -24,6 +26,9 @@ public:
 
 private:
     void InstallFatalReporter();
+    void InstallWarningReporter();
+    void ShowWarning(const std::string& text);
 
     MainDlg* m_mainDlg = nullptr; // the window of the running start-up; not owned
+    std::unique_ptr<QMessageBox> m_warningBox;
 };
