@@ -66,4 +66,9 @@ bool HiveMemory::End(Trouble trouble, const std::string& failure) {
     return failures.erase(failure) > 0 && failures.empty();
 }
 
+std::set<std::string> HiveMemory::Failures(Trouble trouble) const {
+    const auto it = m_failures.find(trouble);
+    return it == m_failures.end() ? std::set<std::string>() : it->second;
+}
+
 } // namespace Settings

@@ -47,6 +47,7 @@ public:
     enum class Trouble { Reading, Writing };
     bool Begin(Trouble trouble, const std::string& failure);
     bool End(Trouble trouble, const std::string& failure);
+    std::set<std::string> Failures(Trouble trouble) const;
 
 private:
     struct Last {

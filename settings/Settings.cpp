@@ -68,11 +68,23 @@ Lookup AfterFailedOpen(HiveMemory& memory, const std::string& name, ValueType ty
     return {OfType(last, type), true};
 }
 
+// The key opens, so reading no longer fails for that; a value that was gone and is back again ends its
+// failure at whatever read comes first, not only at the next read of that value.
+void EndMendedFailures(HiveMemory& memory, const RegistryKey& key) {
+    bool ended = memory.End(Trouble::Reading, kKeyFailure);
+    for (const std::string& name : memory.Failures(Trouble::Reading)) {
+        const auto last = memory.LastFound(name);
+        if (last && Query(key, name, last->type))
+            ended = memory.End(Trouble::Reading, name) || ended;
+    }
+    if (ended)
+        LogCause("the settings can be read again: " + HivePath());
+}
+
 Lookup AfterOpen(HiveMemory& memory, const RegistryKey& key, const std::string& name, ValueType type,
                  WhenMissing whenMissing) {
     memory.KeyOpened();
-    if (memory.End(Trouble::Reading, kKeyFailure))
-        LogCause("the settings can be read again: " + HivePath());
+    EndMendedFailures(memory, key);
     const auto found = Query(key, name, type);
     if (!found && whenMissing == WhenMissing::LastFound) {
         if (const auto last = OfType(memory.LastFound(name), type)) {
@@ -82,8 +94,6 @@ Lookup AfterOpen(HiveMemory& memory, const RegistryKey& key, const std::string& 
             return {last, true};
         }
     }
-    if (found && memory.End(Trouble::Reading, name))
-        LogCause("the settings can be read again: " + HivePath());
     memory.Remember(name, found);
     return {found, true};
 }
