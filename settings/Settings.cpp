@@ -30,6 +30,14 @@ const char kValueGoneText[] = "A setting is missing. The station goes on with th
 const char kCannotSaveText[] = "A setting cannot be saved now. The station keeps it and saves it with the next "
                                "change of a setting.";
 
+// A value's name: its string-table entry, or spelled out for a value the string table does not carry.
+// Every getter is one line over ReadText, ReadNumber or ReadNumberOr, every setter over WriteNumber.
+struct ValueName {
+    ValueName(unsigned id) : text(String(id)) {}
+    ValueName(const char* name) : text(name) {}
+    std::string text;
+};
+
 bool OpenKey(RegistryKey& key) {
     return key.Open(RegistryKey::Root::LocalMachine, String(Resources::IDS_SETTINGS_KEY), RegistryKey::kReadWrite);
 }
@@ -98,8 +106,8 @@ Lookup AfterOpen(HiveMemory& memory, const RegistryKey& key, const std::string& 
     return {found, true};
 }
 
-Lookup Look(unsigned nameId, ValueType type, WhenMissing whenMissing) {
-    const std::string name = String(nameId);
+Lookup Look(const ValueName& valueName, ValueType type, WhenMissing whenMissing) {
+    const std::string& name = valueName.text;
     HiveMemory& memory = HiveMemory::Of(HivePath());
     if (const auto deferred = memory.Deferred(name); deferred && type == ValueType::Number)
         return {Value{type, {}, *deferred}, true};
@@ -109,23 +117,23 @@ Lookup Look(unsigned nameId, ValueType type, WhenMissing whenMissing) {
     return AfterOpen(memory, key, name, type, whenMissing);
 }
 
-std::string ReadText(unsigned nameId, const std::string& whenUnopenable) {
-    const Lookup got = Look(nameId, ValueType::Text, WhenMissing::LastFound);
+std::string ReadText(const ValueName& name, const std::string& whenUnopenable) {
+    const Lookup got = Look(name, ValueType::Text, WhenMissing::LastFound);
     if (got.value)
         return got.value->text;
     return got.known ? std::string() : whenUnopenable;
 }
 
 // The store's number read: -1 when the value is missing or the key cannot be opened.
-std::int32_t ReadNumber(unsigned nameId) {
-    const Lookup got = Look(nameId, ValueType::Number, WhenMissing::Missing);
+std::int32_t ReadNumber(const ValueName& name) {
+    const Lookup got = Look(name, ValueType::Number, WhenMissing::Missing);
     return got.value ? static_cast<std::int32_t>(got.value->number) : -1;
 }
 
 // A number with a default of its own: the stored value; when it is missing or cannot be read, the value
 // read last, else `absent`.
-std::int32_t ReadNumberOr(unsigned nameId, std::int32_t absent) {
-    const Lookup got = Look(nameId, ValueType::Number, WhenMissing::LastFound);
+std::int32_t ReadNumberOr(const ValueName& name, std::int32_t absent) {
+    const Lookup got = Look(name, ValueType::Number, WhenMissing::LastFound);
     return got.value ? static_cast<std::int32_t>(got.value->number) : absent;
 }
 
@@ -148,8 +156,8 @@ RegistryKey::Status Store(HiveMemory& memory, RegistryKey& key, std::vector<Numb
     return status;
 }
 
-void WriteNumber(unsigned nameId, std::uint32_t value) {
-    const std::string name = String(nameId);
+void WriteNumber(const ValueName& valueName, std::uint32_t value) {
+    const std::string& name = valueName.text;
     HiveMemory& memory = HiveMemory::Of(HivePath());
     RegistryKey key;
     if (!OpenKey(key))
