@@ -43,22 +43,25 @@ void Kestrin::InstallWarningReporter() {
     });
 }
 
-// Not modal and never focused, so the next card's key strokes still reach the station; one box, whose text
-// the latest report replaces.
+// One box, whose text the latest report replaces.
 void Kestrin::ShowWarning(const std::string& text) {
-    if (!m_warningBox) {
-        m_warningBox =
-            std::make_unique<QMessageBox>(QMessageBox::Warning, QStringLiteral("Kestrin"), QString(), QMessageBox::Ok);
-        m_warningBox->setModal(false);
-        m_warningBox->setAttribute(Qt::WA_ShowWithoutActivating);
-        m_warningBox->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
-        m_warningBox->setWindowFlag(Qt::WindowStaysOnTopHint);
-    }
+    if (!m_warningBox)
+        m_warningBox = WarningBox();
     m_warningBox->setText(QString::fromLatin1(text.c_str()));
     m_warningBox->adjustSize();
     if (m_mainDlg) // over the station, within reach of a pointer fenced into it
         m_warningBox->move(m_mainDlg->frameGeometry().center() - m_warningBox->rect().center());
     m_warningBox->show();
+}
+
+std::unique_ptr<QMessageBox> Kestrin::WarningBox() {
+    auto box =
+        std::make_unique<QMessageBox>(QMessageBox::Warning, QStringLiteral("Kestrin"), QString(), QMessageBox::Ok);
+    box->setModal(false);
+    box->setAttribute(Qt::WA_ShowWithoutActivating);
+    box->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+    box->setWindowFlag(Qt::WindowStaysOnTopHint);
+    return box;
 }
 
 std::unique_ptr<QMessageBox> Kestrin::FatalBox(const std::string& text, const std::string& caption) {

@@ -24,6 +24,10 @@ public:
     // go), exclamation icon, OK only, and above every other window so it cannot hide behind the station.
     static std::unique_ptr<QMessageBox> FatalBox(const std::string& text, const std::string& caption);
 
+    // The box of a settings failure the station goes on through: warning icon, OK only, not modal, and
+    // never given the keyboard, so the next card's key strokes still reach the station.
+    static std::unique_ptr<QMessageBox> WarningBox();
+
 private:
     void InstallFatalReporter();
     void InstallWarningReporter();
