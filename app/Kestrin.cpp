@@ -46,17 +46,24 @@ void Kestrin::InstallWarningReporter() {
 // One box, whose text the latest report replaces.
 void Kestrin::ShowWarning(const std::string& text) {
     if (!m_warningBox)
-        m_warningBox = WarningBox();
+        m_warningBox = WarningBox(m_mainDlg); // destroyed before the station: InitInstance resets it first
     m_warningBox->setText(QString::fromLatin1(text.c_str()));
     m_warningBox->adjustSize();
-    if (m_mainDlg) // over the station, within reach of a pointer fenced into it
-        m_warningBox->move(m_mainDlg->frameGeometry().center() - m_warningBox->rect().center());
+    // At the foot of the station, over the last results: within reach of a pointer fenced into the station,
+    // and clear of the verdict.
+    if (m_mainDlg) {
+        const QRect station = m_mainDlg->frameGeometry();
+        // The box has no frame before its first show; the station's own frame tells how high one will be.
+        const int frame = station.height() - m_mainDlg->height();
+        const QSize box = m_warningBox->size();
+        m_warningBox->move(station.center().x() - box.width() / 2, station.bottom() - frame - box.height());
+    }
     m_warningBox->show();
 }
 
-std::unique_ptr<QMessageBox> Kestrin::WarningBox() {
-    auto box =
-        std::make_unique<QMessageBox>(QMessageBox::Warning, QStringLiteral("Kestrin"), QString(), QMessageBox::Ok);
+std::unique_ptr<QMessageBox> Kestrin::WarningBox(QWidget* station) {
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Warning, QStringLiteral("Kestrin"), QString(),
+                                             QMessageBox::Ok, station);
     box->setModal(false);
     box->setAttribute(Qt::WA_ShowWithoutActivating);
     box->setWindowFlag(Qt::WindowDoesNotAcceptFocus);

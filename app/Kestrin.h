@@ -9,6 +9,7 @@
 
 class MainDlg;
 class QMessageBox;
+class QWidget;
 
 class Kestrin {
 public:
@@ -26,7 +27,7 @@ public:
 
     // The box of a settings failure the station goes on through: warning icon, OK only, not modal, and
     // never given the keyboard, so the next card's key strokes still reach the station.
-    static std::unique_ptr<QMessageBox> WarningBox();
+    static std::unique_ptr<QMessageBox> WarningBox(QWidget* station = nullptr);
 
 private:
     void InstallFatalReporter();

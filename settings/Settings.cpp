@@ -25,9 +25,10 @@ using Trouble = HiveMemory::Trouble;
 const char kKeyFailure[] = "the key";
 const char kChangeFailure[] = "changes";
 
-const char kCannotReadText[] = "The settings cannot be read. The station goes on with the settings it read last.";
-const char kValueGoneText[] = "A setting is missing. The station goes on with the value it read last.";
-const char kCannotSaveText[] = "A setting cannot be saved now. The station keeps it and saves it with the next "
+// Short lines keep the box narrower than the station, over which it is shown.
+const char kCannotReadText[] = "The settings cannot be read.\nThe station goes on with the settings it read last.";
+const char kValueGoneText[] = "A setting is missing.\nThe station goes on with the value it read last.";
+const char kCannotSaveText[] = "A setting cannot be saved now.\nThe station keeps it and saves it\nwith the next "
                                "change of a setting.";
 
 // A value's name: its string-table entry, or spelled out for a value the string table does not carry.
