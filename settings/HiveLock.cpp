@@ -41,6 +41,7 @@ HiveLock::HiveLock(const std::string& hivePath, std::chrono::milliseconds patien
     const std::string lockPath = hivePath + ".lock";
     if (!OpenLockFile(lockPath))
         return;
+    // flock has no timeout of its own, so it is tried without blocking, every millisecond until the deadline.
     const auto deadline = std::chrono::steady_clock::now() + patience;
     while (::flock(m_fd.Get(), LOCK_EX | LOCK_NB) != 0) {
         if (errno != EWOULDBLOCK && errno != EINTR) {
