@@ -21,6 +21,8 @@ std::int32_t GetEnableOntop();
 std::int32_t GetEnableComments();
 std::int32_t GetCountValidOnly();
 std::int32_t GetValidAge();
+std::int32_t GetKeepDays();        // days a log or unknown-swipe file is kept; -1 (missing) or 0: for ever
+std::int32_t GetLogPersonalData(); // 0: log rows without the holder's personal data; -1 (missing) or 1: with
 
 // Writers end the program through FailCannotContinue when the key cannot be opened.
 void SetEnableLog(bool on);
