@@ -8,13 +8,13 @@
 #include "HelpCommand.h"
 #include "KestrinResources.h"
 #include "KeyRoute.h"
-#include "LogScan.h"
 #include "MenuItem_Comments.h"
 #include "MenuItem_Log.h"
 #include "MenuItem_OnlyValidAge.h"
 #include "MenuItem_Ontop.h"
 #include "QtKeyInput.h"
 #include "Settings.h"
+#include "StationLog.h"
 #include "StationTrace.h"
 #include "StringTable.h"
 #include "ValidAge.h"
@@ -89,6 +89,7 @@ void MainDlg::InitDialog() {
     SetUpMenu();
     LayOut();
     Settings::IncrementLogNumber();
+    m_log = std::make_unique<StationLog>(Settings::GetLogNumberText()); // every row of this run goes to its file
     qApp->installEventFilter(this); // modal dialogs of the station take the keyboard grab's place
     setFocusPolicy(Qt::StrongFocus);
     m_keyboardLock.Arm();
@@ -236,7 +237,7 @@ bool MainDlg::IsCommentsChecked() const {
 }
 
 void MainDlg::LogScan(const MagneticStripeCards::Card& card, bool comments) {
-    ::LogScan(card, comments);
+    m_log->LogScan(card, comments);
 }
 
 // ---- painting

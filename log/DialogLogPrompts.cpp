@@ -3,7 +3,9 @@
 #include "Remarks.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace {
 
@@ -16,7 +18,39 @@ QWidget* SafeOwner() {
     return QApplication::activeWindow();
 }
 
+std::unique_ptr<QMessageBox> MakeCannotOpenBox() {
+    auto box = std::make_unique<QMessageBox>(QMessageBox::NoIcon, QStringLiteral("Error"),
+                                             QStringLiteral("Couldn't open logfile"), QMessageBox::Ok);
+    box->setWindowModality(Qt::NonModal);
+    // Shown without taking the focus, and never given it: key strokes stay with the station.
+    box->setAttribute(Qt::WA_ShowWithoutActivating);
+    box->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+    return box;
+}
+
 } // namespace
+
+// Where a window manager activates the box all the same, the keys that reach it are the reader's next card:
+// they go on to the window the operator was working in.
+class KeysToStation final : public QObject {
+public:
+    void SetStation(QWidget* station) { m_station = station; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+            return QObject::eventFilter(watched, event);
+        if (m_station)
+            QCoreApplication::sendEvent(m_station, event);
+        return true;
+    }
+
+private:
+    QPointer<QWidget> m_station;
+};
+
+DialogLogPrompts::DialogLogPrompts() = default;
+DialogLogPrompts::~DialogLogPrompts() = default;
 
 std::string DialogLogPrompts::AskLogSuffix() {
     Remarks remarks(SafeOwner());
@@ -25,7 +59,22 @@ std::string DialogLogPrompts::AskLogSuffix() {
 }
 
 void DialogLogPrompts::ShowCannotOpenLog() {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Error"), QStringLiteral("Couldn't open logfile"),
-                    QMessageBox::Ok);
-    box.exec();
+    if (!m_box) {
+        m_box = MakeCannotOpenBox();
+        m_keys = std::make_unique<KeysToStation>();
+        m_box->installEventFilter(m_keys.get());
+    }
+    if (m_box->isVisible()) {
+        m_box->raise();
+        return;
+    }
+    QWidget* const over = SafeOwner();
+    m_keys->SetStation(over);
+    if (over) {
+        m_box->adjustSize();
+        m_box->move(over->frameGeometry().center() - m_box->rect().center());
+    }
+    m_box->show();
+    if (over && QApplication::activeWindow() != over)
+        over->activateWindow();
 }
