@@ -6,6 +6,9 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QPointer>
+#include <QStyle>
+
+#include <algorithm>
 
 namespace {
 
@@ -71,8 +74,13 @@ void DialogLogPrompts::ShowCannotOpenLog() {
     QWidget* const over = SafeOwner();
     m_keys->SetStation(over);
     if (over) {
+        // Low in the station's frame: within the fenced-in pointer's reach, and clear of the verdict the
+        // next cards still show.
         m_box->adjustSize();
-        m_box->move(over->frameGeometry().center() - m_box->rect().center());
+        const QRect frame = over->frameGeometry();
+        const int titleAllowance = m_box->style()->pixelMetric(QStyle::PM_TitleBarHeight) + 8;
+        m_box->move(frame.center().x() - m_box->width() / 2,
+                    std::max(frame.top(), frame.bottom() - m_box->height() - titleAllowance));
     }
     m_box->show();
     if (over && QApplication::activeWindow() != over)

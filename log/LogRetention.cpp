@@ -165,8 +165,8 @@ void Sweep() noexcept {
         const std::vector<std::string> deleted =
             DeleteExpired(folder, days, MagneticStripeCards::SystemClock::Instance());
         for (const std::string& name : deleted)
-            std::fprintf(stderr, "kestrin: deleted %s/%s, older than the %d days kept\n", folder.c_str(),
-                         name.c_str(), days);
+            std::fprintf(stderr, "kestrin: deleted %s/%s, older than the %d days kept\n", folder.c_str(), name.c_str(),
+                         days);
     } catch (...) {
         // Retention tries again tomorrow; the station goes on.
     }

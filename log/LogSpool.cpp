@@ -243,7 +243,8 @@ LogSpool::Journal LogSpool::Parse(const std::string& bytes) {
             bytes[body + length] != '\n')
             break;
         if (header.kind == 'R') {
-            rows.push_back({header.id, bytes.substr(body, header.first), bytes.substr(body + header.first, header.second)});
+            rows.push_back(
+                {header.id, bytes.substr(body, header.first), bytes.substr(body + header.first, header.second)});
         } else {
             for (Row& row : rows)
                 if (row.id == header.id)

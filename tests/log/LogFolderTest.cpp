@@ -190,45 +190,66 @@ void PrintTo(const FolderCase& c, std::ostream* os) {
 
 const std::vector<FolderCase> kCases = {
     // ---- no link, second name or stranger's file is written through
-    {"log_file_is_a_symlink", {}, [](const Area& a) { a.Link(kLog, "../elsewhere/victim.txt"); },
-     [](Area& a) { return LogRowOf(a, "\"row\""); }, "Kept, box shown",
+    {"log_file_is_a_symlink",
+     {},
+     [](const Area& a) { a.Link(kLog, "../elsewhere/victim.txt"); },
+     [](Area& a) { return LogRowOf(a, "\"row\""); },
+     "Kept, box shown",
      {{"logs/" + kLog, "-> ../elsewhere/victim.txt"}, {"elsewhere/victim.txt", kVictim}}},
-    {"log_file_is_a_dangling_symlink", {}, [](const Area& a) { a.Link(kLog, "../elsewhere/new.csv"); },
-     [](Area& a) { return LogRowOf(a, "\"row\""); }, "Kept, box shown",
+    {"log_file_is_a_dangling_symlink",
+     {},
+     [](const Area& a) { a.Link(kLog, "../elsewhere/new.csv"); },
+     [](Area& a) { return LogRowOf(a, "\"row\""); },
+     "Kept, box shown",
      {{"logs/" + kLog, "-> ../elsewhere/new.csv"}, {"elsewhere/victim.txt", kVictim}}},
-    {"log_file_is_a_second_name_of_another_file", {},
+    {"log_file_is_a_second_name_of_another_file",
+     {},
      [](const Area& a) { fs::create_hard_link(a.Elsewhere() / "victim.txt", a.Logs() / kLog); },
-     [](Area& a) { return LogRowOf(a, "\"row\""); }, "Kept, box shown",
+     [](Area& a) { return LogRowOf(a, "\"row\""); },
+     "Kept, box shown",
      {{"logs/" + kLog, kVictim}, {"elsewhere/victim.txt", kVictim}}},
-    {"log_file_is_a_fifo", {}, [](const Area& a) { ::mkfifo((a.Logs() / kLog).c_str(), 0660); },
-     [](Area& a) { return LogRowOf(a, "\"row\""); }, "Kept, box shown",
+    {"log_file_is_a_fifo",
+     {},
+     [](const Area& a) { ::mkfifo((a.Logs() / kLog).c_str(), 0660); },
+     [](Area& a) { return LogRowOf(a, "\"row\""); },
+     "Kept, box shown",
      {{"logs/" + kLog, "<not a file>"}, {"elsewhere/victim.txt", kVictim}}},
-    {"log_file_of_a_stranger", {},
+    {"log_file_of_a_stranger",
+     {},
      [](const Area& a) {
          a.Put(kLog, "theirs\r\n");
          ::chown((a.Logs() / kLog).c_str(), 65534, 65534);
      },
-     [](Area& a) { return LogRowOf(a, "\"row\""); }, "Kept, box shown",
-     {{"logs/" + kLog, "theirs\r\n"}, {"elsewhere/victim.txt", kVictim}}, true},
-    {"leftover_spool_is_a_symlink", {},
-     [](const Area& a) {
-         fs::create_symlink(a.Elsewhere() / "victim.txt", a.hive.Path() + ".spool.1.1.1");
-     },
-     [](Area& a) { return LogRowOf(a, "\"row\""); }, "Written",
+     [](Area& a) { return LogRowOf(a, "\"row\""); },
+     "Kept, box shown",
+     {{"logs/" + kLog, "theirs\r\n"}, {"elsewhere/victim.txt", kVictim}},
+     true},
+    {"leftover_spool_is_a_symlink",
+     {},
+     [](const Area& a) { fs::create_symlink(a.Elsewhere() / "victim.txt", a.hive.Path() + ".spool.1.1.1"); },
+     [](Area& a) { return LogRowOf(a, "\"row\""); },
+     "Written",
      {{"logs/" + kLog, kHeader + "\"row\"\r\n"}, {"elsewhere/victim.txt", kVictim}}},
-    {"unknown_swipe_file_is_a_symlink", {}, [](const Area& a) { a.Link("unknowndl.txt", "../elsewhere/victim.txt"); },
-     [](Area& a) { return AppendUnknown(a, {"scan"}); }, "not appended;",
+    {"unknown_swipe_file_is_a_symlink",
+     {},
+     [](const Area& a) { a.Link("unknowndl.txt", "../elsewhere/victim.txt"); },
+     [](Area& a) { return AppendUnknown(a, {"scan"}); },
+     "not appended;",
      {{"logs/unknowndl.txt", "-> ../elsewhere/victim.txt"}, {"elsewhere/victim.txt", kVictim}}},
-    {"rotation_replaces_a_symlinked_previous_generation", {},
+    {"rotation_replaces_a_symlinked_previous_generation",
+     {},
      [](const Area& a) {
          a.Put("unknowndl.txt", std::string(kLimit - 3, 'u'));
          a.Link("unknowndl.txt.1", "../elsewhere/victim.txt");
      },
-     [](Area& a) { return AppendUnknown(a, {"ab"}); }, "appended;",
+     [](Area& a) { return AppendUnknown(a, {"ab"}); },
+     "appended;",
      {{"logs/unknowndl.txt.1", Shown(std::string(kLimit - 3, 'u') + "ab\n\n")}, {"elsewhere/victim.txt", kVictim}}},
 
     // ---- no formulas
-    {"card_fields_that_start_a_formula_get_an_apostrophe", {}, nullptr,
+    {"card_fields_that_start_a_formula_get_an_apostrophe",
+     {},
+     nullptr,
      [](Area& a) {
          return LogCard(a, "%CA-SACRAMENTO^=DOE$JOHN$Q^@123 MAIN ST^?;6360141234567=08121980061500?"
                            "#0295814      C               1508150BRNBLU?");
@@ -239,7 +260,9 @@ const std::vector<FolderCase> kCases = {
                            "\"'@123 MAIN ST\",\"95814\",\"6/15/1980\",\"1234567\",\"12/15/2008\",\"636014\",\"\","
                            "\"508\",\"150\",\"BRN\",\"BLU\",\"7/20/2005\",\"10:0:0\"\r\n"},
       {"elsewhere/victim.txt", kVictim}}},
-    {"formula_signs_further_in_stay", {}, nullptr,
+    {"formula_signs_further_in_stay",
+     {},
+     nullptr,
      [](Area& a) {
          return LogCard(a, "%CASACRAMENTO^DOE-SMITH$JO=HN^1+2 MAIN ST^?;6360141234567=08121980061500?"
                            "#0295814      C               1508150BRNBLU?");
@@ -252,35 +275,50 @@ const std::vector<FolderCase> kCases = {
       {"elsewhere/victim.txt", kVictim}}},
 
     // ---- the unknown-swipe file stays bounded
-    {"unknown_swipe_file_of_exactly_1_MB_stays", {}, [](const Area& a) { a.Put("unknowndl.txt", std::string(kLimit - 4, 'u')); },
-     [](Area& a) { return AppendUnknown(a, {"ab"}); }, "appended;",
+    {"unknown_swipe_file_of_exactly_1_MB_stays",
+     {},
+     [](const Area& a) { a.Put("unknowndl.txt", std::string(kLimit - 4, 'u')); },
+     [](Area& a) { return AppendUnknown(a, {"ab"}); },
+     "appended;",
      {{"logs/unknowndl.txt", Shown(std::string(kLimit - 4, 'u') + "ab\n\n")}, {"elsewhere/victim.txt", kVictim}}},
-    {"one_byte_past_1_MB_rotates_and_replaces_the_older_generation", {},
+    {"one_byte_past_1_MB_rotates_and_replaces_the_older_generation",
+     {},
      [](const Area& a) {
          a.Put("unknowndl.txt", std::string(kLimit - 3, 'u'));
          a.Put("unknowndl.txt.1", "older\n\n");
      },
-     [](Area& a) { return AppendUnknown(a, {"ab", "cd"}); }, "appended;appended;",
+     [](Area& a) {
+         return AppendUnknown(a, {"ab", "cd"});
+     },
+     "appended;appended;",
      {{"logs/unknowndl.txt.1", Shown(std::string(kLimit - 3, 'u') + "ab\n\n")},
       {"logs/unknowndl.txt", "cd\n\n"},
       {"elsewhere/victim.txt", kVictim}}},
 
     // ---- retention
-    {"keep_30_days", {{"Keep Days", std::uint32_t{30}}}, PlantAgedFiles, Sweep,
+    {"keep_30_days",
+     {{"Keep Days", std::uint32_t{30}}},
+     PlantAgedFiles,
+     Sweep,
      "deleted: Door 2005 Jun #1.csv; Door 2005 May #5.csv; Old Name 2005 Jun #4.csv; unknowndl.txt.1;",
      AgedFilesAfter({"Door 2005 Jun #1.csv", "Door 2005 May #5.csv", "Old Name 2005 Jun #4.csv", "unknowndl.txt.1"})},
     {"keep_days_missing_keeps_all", {}, PlantAgedFiles, Sweep, "deleted:", AgedFilesAfter({})},
-    {"keep_days_0_keeps_all", {{"Keep Days", std::uint32_t{0}}}, PlantAgedFiles, Sweep, "deleted:",
-     AgedFilesAfter({})},
+    {"keep_days_0_keeps_all", {{"Keep Days", std::uint32_t{0}}}, PlantAgedFiles, Sweep, "deleted:", AgedFilesAfter({})},
 
     // ---- the minimal-data log
-    {"personal_data_0_leaves_the_holder_out", {{"Log Personal Data", std::uint32_t{0}}}, nullptr,
-     [](Area& a) { return LogCard(a, kSwipe); }, "Written",
+    {"personal_data_0_leaves_the_holder_out",
+     {{"Log Personal Data", std::uint32_t{0}}},
+     nullptr,
+     [](Area& a) { return LogCard(a, kSwipe); },
+     "Written",
      {{"logs/" + kLog, kHeader + "\"Wed Jul 20 10:00:00 2005\",\"\",\"25\",\"MALE\",\"CA\",\"\",\"\",\"\",\"\",\"\","
                                  "\"12/15/2008\",\"\",\"\",\"\",\"\",\"\",\"\",\"7/20/2005\",\"10:0:0\"\r\n"},
       {"elsewhere/victim.txt", kVictim}}},
-    {"personal_data_1_logs_the_whole_row", {{"Log Personal Data", std::uint32_t{1}}}, nullptr,
-     [](Area& a) { return LogCard(a, kSwipe); }, "Written",
+    {"personal_data_1_logs_the_whole_row",
+     {{"Log Personal Data", std::uint32_t{1}}},
+     nullptr,
+     [](Area& a) { return LogCard(a, kSwipe); },
+     "Written",
      {{"logs/" + kLog, kHeader + "\"Wed Jul 20 10:00:00 2005\",\"DOE JOHN Q\",\"25\",\"MALE\",\"CA\",\"SACRAMENTO\","
                                  "\"123 MAIN ST\",\"95814\",\"6/15/1980\",\"1234567\",\"12/15/2008\",\"636014\",\"\","
                                  "\"508\",\"150\",\"BRN\",\"BLU\",\"7/20/2005\",\"10:0:0\"\r\n"},
