@@ -27,6 +27,8 @@
 #include <cstdint>
 #include <memory>
 
+class StationLog;
+
 class MainDlg final : public QDialog, private ScanCycleHost {
 public:
     explicit MainDlg(QWidget* parent = nullptr);
@@ -106,6 +108,7 @@ private:
     std::unique_ptr<AuxW32::iMenuItem> m_commentsItem;
     std::unique_ptr<AuxW32::iMenuItem> m_ontopItem;
     std::unique_ptr<ICursorConfinement> m_confinement;
+    std::unique_ptr<StationLog> m_log;
     KeyboardLock m_keyboardLock;
     QRect m_confinedTo; // for the trace only
     int m_frameChecksLeft = 30;
