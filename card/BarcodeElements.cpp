@@ -23,7 +23,20 @@ const std::array<const char*, BarcodeElements::kCount> BarcodeElements::kIds = {
     "DAQ", "DAA", "DAH", "DAG", "DAI", "DAJ", "DAK", "DAS", "DAU", "DAW",
     "DBA", "DBB", "DBC", "DAT", "DAR", "DBD", "DBH", "DBJ", "DBK"};
 
-BarcodeElements::BarcodeElements(std::string_view text) : m_text(text) {
+BarcodeElements::BarcodeElements(std::string_view text) {
+    if (!Locate(text))
+        throw std::out_of_range("barcode element missing");
+}
+
+std::optional<BarcodeElements> BarcodeElements::Find(std::string_view text) {
+    BarcodeElements elements;
+    if (!elements.Locate(text))
+        return std::nullopt;
+    return elements;
+}
+
+bool BarcodeElements::Locate(std::string_view text) {
+    m_text = text;
     std::array<std::size_t, kCount> first;
     first.fill(kNone);
     for (std::size_t i = text.find('D'); i != kNone && i + 2 < text.size(); i = text.find('D', i + 1)) {
@@ -41,9 +54,10 @@ BarcodeElements::BarcodeElements(std::string_view text) : m_text(text) {
     for (std::size_t id = 0; id < kCount; ++id) {
         const std::size_t at = id == kDbd ? SurvivingDbd(kDbd) : first[id];
         if (at == kNone)
-            throw std::out_of_range("barcode element missing");
+            return false;
         m_at[id] = at;
     }
+    return true;
 }
 
 std::size_t BarcodeElements::SurvivingDbd(std::size_t inserted) const {

@@ -202,6 +202,10 @@ const std::set<int>& RegularExpression::MatchOptions() const {
     return m_impl->matchOptions;
 }
 
+const CaptureList& RegularExpression::Captures() const {
+    return m_impl->captures;
+}
+
 std::string RegularExpression::ErrorText() const {
     return m_impl->errorText;
 }

@@ -91,6 +91,9 @@ public:
     // library while matching (complexity limits, memory) propagate.
     bool Match();
 
+    // The capture list of the most recent successful match (the one OnMatching was raised with).
+    const CaptureList& Captures() const;
+
     // The library's message when the pattern did not compile, else empty.
     std::string ErrorText() const;
     // True once Match has compiled the current pattern (successfully or not).

@@ -2,6 +2,7 @@
 // time (2007-03-10 14:05:33 unless a row says otherwise).
 
 #include "Card.h"
+#include "CardFields.h"
 #include "RowName.h"
 #include "TestArea.h"
 
@@ -56,57 +57,16 @@ std::string Barcode(const std::map<std::string, std::string>& changes = {}, cons
     return text;
 }
 
+// A field by its key in the card's table of fields; track1-3 are the three tracks.
 std::string Field(const Card& card, const std::string& key) {
-    if (key == "name")
-        return card.Name();
-    if (key == "address")
-        return card.Address();
-    if (key == "city")
-        return card.City();
-    if (key == "state")
-        return card.State();
-    if (key == "postalCode")
-        return card.PostalCode();
-    if (key == "dlNumber")
-        return card.DlNumber();
-    if (key == "isoIin")
-        return card.IsoIin();
-    if (key == "birthDate")
-        return card.BirthDate();
-    if (key == "expirationDate")
-        return card.ExpirationDate();
-    if (key == "expirationText")
-        return card.ExpirationText();
-    if (key == "sex")
-        return card.Sex();
-    if (key == "height")
-        return card.Height();
-    if (key == "weight")
-        return card.Weight();
-    if (key == "hairColor")
-        return card.HairColor();
-    if (key == "eyeColor")
-        return card.EyeColor();
-    if (key == "restrictions")
-        return card.Restrictions();
-    if (key == "age")
-        return std::to_string(card.Age());
-    if (key == "expired")
-        return card.Expired() ? "true" : "false";
-    if (key == "track1")
-        return card.Tracks()[0];
-    if (key == "track2")
-        return card.Tracks()[1];
-    if (key == "track3")
-        return card.Tracks()[2];
-    if (key == "displayName")
-        return card.DisplayName();
-    if (key == "resultLine")
-        return card.ResultLine();
-    if (key == "scanTime")
-        return MagneticStripeCards::AscTime24(card.ScanTime());
-    ADD_FAILURE() << "no field " << key;
-    return {};
+    if (key.size() == 6 && key.compare(0, 5, "track") == 0 && key[5] >= '1' && key[5] <= '3')
+        return card.Tracks()[static_cast<std::size_t>(key[5] - '1')];
+    const MagneticStripeCards::CardField* field = MagneticStripeCards::FindCardField(key);
+    if (field == nullptr) {
+        ADD_FAILURE() << "no field " << key;
+        return {};
+    }
+    return MagneticStripeCards::FieldText(field->read(card));
 }
 
 struct DecodeCase {
