@@ -73,23 +73,25 @@ void Card::OnMatchingHandler(RegexClass::RegularExpression*, const RegexClass::C
 void Card::Decode(const std::string& swipe, const Clock& clock, const std::string& unknown) {
     matcher.AddMatchOption(10);
     std::string text = swipe;
-    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    if (text.find('\r') != std::string::npos)
+        text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
     matcher.SetText(text);
     const ScanWork work{swipe, text, matcher, clock, unknown};
     std::exception_ptr failure;
+    const std::tm scanTime = record.scanTime;
     for (const ScanFormat* format : ScanFormats()) {
-        CardRecord decoded;
-        decoded.scanTime = record.scanTime;
+        // A format that does not take the scan leaves the record untouched; one that fails may not.
         try {
-            if (!format->Decode(work, decoded))
+            if (!format->Decode(work, record))
                 continue;
         } catch (const std::logic_error&) {
             if (!failure)
                 failure = std::current_exception();
+            record = CardRecord{};
+            record.scanTime = scanTime;
             continue;
         }
-        decoded.format = format->Name();
-        record = std::move(decoded);
+        record.format = format->Name();
         return;
     }
     if (failure)

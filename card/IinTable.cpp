@@ -36,9 +36,11 @@ const char* const kProvinces[] = {"AB", "BC", "MB", "NB", "NL", "NS", "NT", "NU"
 const Issuer* FindIssuer(std::string_view iin) {
     if (iin.size() != 6)
         return nullptr;
-    const auto* const found =
-        std::find_if(std::begin(kIssuers), std::end(kIssuers), [&](const Issuer& issuer) { return iin == issuer.iin; });
-    return found == std::end(kIssuers) ? nullptr : found;
+    // The table is sorted by number.
+    const auto* const found = std::lower_bound(
+        std::begin(kIssuers), std::end(kIssuers), iin,
+        [](const Issuer& issuer, std::string_view wanted) { return std::strncmp(issuer.iin, wanted.data(), 6) < 0; });
+    return found != std::end(kIssuers) && std::strncmp(found->iin, iin.data(), 6) == 0 ? found : nullptr;
 }
 
 std::string CountryOfJurisdiction(std::string_view code) {

@@ -4,6 +4,8 @@
 
 #include <boost/regex.hpp>
 
+#include <array>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -114,6 +116,21 @@ struct RegularExpression::Impl {
     void CapturesFromResults(const boost::match_results<std::string::const_iterator>& results);
 };
 
+// The few patterns a thread switches between, in front of the shared cache: no lock, no map.
+CompiledPtr CompileCached(const std::string& pattern, rc::syntax_option_type syntax) {
+    constexpr std::size_t kRecent = 32;
+    struct Entry {
+        std::string pattern;
+        rc::syntax_option_type syntax{};
+        CompiledPtr compiled;
+    };
+    thread_local std::array<Entry, kRecent> recent;
+    Entry& entry = recent[std::hash<std::string>()(pattern) % kRecent];
+    if (!entry.compiled || entry.syntax != syntax || entry.pattern != pattern)
+        entry = Entry{pattern, syntax, CompileShared(pattern, syntax)};
+    return entry.compiled;
+}
+
 bool RegularExpression::Impl::Compile() {
     if (isCompiled)
         return status == Status::Ok;
@@ -121,7 +138,7 @@ bool RegularExpression::Impl::Compile() {
         status = Status::NoPattern;
         return false;
     }
-    compiled = CompileShared(pattern, syntaxOptions);
+    compiled = CompileCached(pattern, syntaxOptions);
     status = compiled->ok ? Status::Ok : Status::Failed;
     errorText = compiled->error;
     isCompiled = true;
@@ -166,8 +183,8 @@ void RegularExpression::SetPattern(const std::string& pattern) {
     m_impl->compiled.reset();
 }
 
-void RegularExpression::SetText(std::string text) {
-    m_impl->subject = std::move(text);
+void RegularExpression::SetText(const std::string& text) {
+    m_impl->subject.assign(text);
 }
 
 std::string RegularExpression::GetText() const {

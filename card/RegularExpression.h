@@ -76,7 +76,8 @@ public:
 
     // Storing the same pattern again keeps the compiled expression.
     void SetPattern(const std::string& pattern);
-    void SetText(std::string text);
+    // The subject keeps its storage from text to text.
+    void SetText(const std::string& text);
     std::string GetText() const;
     // Read access without a copy, for callers that only look at the subject.
     const std::string& Text() const;

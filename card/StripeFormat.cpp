@@ -108,14 +108,12 @@ void RejectForeignScans(const std::string& text, const std::array<std::string, 3
 
 // A city of all 13 characters has no '^' after it (AAMVA track 1). Without one among the first 16
 // characters, but with a '$' of the name before the first '^', the '^' goes back after the city.
-std::string MendedTrack1(const std::string& track) {
+bool LacksCaretAfterCity(const std::string& track) {
     const std::size_t caret = track.find('^');
     if (caret == std::string::npos || caret <= kStateAndCity)
-        return track;
+        return false;
     const std::size_t dollar = track.find('$', kStateAndCity + 1);
-    if (dollar == std::string::npos || dollar > caret)
-        return track;
-    return track.substr(0, kStateAndCity) + "^" + track.substr(kStateAndCity);
+    return dollar != std::string::npos && dollar < caret;
 }
 
 std::vector<std::string> TrimmedParts(const std::string& text, char separator) {
@@ -144,7 +142,11 @@ void SetNameParts(const std::string& rawName, CardRecord& record) {
 }
 
 void DecodeTrack1(RegularExpression& matcher, CardRecord& record) {
-    matcher.SetText(MendedTrack1(record.tracks[0]));
+    const std::string& track = record.tracks[0];
+    if (LacksCaretAfterCity(track))
+        matcher.SetText(track.substr(0, kStateAndCity) + "^" + track.substr(kStateAndCity));
+    else
+        matcher.SetText(track);
     record.state = ExtractGroup(matcher, kState);
     for (const auto& pattern : kCity) {
         if (record.city.empty())
