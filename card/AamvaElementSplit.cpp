@@ -15,13 +15,18 @@ constexpr int kElement = 2;     // an element found
 constexpr int kFormHeld = 2;    // its value has the form its kind requires (a date of 8 digits ...)
 constexpr int kFormBroken = -4; // it has not: probably an ID-like text inside another value
 constexpr int kEmpty = -1;      // an empty value (allowed, but rarely written)
-constexpr int kPadded = -3;     // free text starting or ending with a space: cut inside a value
+constexpr int kCutInside = -3;  // free text starting or ending with a space or comma: cut inside a value
 constexpr int kOutOfOrder = -3; // an element before one it usually follows
 constexpr int kTooLong = -6;    // longer than the standard allows (second pass only)
 constexpr int kNone = std::numeric_limits<int>::min() / 2;
 // In the second pass, when the lengths left no way, values may grow to this.
 constexpr std::size_t kLongestValue = 256;
 constexpr int kDuplicateRounds = 8;
+
+// What separates words or names inside one value, and so rarely starts or ends one.
+bool IsInnerSeparator(char c) {
+    return c == ' ' || c == ',';
+}
 
 struct Candidate {
     std::size_t pos;
@@ -67,8 +72,8 @@ private:
             score += kEmpty;
         else if (c.rule->kind != Kind::Text)
             score += AamvaElements::HasForm(c.rule->kind, value) ? kFormHeld : kFormBroken;
-        else if (value.front() == ' ' || value.back() == ' ')
-            score += kPadded;
+        else if (IsInnerSeparator(value.front()) || IsInnerSeparator(value.back()))
+            score += kCutInside;
         return score;
     }
 
