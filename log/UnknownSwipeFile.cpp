@@ -1,5 +1,6 @@
 #include "UnknownSwipeFile.h"
 
+#include "PaymentCard.h"
 #include "PosixFile.h"
 #include "Settings.h"
 #include "StringTable.h"
@@ -25,7 +26,7 @@ void UnknownSwipeFile::Append(const std::string& text) noexcept {
         if (!file.Valid())
             return;
         // One write with O_APPEND keeps the scan and its blank line together even with other writers.
-        Base::WriteAll(file.Get(), text + "\n\n");
+        Base::WriteAll(file.Get(), MaskPaymentCards(text) + "\n\n");
         ::fsync(file.Get());
     } catch (...) {
         // Building the path can run out of memory; the scan is rejected all the same.
