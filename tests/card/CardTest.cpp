@@ -330,3 +330,42 @@ TEST(Decodes, BarcodeTakesTheScanTimeAgainForTheAge) {
 }
 
 } // namespace
+
+namespace {
+
+// The day ComesOfAgeOn names is the first on which the card's age reaches the valid age: the age there is
+// the valid age, the day before one less.
+struct ComingOfAge {
+    const char* name;
+    std::string birth; // CCYYMMDD on track 2
+    int validAge;
+    std::string due; // ISO, or empty for none
+};
+
+class ComesOfAge : public ::testing::TestWithParam<ComingOfAge> {};
+
+TEST_P(ComesOfAge, OnTheFirstDayTheAgeRuleAllows) {
+    const ComingOfAge& c = GetParam();
+    const std::string swipe = Track2Swipe("6360141234567=2912" + c.birth);
+    const auto due = Card(swipe, FixedClock(2007, 3, 10)).ComesOfAgeOn(c.validAge);
+    ASSERT_EQ(due ? MagneticStripeCards::CardDates::Iso(*due) : "", c.due);
+    if (!due)
+        return;
+    std::tm dayBefore{};
+    dayBefore.tm_year = due->year - 1900;
+    dayBefore.tm_mon = due->month - 1;
+    dayBefore.tm_mday = due->day - 1; // normalised by the clock
+    EXPECT_EQ(Card(swipe, FixedClock(due->year, due->month, due->day)).Age(), c.validAge);
+    EXPECT_EQ(Card(swipe, FixedClock(dayBefore)).Age(), c.validAge - 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Card, ComesOfAge,
+                         ::testing::Values(ComingOfAge{"ordinary_birthday", "19800615", 21, "2001-06-15"},
+                                           ComingOfAge{"first_of_january", "19900101", 18, "2008-01-01"},
+                                           ComingOfAge{"leap_day_in_a_common_year", "20080229", 21, "2029-03-01"},
+                                           ComingOfAge{"leap_day_in_a_leap_year", "20080229", 20, "2028-02-29"},
+                                           ComingOfAge{"no_real_birth_date", "19900532", 21, ""},
+                                           ComingOfAge{"negative_valid_age", "19800615", -1, ""}),
+                         RowName());
+
+} // namespace

@@ -88,14 +88,15 @@ TEST(GoldenScan, RaiseEveryHint) {
     std::set<std::string> raised;
     for (const std::string& c : GoldenCases()) {
         const std::string json = Read(fs::path(KESTRIN_TEST_DATA) / "card" / (c + ".json"));
-        for (std::size_t at = json.find("{\"code\":\""); at != std::string::npos; at = json.find("{\"code\":\"", at + 1)) {
+        for (std::size_t at = json.find("{\"code\":\""); at != std::string::npos;
+             at = json.find("{\"code\":\"", at + 1)) {
             const std::size_t begin = at + 9;
             raised.insert(json.substr(begin, json.find('"', begin) - begin));
         }
     }
-    const std::set<std::string> hints = {"iin-jurisdiction", "country-mismatch", "date-invalid",
-                                         "expiry-before-issue", "issue-in-future", "birth-in-future",
-                                         "age-over-120", "under21-mismatch", "expiry-too-far"};
+    const std::set<std::string> hints = {"iin-jurisdiction",    "country-mismatch", "date-invalid",
+                                         "expiry-before-issue", "issue-in-future",  "birth-in-future",
+                                         "age-over-120",        "under21-mismatch", "expiry-too-far"};
     EXPECT_EQ(raised, hints);
 }
 
