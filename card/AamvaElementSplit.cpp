@@ -80,8 +80,8 @@ private:
     // Best total from each candidate to the end of the text when that candidate is cut.
     std::vector<std::size_t> PathFrom(bool relaxed, int& total) const {
         const std::size_t n = m_candidates.size();
-        std::vector<int> best(n, kNone);
-        std::vector<std::size_t> next(n, n);
+        m_best.assign(n, kNone);
+        m_next.assign(n, n);
         for (std::size_t i = n; i-- > 0;) {
             const Candidate& c = m_candidates[i];
             const std::size_t limit =
@@ -98,13 +98,13 @@ private:
                 if (last && end - c.pos - 3 > limit && !relaxed)
                     break;
                 int score = ValueScore(c, end, relaxed);
-                if (score == kNone || (!last && best[j] == kNone))
+                if (score == kNone || (!last && m_best[j] == kNone))
                     continue;
                 if (!last)
-                    score += best[j] + (m_candidates[j].order < c.order ? kOutOfOrder : 0);
-                if (score >= best[i]) { // ties go to the longer value: fewer cuts
-                    best[i] = score;
-                    next[i] = j;
+                    score += m_best[j] + (m_candidates[j].order < c.order ? kOutOfOrder : 0);
+                if (score >= m_best[i]) { // ties go to the longer value: fewer cuts
+                    m_best[i] = score;
+                    m_next[i] = j;
                 }
             }
         }
@@ -112,12 +112,13 @@ private:
         std::size_t start = 0;
         while (start < n && m_forbidden[start])
             ++start;
-        if (start == n || best[start] == kNone) {
+        if (start == n || m_best[start] == kNone) {
             total = kNone;
             return path;
         }
-        total = best[start];
-        for (std::size_t i = start; i < n; i = next[i])
+        total = m_best[start];
+        path.reserve(n);
+        for (std::size_t i = start; i < n; i = m_next[i])
             path.push_back(i);
         return path;
     }
@@ -135,17 +136,23 @@ private:
     // An ID cut twice: keep the one occurrence that gives the best total, forbid the others. False when
     // every ID is cut once.
     bool ResolveDuplicate(const std::vector<std::size_t>& path) {
-        std::vector<std::size_t> twice;
-        for (std::size_t a = 0; a < path.size() && twice.empty(); ++a) {
-            for (std::size_t b = a + 1; b < path.size(); ++b) {
-                if (m_candidates[path[b]].slot == m_candidates[path[a]].slot)
-                    twice.push_back(path[b]);
+        std::array<bool, AamvaElements::kSlots> seen{};
+        int slot = -1;
+        for (const std::size_t k : path) {
+            const auto s = static_cast<std::size_t>(m_candidates[k].slot);
+            if (seen[s]) {
+                slot = m_candidates[k].slot;
+                break;
             }
-            if (!twice.empty())
-                twice.insert(twice.begin(), path[a]);
+            seen[s] = true;
         }
-        if (twice.empty())
+        if (slot < 0)
             return false;
+        std::vector<std::size_t> twice;
+        for (const std::size_t k : path) {
+            if (m_candidates[k].slot == slot)
+                twice.push_back(k);
+        }
         const std::vector<bool> before = m_forbidden;
         std::vector<bool> chosen;
         int chosenScore = kNone;
@@ -169,6 +176,8 @@ private:
     std::string_view m_data;
     std::vector<Candidate> m_candidates;
     std::vector<bool> m_forbidden;
+    mutable std::vector<int> m_best;         // PathFrom's working tables, kept from call to call
+    mutable std::vector<std::size_t> m_next;
 };
 
 std::array<bool, 256> SeparatorTable(std::string_view declared) {

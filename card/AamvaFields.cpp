@@ -38,14 +38,6 @@ int Number(std::string_view digits) {
     return value;
 }
 
-std::string Trimmed(std::string_view value) {
-    while (!value.empty() && CardText::IsSpace(value.front()))
-        value.remove_prefix(1);
-    while (!value.empty() && CardText::IsSpace(value.back()))
-        value.remove_suffix(1);
-    return std::string(value);
-}
-
 struct DateParts {
     std::string_view year, month, day;
 };
@@ -56,25 +48,42 @@ DateParts Parts(std::string_view digits, DateOrder order) {
     return {digits.substr(4, 4), digits.substr(0, 2), digits.substr(2, 2)};
 }
 
+std::string_view TrimmedView(std::string_view value) {
+    while (!value.empty() && CardText::IsSpace(value.front()))
+        value.remove_prefix(1);
+    while (!value.empty() && CardText::IsSpace(value.back()))
+        value.remove_suffix(1);
+    return value;
+}
+
+// "MM/DD/CCYY"
+std::string DateText(const DateParts& p) {
+    std::string text;
+    text.reserve(10);
+    return text.append(p.month).append(1, '/').append(p.day).append(1, '/').append(p.year);
+}
+
 // Eight digits in the card's order. A value that is no date in that order but is one in the other is
 // read in the other: the two orders never both give a date for years after 1299, so nothing is misread.
 DateRead ReadDate(std::string_view raw, DateOrder order) {
     DateRead read;
-    const std::string value = Trimmed(raw);
+    const std::string_view value = TrimmedView(raw);
     read.present = !value.empty();
     if (value.size() != 8 || !AllDigits(value)) {
-        read.text = value;
+        read.text = std::string(value);
         return read;
     }
     const DateOrder other = order == DateOrder::YearFirst ? DateOrder::MonthFirst : DateOrder::YearFirst;
+    DateParts shown = Parts(value, order);
     for (const DateOrder tried : {order, other}) {
         const DateParts p = Parts(value, tried);
         read.real = RealDate(Number(p.year), Number(p.month), Number(p.day));
-        if (read.real || tried == order)
-            read.text = JoinDate(std::string(p.month), std::string(p.day), std::string(p.year));
-        if (read.real)
+        if (read.real) {
+            shown = p;
             break;
+        }
     }
+    read.text = DateText(shown);
     return read;
 }
 
@@ -86,7 +95,7 @@ public:
     void Fill();
 
 private:
-    std::string Value(std::string_view id) const { return Trimmed(m_values.Get(id)); }
+    std::string Value(std::string_view id) const { return std::string(TrimmedView(m_values.Get(id))); }
     bool Has(std::string_view id) const { return m_values.Has(id); }
     DateRead Date(std::string_view id) const { return ReadDate(m_values.Get(id), m_order); }
 

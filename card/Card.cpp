@@ -7,7 +7,6 @@
 #include "StringTable.h"
 #include "UnknownScanSink.h"
 
-#include <algorithm>
 #include <exception>
 #include <stdexcept>
 
@@ -18,6 +17,17 @@ using namespace CardText;
 
 std::string IsoOrEmpty(const std::optional<CalendarDate>& date) {
     return date ? CardDates::Iso(*date) : std::string();
+}
+
+std::string WithoutCarriageReturns(const std::string& swipe) {
+    std::string text;
+    text.reserve(swipe.size());
+    std::size_t start = 0;
+    for (std::size_t cr = swipe.find('\r'); cr != std::string::npos; cr = swipe.find('\r', start)) {
+        text.append(swipe, start, cr - start);
+        start = cr + 1;
+    }
+    return text.append(swipe, start, std::string::npos);
 }
 
 // The log row's fields by column, from the one table of fields.
@@ -72,9 +82,7 @@ void Card::OnMatchingHandler(RegexClass::RegularExpression*, const RegexClass::C
 // leaves the later formats their turn; when none decodes it, the first such failure stands.
 void Card::Decode(const std::string& swipe, const Clock& clock, const std::string& unknown) {
     matcher.AddMatchOption(10);
-    std::string text = swipe;
-    if (text.find('\r') != std::string::npos)
-        text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    const std::string text = WithoutCarriageReturns(swipe);
     matcher.SetText(text);
     const ScanWork work{swipe, text, matcher, clock, unknown};
     std::exception_ptr failure;

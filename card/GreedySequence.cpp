@@ -348,7 +348,10 @@ bool GreedySequence::Match(std::string_view subject, bool notNull, std::vector<S
     if (!m_elements.empty() && m_elements.front().min > 0 &&
         (subject.empty() || !m_elements.front().in[static_cast<unsigned char>(subject.front())]))
         return false;
-    if (!CanEmbed(subject))
+    // On a long text a pattern whose separators are missing is rejected here, before the search; on a
+    // short one the search's own budget is the cheaper bound.
+    constexpr std::size_t kShortText = 256;
+    if (subject.size() > kShortText && !CanEmbed(subject))
         return false;
     Ends ends;
     bool found = false;
