@@ -176,7 +176,7 @@ private:
     std::string_view m_data;
     std::vector<Candidate> m_candidates;
     std::vector<bool> m_forbidden;
-    mutable std::vector<int> m_best;         // PathFrom's working tables, kept from call to call
+    mutable std::vector<int> m_best; // PathFrom's working tables, kept from call to call
     mutable std::vector<std::size_t> m_next;
 };
 

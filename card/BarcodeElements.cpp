@@ -16,8 +16,8 @@ int IdIndex(char second, char third) {
         std::array<std::int8_t, 26 * 26> index{};
         index.fill(-1);
         for (std::size_t i = 0; i < BarcodeElements::kCount; ++i)
-            index[static_cast<std::size_t>((BarcodeElements::kIds[i][1] - 'A') * 26 + BarcodeElements::kIds[i][2] - 'A')] =
-                static_cast<std::int8_t>(i);
+            index[static_cast<std::size_t>((BarcodeElements::kIds[i][1] - 'A') * 26 + BarcodeElements::kIds[i][2] -
+                                           'A')] = static_cast<std::int8_t>(i);
         return index;
     }();
     if (second < 'A' || second > 'Z' || third < 'A' || third > 'Z')

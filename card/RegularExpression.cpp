@@ -116,19 +116,28 @@ struct RegularExpression::Impl {
     void CapturesFromResults(const boost::match_results<std::string::const_iterator>& results);
 };
 
-// The few patterns a thread switches between, in front of the shared cache: no lock, no map.
+// The few patterns a thread switches between, in front of the shared cache: no lock, no map. Open
+// addressing without eviction; a thread that uses more patterns than it has room for asks the shared
+// cache for the rest.
 CompiledPtr CompileCached(const std::string& pattern, rc::syntax_option_type syntax) {
-    constexpr std::size_t kRecent = 32;
+    constexpr std::size_t kRoom = 64;
     struct Entry {
         std::string pattern;
         rc::syntax_option_type syntax{};
         CompiledPtr compiled;
     };
-    thread_local std::array<Entry, kRecent> recent;
-    Entry& entry = recent[std::hash<std::string>()(pattern) % kRecent];
-    if (!entry.compiled || entry.syntax != syntax || entry.pattern != pattern)
-        entry = Entry{pattern, syntax, CompileShared(pattern, syntax)};
-    return entry.compiled;
+    thread_local std::array<Entry, kRoom> recent;
+    const std::size_t home = std::hash<std::string>()(pattern) % kRoom;
+    for (std::size_t probe = 0; probe < kRoom; ++probe) {
+        Entry& entry = recent[(home + probe) % kRoom];
+        if (!entry.compiled) {
+            entry = Entry{pattern, syntax, CompileShared(pattern, syntax)};
+            return entry.compiled;
+        }
+        if (entry.syntax == syntax && entry.pattern == pattern)
+            return entry.compiled;
+    }
+    return CompileShared(pattern, syntax);
 }
 
 bool RegularExpression::Impl::Compile() {
