@@ -77,6 +77,8 @@ std::string Part(std::string_view value) {
 }
 
 std::string Middle(std::string_view value) {
+    if (value.find_first_of(", ") == std::string_view::npos)
+        return Part(value); // one name, the usual case
     const std::vector<std::string> parts = Split(value);
     return Joined(parts, 0, parts.size());
 }
@@ -106,7 +108,16 @@ void SplitGivenNames(std::string_view given, Parts& parts) {
 }
 
 std::string FullName(const Parts& parts) {
-    return Joined({parts.last, parts.first, parts.middle, parts.suffix}, 0, 4);
+    std::string name;
+    name.reserve(parts.last.size() + parts.first.size() + parts.middle.size() + parts.suffix.size() + 3);
+    for (const std::string* part : {&parts.last, &parts.first, &parts.middle, &parts.suffix}) {
+        if (part->empty())
+            continue;
+        if (!name.empty())
+            name += ' ';
+        name += *part;
+    }
+    return name;
 }
 
 } // namespace MagneticStripeCards::AamvaNames
