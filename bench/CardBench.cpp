@@ -1,6 +1,8 @@
-// Decoding speed of whole scans: the three-track example swipe, the track-2-only swipe, the barcode
-// example, and scan texts of 1 MB that the decoder must decide quickly (letters, '?' and ';', and texts
-// built to make backtracking patterns explode).
+// Decoding speed of whole scans: the three-track example swipe, the track-2-only swipe, the 19-ID barcode
+// example, a version-10 AAMVA barcode with its separators and run together (as a keyboard-wedge reader
+// that loses LF, RS and CR types it), and scan texts of 1 MB that the decoder must decide quickly
+// (letters, '?' and ';', texts built to make backtracking patterns explode, AAMVA headers with endless
+// element IDs).
 
 #include "Card.h"
 
@@ -22,6 +24,21 @@ const std::string kTrackTwo = ";6360141234567=08121980061500?";
 const std::string kBarcode = "@\nANSI 636014DLDAQD1234567\nDAADOE,JOHN,Q\nDAG123 MAIN ST\nDAHAPT 5\nDAISACRAMENTO\n"
                              "DAJCA\nDAK95814\nDARC\nDASNONE\nDATNONE\nDAU508\nDAW150\nDBA20081215\nDBB19800615\n"
                              "DBC1\nDBD20040115\nDBHN\nDBJ00001\nDBK000000000\n";
+
+// AAMVA DL/ID, version 10, as the standard's sample lays it out (made-up holder).
+const std::string kAamva10 =
+    "@\n\x1e\rANSI 636014100102DL00410325ZC03660007DLDAQM4821-5567-0093\nDCSMORALES\nDDEN\nDACISABEL\nDDFN\n"
+    "DADMARIA,LUZ\nDDGN\nDCU\nDCAC\nDCBNONE\nDCDNONE\nDBD03152022\nDBB07041999\nDBA07042030\nDBC2\nDAU064 in\n"
+    "DAYBRO\nDAG1450 OAK GROVE AVE\nDAIFRESNO\nDAJCA\nDAK937040000  \nDCF22A7Q91KD0H4\nDCGUSA\nDAW130\nDAZBLK\n"
+    "DCK22074M48215567009301\nDDAF\nDDB08292017\nDDD0\nDDH07042017\nDDI07042018\nDDJ07042020\rZCZCAX\r";
+
+std::string WithoutSeparators(std::string text) {
+    std::string out;
+    for (const char c : text)
+        if (c != '\n' && c != '\r' && c != '\x1e')
+            out += c;
+    return out;
+}
 
 void Decode(benchmark::State& state, const std::string& scan) {
     for (auto _ : state) {
@@ -62,6 +79,12 @@ void BM_TrackTwoOnlySwipe(benchmark::State& state) {
 void BM_Barcode(benchmark::State& state) {
     Decode(state, kBarcode);
 }
+void BM_AamvaVersion10(benchmark::State& state) {
+    Decode(state, kAamva10);
+}
+void BM_AamvaVersion10RunTogether(benchmark::State& state) {
+    Decode(state, WithoutSeparators(kAamva10));
+}
 void BM_MegabyteOfLetters(benchmark::State& state) {
     DecodeOrReject(state, Repeat("ABCDEFGHIJKLMNOPQRSTUVWXYZ", kMegabyte));
 }
@@ -94,10 +117,22 @@ void BM_MegabyteQuestionMarkTracks(benchmark::State& state) {
 void BM_MegabyteBarcode(benchmark::State& state) {
     DecodeOrReject(state, "@" + Repeat("DAQDBB;%?", kMegabyte - 1));
 }
+void BM_MegabyteAamvaOfDaq(benchmark::State& state) {
+    DecodeOrReject(state, "@\n\x1e\rANSI 636014100102DL00410278DL" + Repeat("DAQ", kMegabyte - 31));
+}
+void BM_MegabyteAamvaHeaders(benchmark::State& state) {
+    DecodeOrReject(state, Repeat("@ANSI 636014109999DL00000000", kMegabyte));
+}
+// Within the length a barcode can have: 16 KB of element IDs run together, every one a place to cut.
+void BM_LongestAamvaOfIds(benchmark::State& state) {
+    DecodeOrReject(state, "@ANSI 636014100102DL00410278DL" + Repeat("DAQDCSDACDADDAGDAIDAJDBBDBA1", 16 * 1024 - 29));
+}
 
 BENCHMARK(BM_ThreeTrackSwipe);
 BENCHMARK(BM_TrackTwoOnlySwipe);
 BENCHMARK(BM_Barcode);
+BENCHMARK(BM_AamvaVersion10);
+BENCHMARK(BM_AamvaVersion10RunTogether);
 BENCHMARK(BM_MegabyteOfLetters)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MegabyteOfQuestionMarksAndSemicolons)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MegabyteSemicolonFirst)->Unit(benchmark::kMillisecond);
@@ -107,6 +142,9 @@ BENCHMARK(BM_MegabyteHugeTracks)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MegabyteTrack1OfCarets)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MegabyteQuestionMarkTracks)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MegabyteBarcode)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MegabyteAamvaOfDaq)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MegabyteAamvaHeaders)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LongestAamvaOfIds)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

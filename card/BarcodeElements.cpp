@@ -1,6 +1,7 @@
 #include "BarcodeElements.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <stdexcept>
 
 namespace MagneticStripeCards {
@@ -9,12 +10,19 @@ namespace {
 constexpr std::size_t kNone = std::string_view::npos;
 constexpr std::size_t kDbd = 15;
 
+// The ID's place in kIds by its second and third letter, or -1 (the first letter is always 'D').
 int IdIndex(char second, char third) {
-    for (std::size_t i = 0; i < BarcodeElements::kCount; ++i) {
-        if (BarcodeElements::kIds[i][1] == second && BarcodeElements::kIds[i][2] == third)
-            return static_cast<int>(i);
-    }
-    return -1;
+    static const std::array<std::int8_t, 26 * 26> kIndex = [] {
+        std::array<std::int8_t, 26 * 26> index{};
+        index.fill(-1);
+        for (std::size_t i = 0; i < BarcodeElements::kCount; ++i)
+            index[static_cast<std::size_t>((BarcodeElements::kIds[i][1] - 'A') * 26 + BarcodeElements::kIds[i][2] -
+                                           'A')] = static_cast<std::int8_t>(i);
+        return index;
+    }();
+    if (second < 'A' || second > 'Z' || third < 'A' || third > 'Z')
+        return -1;
+    return kIndex[static_cast<std::size_t>((second - 'A') * 26 + third - 'A')];
 }
 
 } // namespace
@@ -23,7 +31,20 @@ const std::array<const char*, BarcodeElements::kCount> BarcodeElements::kIds = {
     "DAQ", "DAA", "DAH", "DAG", "DAI", "DAJ", "DAK", "DAS", "DAU", "DAW",
     "DBA", "DBB", "DBC", "DAT", "DAR", "DBD", "DBH", "DBJ", "DBK"};
 
-BarcodeElements::BarcodeElements(std::string_view text) : m_text(text) {
+BarcodeElements::BarcodeElements(std::string_view text) {
+    if (!Locate(text))
+        throw std::out_of_range("barcode element missing");
+}
+
+std::optional<BarcodeElements> BarcodeElements::Find(std::string_view text) {
+    BarcodeElements elements;
+    if (!elements.Locate(text))
+        return std::nullopt;
+    return elements;
+}
+
+bool BarcodeElements::Locate(std::string_view text) {
+    m_text = text;
     std::array<std::size_t, kCount> first;
     first.fill(kNone);
     for (std::size_t i = text.find('D'); i != kNone && i + 2 < text.size(); i = text.find('D', i + 1)) {
@@ -41,9 +62,10 @@ BarcodeElements::BarcodeElements(std::string_view text) : m_text(text) {
     for (std::size_t id = 0; id < kCount; ++id) {
         const std::size_t at = id == kDbd ? SurvivingDbd(kDbd) : first[id];
         if (at == kNone)
-            throw std::out_of_range("barcode element missing");
+            return false;
         m_at[id] = at;
     }
+    return true;
 }
 
 std::size_t BarcodeElements::SurvivingDbd(std::size_t inserted) const {

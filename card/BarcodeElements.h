@@ -25,11 +25,16 @@ public:
 
     // Throws std::out_of_range when one of the IDs is missing at its turn.
     explicit BarcodeElements(std::string_view text);
+    // The same without the exception: nullopt when one of the IDs is missing.
+    static std::optional<BarcodeElements> Find(std::string_view text);
 
     // The value of the element, or nullopt when it is skipped (no line feed after it).
     std::optional<std::string_view> Value(std::string_view id) const;
 
 private:
+    BarcodeElements() = default;
+    // Finds where each ID's line feed goes; false when one of the IDs is missing at its turn.
+    bool Locate(std::string_view text);
     // The first DBD occurrence that no line feed among the first `inserted` ones breaks.
     std::size_t SurvivingDbd(std::size_t inserted) const;
 

@@ -1,20 +1,26 @@
 #pragma once
 // One decoded scan. All decoding happens in the constructor:
 //
-//   swipe text --(track patterns)--> tracks 1..3 --(field rules)--> holder fields --(date rules)--> age,
-//   expired, date texts          \--(starts with '@' or '"')--> barcode record rules --/
+//   swipe text --> the scan formats in turn (ScanFormat.h: stripe, 19-ID barcode, AAMVA barcode) --> record
+//              --> hints (CardWarnings.h)
 //
-// An undecodable scan throws std::logic_error "Unknown DL" (or std::out_of_range) after its text has been
+// A format's stripe patterns run on the card's own matcher, whose OnMatching event the card follows. An
+// undecodable scan throws std::logic_error "Unknown DL" (or std::out_of_range) after its text has been
 // handed to the installed unknown-scan sink (the unknown-swipe file in the station). A Card that exists
 // never changes.
 
+#include "CardDates.h"
+#include "CardRecord.h"
+#include "CardWarnings.h"
 #include "Clock.h"
 #include "RegularExpression.h"
 
 #include <array>
 #include <cstdint>
 #include <ctime>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace MagneticStripeCards {
 
@@ -47,6 +53,30 @@ public:
     const std::tm& ScanTime() const;
     const std::array<std::string, 3>& Tracks() const;
 
+    // What every format adds.
+    std::string Format() const;              // "stripe", "barcode" (the 19-ID rules) or "aamva"
+    std::optional<int> AamvaVersion() const; // the barcode header's version
+    const std::string& DocumentType() const; // "DL", "ID" or empty
+    const std::string& LastName() const;     // the structured name, each part trimmed
+    const std::string& FirstName() const;
+    const std::string& MiddleName() const;
+    const std::string& NameSuffix() const;
+    std::string SexCode() const;              // "M", "F", "X" or "U"
+    const std::string& Country() const;       // "USA", "CAN" or empty
+    const NameTruncation& Truncation() const; // AAMVA DDE, DDF, DDG
+    // "YYYY-MM-DD", or empty when the card has no such date that is a real date.
+    std::string BirthDateIso() const;
+    std::string ExpirationDateIso() const; // empty for a non-expiring stripe
+    std::string IssueDateIso() const;
+    std::string Under18Until() const;
+    std::string Under19Until() const;
+    std::string Under21Until() const;
+    // The first day on which the holder is at least `validAge` by the card's age rule (29 February
+    // gives 1 March in years without it); nullopt without a real birth date.
+    std::optional<CalendarDate> ComesOfAgeOn(int validAge) const;
+    // Signs of a forged or altered card, found while decoding; they never change age or expiry.
+    const std::vector<CardWarning>& Warnings() const;
+
     // Texts the card renders.
     std::string DisplayName() const;    // "Doe John Q"
     std::string AgeText() const;        // "26", "-3"
@@ -61,49 +91,15 @@ public:
     static std::string MonthName(int month);
 
 private:
-    struct StripeDates; // the working numbers of the track-2 date rules
-
     void OnMatchingHandler(RegexClass::RegularExpression* sender, const RegexClass::CaptureList& list, int lineNumber,
                            int lineStart);
-    std::string ExtractGroup(const std::string& pattern);
-
     void Decode(const std::string& swipe, const Clock& clock, const std::string& unknown);
-    bool SplitTracks(const std::string& swipe);
-    void DecodeTrack1();
-    StripeDates DecodeTrack2();
-    void DecodeTrack3();
-    void FinishStripeDates(const StripeDates& dates);
-    void DecodeBarcode(const std::string& text, const Clock& clock, const std::string& unknown);
-    void ApplyBarcodeExpiry(const std::string& value);
-    void ApplyBarcodeBirth(const std::string& value, const Clock& clock, const std::string& unknown);
     void Reject() noexcept;
 
-    std::string eyeColor;
-    std::string hairColor;
-    std::string weight;
-    std::string height;
-    std::string sex;
-    std::string restrictions;
-    std::string postalCode;
-    std::string birthDate;
-    std::string expirationDate;
-    std::string expirationText; // written once by the date rules, read back whole
-    std::string dlNumber;
-    std::string isoIin;
-    std::string address;
-    std::string name;
-    std::string state;
-    std::string city;
-    // Until a date converts, the card claims neither an age nor a licence that is still valid.
-    std::int32_t age = 0;
-    std::tm scanTime{};
-    std::array<std::string, 3> tracks;
+    CardRecord record;
+    std::vector<CardWarning> warnings;
     RegexClass::RegularExpression matcher;
-    RegexClass::CaptureList captures;
-    bool expired = true;
+    RegexClass::CaptureList captures; // what the last successful match of `matcher` captured
 };
-
-// The 24-character asctime form with a zero-padded day: "Sun Jan 02 09:05:03 2005".
-std::string AscTime24(const std::tm& t);
 
 } // namespace MagneticStripeCards

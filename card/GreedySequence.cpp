@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <string.h>
 
 namespace RegexClass {
 namespace {
@@ -179,6 +180,9 @@ std::optional<GreedySequence> GreedySequence::FromPattern(const std::string& p,
                 return std::nullopt;
             element.in = *in;
             element.any = std::all_of(element.in.begin(), element.in.end(), [](bool b) { return b; });
+            if (std::count(element.in.begin(), element.in.end(), true) == 1)
+                element.literal =
+                    static_cast<int>(std::find(element.in.begin(), element.in.end(), true) - element.in.begin());
             program.m_elements.push_back(element);
             if (program.m_elements.size() > kMostElements)
                 return std::nullopt;
@@ -200,6 +204,24 @@ struct GreedySequence::Search {
     Ends& ends;
 };
 
+// The last position in [lo, hi] where `e` can take the character, or npos. A class of one byte is found
+// with memrchr; the steps charged to the search stay proportional to the work.
+std::size_t GreedySequence::LastFit(const Element& e, std::size_t lo, std::size_t hi, Search& search) const {
+    if (e.literal >= 0) {
+        const void* hit = ::memrchr(search.s + lo, e.literal, hi - lo + 1);
+        const std::size_t q =
+            hit == nullptr ? lo : static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - search.s);
+        search.budget -= static_cast<long long>((hi - q) / 16);
+        return hit == nullptr ? std::string_view::npos : q;
+    }
+    for (std::size_t q = hi + 1; q-- > lo;) {
+        --search.budget;
+        if (e.in[search.s[q]])
+            return q;
+    }
+    return std::string_view::npos;
+}
+
 // Depth-first, longest count first: the order in which the backtracking engine tries them. Depth is
 // bounded by the number of elements, not by the text.
 bool GreedySequence::SearchFrom(std::size_t i, std::size_t pos, Search& search) const {
@@ -215,22 +237,31 @@ bool GreedySequence::SearchFrom(std::size_t i, std::size_t pos, Search& search) 
         return false;
     const Element* next = i + 1 < m_elements.size() ? &m_elements[i + 1] : nullptr;
     const bool nextNeedsChar = next != nullptr && next->min > 0;
-    for (std::size_t c = run + 1; c-- > e.min;) {
+    const std::size_t lo = pos + e.min;
+    // The next element needs a character at q, so q < n: only the ends where it fits are tried.
+    std::size_t hi = pos + run;
+    if (nextNeedsChar && hi >= search.n) {
+        if (lo >= search.n)
+            return false;
+        hi = search.n - 1;
+    }
+    for (std::size_t q = hi;; --q) {
+        if (nextNeedsChar) {
+            q = LastFit(*next, lo, q, search);
+            if (q == std::string_view::npos)
+                return false;
+        }
         if (--search.budget < 0) {
             search.exhausted = true;
             return false;
         }
-        const std::size_t q = pos + c;
-        if (nextNeedsChar && (q >= search.n || !next->in[search.s[q]]))
-            continue;
         if (SearchFrom(i + 1, q, search)) {
             search.ends[i] = q;
             return true;
         }
-        if (search.exhausted)
+        if (search.exhausted || q == lo)
             return false;
     }
-    return false;
 }
 
 // feasible[i][q]: elements i.. can match starting at q. The greedy choice for each element is then the
@@ -290,6 +321,10 @@ bool GreedySequence::CanEmbed(std::string_view subject) const {
             continue;
         }
         for (std::uint32_t c = 0; c < e.min; ++c) {
+            if (e.literal >= 0 && pos < n) {
+                const void* hit = std::memchr(s + pos, e.literal, n - pos);
+                pos = hit == nullptr ? n : static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - s);
+            }
             while (pos < n && !e.in[s[pos]])
                 ++pos;
             if (pos >= n)
@@ -309,7 +344,14 @@ void GreedySequence::FillSpans(const Ends& ends, std::vector<Span>& spans) const
 }
 
 bool GreedySequence::Match(std::string_view subject, bool notNull, std::vector<Span>& spans, Strategy strategy) const {
-    if (!CanEmbed(subject))
+    // The match starts at the first character: a first element that needs one there decides at once.
+    if (!m_elements.empty() && m_elements.front().min > 0 &&
+        (subject.empty() || !m_elements.front().in[static_cast<unsigned char>(subject.front())]))
+        return false;
+    // On a long text a pattern whose separators are missing is rejected here, before the search; on a
+    // short one the search's own budget is the cheaper bound.
+    constexpr std::size_t kShortText = 256;
+    if (subject.size() > kShortText && !CanEmbed(subject))
         return false;
     Ends ends;
     bool found = false;

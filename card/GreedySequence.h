@@ -52,6 +52,7 @@ private:
     struct Element {
         std::array<bool, 256> in{};
         bool any = false; // every byte is in the class ('.' by default)
+        int literal = -1; // the one byte in the class, when there is only one ('^', '?', '=' ...)
         std::uint32_t min = 1;
         std::uint32_t max = 1;
     };
@@ -60,6 +61,7 @@ private:
     GreedySequence() = default;
     bool CanEmbed(std::string_view subject) const;
     bool SearchFrom(std::size_t element, std::size_t pos, Search& search) const;
+    std::size_t LastFit(const Element& e, std::size_t lo, std::size_t hi, Search& search) const;
     bool TableMatch(std::string_view subject, bool notNull, Ends& ends) const;
     void FillSpans(const Ends& ends, std::vector<Span>& spans) const;
 

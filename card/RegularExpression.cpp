@@ -4,6 +4,8 @@
 
 #include <boost/regex.hpp>
 
+#include <array>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -114,6 +116,30 @@ struct RegularExpression::Impl {
     void CapturesFromResults(const boost::match_results<std::string::const_iterator>& results);
 };
 
+// The few patterns a thread switches between, in front of the shared cache: no lock, no map. Open
+// addressing without eviction; a thread that uses more patterns than it has room for asks the shared
+// cache for the rest.
+CompiledPtr CompileCached(const std::string& pattern, rc::syntax_option_type syntax) {
+    constexpr std::size_t kRoom = 64;
+    struct Entry {
+        std::string pattern;
+        rc::syntax_option_type syntax{};
+        CompiledPtr compiled;
+    };
+    thread_local std::array<Entry, kRoom> recent;
+    const std::size_t home = std::hash<std::string>()(pattern) % kRoom;
+    for (std::size_t probe = 0; probe < kRoom; ++probe) {
+        Entry& entry = recent[(home + probe) % kRoom];
+        if (!entry.compiled) {
+            entry = Entry{pattern, syntax, CompileShared(pattern, syntax)};
+            return entry.compiled;
+        }
+        if (entry.syntax == syntax && entry.pattern == pattern)
+            return entry.compiled;
+    }
+    return CompileShared(pattern, syntax);
+}
+
 bool RegularExpression::Impl::Compile() {
     if (isCompiled)
         return status == Status::Ok;
@@ -121,7 +147,7 @@ bool RegularExpression::Impl::Compile() {
         status = Status::NoPattern;
         return false;
     }
-    compiled = CompileShared(pattern, syntaxOptions);
+    compiled = CompileCached(pattern, syntaxOptions);
     status = compiled->ok ? Status::Ok : Status::Failed;
     errorText = compiled->error;
     isCompiled = true;
@@ -166,8 +192,8 @@ void RegularExpression::SetPattern(const std::string& pattern) {
     m_impl->compiled.reset();
 }
 
-void RegularExpression::SetText(std::string text) {
-    m_impl->subject = std::move(text);
+void RegularExpression::SetText(const std::string& text) {
+    m_impl->subject.assign(text);
 }
 
 std::string RegularExpression::GetText() const {
@@ -200,6 +226,10 @@ void RegularExpression::AddMatchOption(int code) {
 
 const std::set<int>& RegularExpression::MatchOptions() const {
     return m_impl->matchOptions;
+}
+
+const CaptureList& RegularExpression::Captures() const {
+    return m_impl->captures;
 }
 
 std::string RegularExpression::ErrorText() const {

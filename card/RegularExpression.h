@@ -76,7 +76,8 @@ public:
 
     // Storing the same pattern again keeps the compiled expression.
     void SetPattern(const std::string& pattern);
-    void SetText(std::string text);
+    // The subject keeps its storage from text to text.
+    void SetText(const std::string& text);
     std::string GetText() const;
     // Read access without a copy, for callers that only look at the subject.
     const std::string& Text() const;
@@ -90,6 +91,9 @@ public:
     // OnMatching before returning true. An empty or invalid pattern gives false. Errors of the regex
     // library while matching (complexity limits, memory) propagate.
     bool Match();
+
+    // The capture list of the most recent successful match (the one OnMatching was raised with).
+    const CaptureList& Captures() const;
 
     // The library's message when the pattern did not compile, else empty.
     std::string ErrorText() const;

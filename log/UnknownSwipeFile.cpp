@@ -1,6 +1,7 @@
 #include "UnknownSwipeFile.h"
 
 #include "FolderFiles.h"
+#include "PaymentCard.h"
 #include "PosixFile.h"
 #include "Settings.h"
 #include "StringTable.h"
@@ -53,7 +54,8 @@ std::string UnknownSwipeFile::Path() {
 
 void UnknownSwipeFile::Append(const std::string& text) noexcept {
     try {
-        AppendTo(Settings::ResolvedLogFolder(), text);
+        // Bank card numbers are never kept whole (PCI DSS).
+        AppendTo(Settings::ResolvedLogFolder(), MaskPaymentCards(text));
     } catch (...) {
         // Building the path can run out of memory; the scan is rejected all the same.
     }

@@ -1,6 +1,7 @@
 #pragma once
 // Command line of kestrin-decode:
 //   kestrin-decode [--now "YYYY-MM-DD HH:MM:SS"] [--json] [--batch] [--no-unknown-file] [FILE]
+// FILE "-" (or none) is standard input; --now=T is the same as --now T.
 
 #include <ctime>
 #include <optional>
@@ -16,6 +17,7 @@ struct DecodeOptions {
     bool writeUnknownFile = true;
     std::optional<std::string> file; // standard input when absent
     bool help = false;
+    bool version = false;
 };
 
 struct ParseResult {
@@ -29,5 +31,7 @@ ParseResult ParseArguments(const std::vector<std::string>& arguments);
 std::optional<std::tm> ParseLocalTime(const std::string& text);
 
 const char* UsageText();
+// "kestrin-decode 1.4.4.62"
+std::string VersionText();
 
 } // namespace MagneticStripeCards::Cli

@@ -3,10 +3,9 @@
 // unknown-swipe file like the station's.
 
 #include "Card.h"
+#include "CardJson.h"
 #include "DecodeOptions.h"
 #include "UnknownSwipeFile.h"
-
-#include <nlohmann/json.hpp>
 
 #include <cerrno>
 #include <cstdio>
@@ -35,63 +34,17 @@ bool ReadAll(std::FILE* in, std::string& data) {
     }
 }
 
-// Card texts are bytes of the reader's 8-bit code page: byte b becomes U+00bb.
-std::string Latin1ToUtf8(const std::string& bytes) {
-    std::string out;
-    out.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80) {
-            out += c;
-        } else {
-            out += static_cast<char>(0xC0 | (b >> 6));
-            out += static_cast<char>(0x80 | (b & 0x3F));
-        }
-    }
-    return out;
-}
-
-std::string JsonLine(const Card& card) {
-    nlohmann::ordered_json j;
-    const auto text = [](const std::string& s) { return Latin1ToUtf8(s); };
-    j["name"] = text(card.Name());
-    j["address"] = text(card.Address());
-    j["city"] = text(card.City());
-    j["state"] = text(card.State());
-    j["postalCode"] = text(card.PostalCode());
-    j["dlNumber"] = text(card.DlNumber());
-    j["isoIin"] = text(card.IsoIin());
-    j["birthDate"] = text(card.BirthDate());
-    j["expirationDate"] = text(card.ExpirationDate());
-    j["expirationText"] = text(card.ExpirationText());
-    j["sex"] = text(card.Sex());
-    j["height"] = text(card.Height());
-    j["weight"] = text(card.Weight());
-    j["hairColor"] = text(card.HairColor());
-    j["eyeColor"] = text(card.EyeColor());
-    j["restrictions"] = text(card.Restrictions());
-    j["age"] = card.Age();
-    j["expired"] = card.Expired();
-    j["tracks"] =
-        nlohmann::ordered_json::array({text(card.Tracks()[0]), text(card.Tracks()[1]), text(card.Tracks()[2])});
-    j["scanTime"] = MagneticStripeCards::AscTime24(card.ScanTime());
-    j["displayName"] = text(card.DisplayName());
-    j["ageText"] = card.AgeText();
-    j["resultLine"] = text(card.ResultLine());
-    j["logRow"] = text(card.LogRow());
-    return j.dump();
-}
-
 // One output line for one scan; false when the scan was unknown.
 bool DecodeOne(const std::string& scan, const DecodeOptions& options, const MagneticStripeCards::Clock& clock,
                std::string& out) {
     try {
         const Card card(scan, clock);
-        out += options.json ? JsonLine(card) : card.LogRow();
+        out += options.json ? CardJson(card) : card.LogRow();
         out += '\n';
         return true;
     } catch (const std::logic_error&) {
-        out += options.json ? "{\"error\":\"Unknown DL\"}\n" : "Unknown DL\n";
+        out += options.json ? UnknownJson() : "Unknown DL";
+        out += '\n';
         return false;
     }
 }
@@ -120,6 +73,10 @@ int Run(const std::vector<std::string>& arguments) {
     const DecodeOptions& options = parsed.options;
     if (options.help) {
         std::fputs(UsageText(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("%s\n", VersionText().c_str());
         return 0;
     }
     std::string input;

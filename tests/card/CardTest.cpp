@@ -2,6 +2,7 @@
 // time (2007-03-10 14:05:33 unless a row says otherwise).
 
 #include "Card.h"
+#include "CardFields.h"
 #include "RowName.h"
 #include "TestArea.h"
 
@@ -56,57 +57,16 @@ std::string Barcode(const std::map<std::string, std::string>& changes = {}, cons
     return text;
 }
 
+// A field by its key in the card's table of fields; track1-3 are the three tracks.
 std::string Field(const Card& card, const std::string& key) {
-    if (key == "name")
-        return card.Name();
-    if (key == "address")
-        return card.Address();
-    if (key == "city")
-        return card.City();
-    if (key == "state")
-        return card.State();
-    if (key == "postalCode")
-        return card.PostalCode();
-    if (key == "dlNumber")
-        return card.DlNumber();
-    if (key == "isoIin")
-        return card.IsoIin();
-    if (key == "birthDate")
-        return card.BirthDate();
-    if (key == "expirationDate")
-        return card.ExpirationDate();
-    if (key == "expirationText")
-        return card.ExpirationText();
-    if (key == "sex")
-        return card.Sex();
-    if (key == "height")
-        return card.Height();
-    if (key == "weight")
-        return card.Weight();
-    if (key == "hairColor")
-        return card.HairColor();
-    if (key == "eyeColor")
-        return card.EyeColor();
-    if (key == "restrictions")
-        return card.Restrictions();
-    if (key == "age")
-        return std::to_string(card.Age());
-    if (key == "expired")
-        return card.Expired() ? "true" : "false";
-    if (key == "track1")
-        return card.Tracks()[0];
-    if (key == "track2")
-        return card.Tracks()[1];
-    if (key == "track3")
-        return card.Tracks()[2];
-    if (key == "displayName")
-        return card.DisplayName();
-    if (key == "resultLine")
-        return card.ResultLine();
-    if (key == "scanTime")
-        return MagneticStripeCards::AscTime24(card.ScanTime());
-    ADD_FAILURE() << "no field " << key;
-    return {};
+    if (key.size() == 6 && key.compare(0, 5, "track") == 0 && key[5] >= '1' && key[5] <= '3')
+        return card.Tracks()[static_cast<std::size_t>(key[5] - '1')];
+    const MagneticStripeCards::CardField* field = MagneticStripeCards::FindCardField(key);
+    if (field == nullptr) {
+        ADD_FAILURE() << "no field " << key;
+        return {};
+    }
+    return MagneticStripeCards::FieldText(field->read(card));
 }
 
 struct DecodeCase {
@@ -368,5 +328,44 @@ TEST(Decodes, BarcodeTakesTheScanTimeAgainForTheAge) {
     EXPECT_EQ(card.Age(), 27); // the birthday arrived between the two readings
     EXPECT_EQ(MagneticStripeCards::AscTime24(card.ScanTime()), "Fri Jun 15 00:00:01 2007");
 }
+
+} // namespace
+
+namespace {
+
+// The day ComesOfAgeOn names is the first on which the card's age reaches the valid age: the age there is
+// the valid age, the day before one less.
+struct ComingOfAge {
+    const char* name;
+    std::string birth; // CCYYMMDD on track 2
+    int validAge;
+    std::string due; // ISO, or empty for none
+};
+
+class ComesOfAge : public ::testing::TestWithParam<ComingOfAge> {};
+
+TEST_P(ComesOfAge, OnTheFirstDayTheAgeRuleAllows) {
+    const ComingOfAge& c = GetParam();
+    const std::string swipe = Track2Swipe("6360141234567=2912" + c.birth);
+    const auto due = Card(swipe, FixedClock(2007, 3, 10)).ComesOfAgeOn(c.validAge);
+    ASSERT_EQ(due ? MagneticStripeCards::CardDates::Iso(*due) : "", c.due);
+    if (!due)
+        return;
+    std::tm dayBefore{};
+    dayBefore.tm_year = due->year - 1900;
+    dayBefore.tm_mon = due->month - 1;
+    dayBefore.tm_mday = due->day - 1; // normalised by the clock
+    EXPECT_EQ(Card(swipe, FixedClock(due->year, due->month, due->day)).Age(), c.validAge);
+    EXPECT_EQ(Card(swipe, FixedClock(dayBefore)).Age(), c.validAge - 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Card, ComesOfAge,
+                         ::testing::Values(ComingOfAge{"ordinary_birthday", "19800615", 21, "2001-06-15"},
+                                           ComingOfAge{"first_of_january", "19900101", 18, "2008-01-01"},
+                                           ComingOfAge{"leap_day_in_a_common_year", "20080229", 21, "2029-03-01"},
+                                           ComingOfAge{"leap_day_in_a_leap_year", "20080229", 20, "2028-02-29"},
+                                           ComingOfAge{"no_real_birth_date", "19900532", 21, ""},
+                                           ComingOfAge{"negative_valid_age", "19800615", -1, ""}),
+                         RowName());
 
 } // namespace

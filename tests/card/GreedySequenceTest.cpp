@@ -20,6 +20,7 @@ using RegexClass::GreedySequence;
 const std::vector<std::string> kCardPatterns = {
     "%(.+)[\\?].*;(.+)[\\?].*(?:%|#)(.+)[\\?]",
     "(?:;)(.+)[\\?]",
+    "%(.+)[\\?].*;(\\d.*)[\\?]",
     "(\\w{2})",
     "\\w{2}(.+)\\^.+\\^.+\\^",
     "\\w{2}(.+)\\W",

@@ -50,6 +50,21 @@ std::string Repeat(const std::string& unit, std::size_t bytes) {
     return s;
 }
 
+const std::string kAamvaHeader = "@\n\x1e\nANSI 636014100102DL00410278DL";
+
+std::string EveryByte() {
+    std::string all;
+    for (int b = 0; b < 256; ++b)
+        all += static_cast<char>(b);
+    return all;
+}
+
+std::string EveryByteButCarriageReturn() {
+    std::string all = EveryByte();
+    all.erase(all.find('\r'), 1);
+    return all;
+}
+
 const std::string kBarcodeWithoutDbk =
     "@\nANSI 636014DLDAQD1234567\nDAADOE,JOHN,Q\nDAG123 MAIN ST\nDAHAPT 5\nDAISACRAMENTO\nDAJCA\nDAK95814\nDARC\n"
     "DASNONE\nDATNONE\nDAU508\nDAW150\nDBA20081215\nDBB19800615\nDBC1\nDBD20040115\nDBHN\nDBJ00001\n";
@@ -79,6 +94,10 @@ INSTANTIATE_TEST_SUITE_P(
                     "%" + Repeat("?;", 1 << 20) + "\n\n"},
         // Splits into tracks (track 2 is the last "?#%;" that still leaves a track 3) and fails on its dates.
         UnknownCase{"repeated_sentinels", Repeat("%;?#", 100000), "?#%;\n\n", true},
+        UnknownCase{"megabyte_of_daq_after_an_aamva_header", kAamvaHeader + Repeat("DAQ", 1 << 20),
+                    kAamvaHeader + Repeat("DAQ", 1 << 20) + "\n\n"},
+        UnknownCase{"aamva_header_and_every_byte_value", kAamvaHeader + EveryByte(),
+                    kAamvaHeader + EveryByteButCarriageReturn() + "\n\n"},
         // Track 1 must hold a character: "%?" makes track 1 reach into the next track, which breaks the split.
         UnknownCase{"empty_track1", "%?;6360141234567=08121980061500?#" + kTrack3 + "?",
                     "%?;6360141234567=08121980061500?#" + kTrack3 + "?\n\n"}),

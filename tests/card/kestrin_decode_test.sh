@@ -54,6 +54,8 @@ input=/dev/null expect "empty batch has no scans" 0 "$work/empty" -- --batch --n
 printf 'x\0' >"$work/one.bin"
 expect "final NUL ends the last scan" 1 "$work/unknown.row" -- --batch --no-unknown-file "$work/one.bin"
 expect "options after the file" 0 "$data/three_tracks.row" -- "$data/three_tracks.txt" --no-unknown-file --now "$now"
+input="$data/three_tracks.txt" expect "- is standard input, --now=T" 0 "$data/three_tracks.row" -- --now="$now" --no-unknown-file -
+expect "an AAMVA barcode gives its golden JSON" 0 "$data/aamva/v10.json" -- --json --now "2026-03-10 14:05:33" --no-unknown-file "$data/aamva/v10.txt"
 
 # --now decides the scan time; without it the clock is the system's.
 "$tool" --now "2005-01-02 09:05:03" --no-unknown-file "$data/three_tracks.txt" >"$work/out"
@@ -70,6 +72,8 @@ usage_error "--now not a time" --now "2007-03-10" "$data/three_tracks.txt"
 usage_error "--now not a date" --now "2007-02-30 10:00:00" "$data/three_tracks.txt"
 usage_error "--now hour 24" --now "2007-02-01 24:00:00" "$data/three_tracks.txt"
 usage_error "two files" "$data/three_tracks.txt" "$data/barcode.txt"
+usage_error "standard input and a file" - "$data/barcode.txt"
+usage_error "--now= not a time" --now=yesterday "$data/three_tracks.txt"
 usage_error "missing file" "$work/does-not-exist"
 usage_error "a folder" "$work"
 got=0
@@ -78,6 +82,9 @@ got=0
 "$tool" --help >"$work/out" 2>&1 || fail "--help: exit status $?"
 grep -q '^usage: kestrin-decode \[--now "YYYY-MM-DD HH:MM:SS"\] \[--json\] \[--batch\] \[--no-unknown-file\] \[FILE\]$' "$work/out" ||
     fail "--help: $(head -1 "$work/out")"
+
+"$tool" --version >"$work/out" 2>&1 || fail "--version: exit status $?"
+grep -qx 'kestrin-decode [0-9.]*' "$work/out" || fail "--version: $(cat "$work/out")"
 
 # The unknown-swipe file: appended as the station does, in the log folder of the settings hive (or the
 # fallback folder "My Log Files" in the start directory when the hive cannot be read).
@@ -101,6 +108,17 @@ case $found in
     ;;
 *) fail "unknown-swipe file not where expected: [$found]" ;;
 esac
+
+# A payment card swiped by mistake is unknown, and its number is kept masked, its other track data dropped.
+rm -rf "$work/run/logs"
+(
+    export KESTRIN_REGISTRY="$work/run/registry.reg"
+    printf '%%B4111111111111111^DOE/JOHN^29121010000?;4111111111111111=2912101?' | "$tool" >"$work/out"
+)
+[ "$(cat "$work/out")" = "Unknown DL" ] || fail "payment card: $(cat "$work/out")"
+printf '%%B411111******1111?;411111******1111?\n\n' >"$work/expected_masked"
+cmp -s "$work/run/logs/unknowndl.txt" "$work/expected_masked" ||
+    fail "payment card in the unknown-swipe file: $(cat "$work/run/logs/unknowndl.txt" 2>&1)"
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed" >&2

@@ -1,10 +1,13 @@
-// libFuzzer target: any byte string is a scan text. The card either decodes (and then renders all its
-// texts) or is rejected with the logic-error family; any other exception, a crash or a sanitizer report is
-// a finding. Short inputs also check the linear matcher against the backtracking engine on the card's
-// patterns.
+// libFuzzer target: any byte string is a scan text. The card either decodes (and then renders every
+// field of its table, its hints and dates) or is rejected with the logic-error family; any other
+// exception, a crash or a sanitizer report is a finding. The text's masked form for the unknown-swipe
+// file must be stable under masking again. Short inputs also check the linear matcher against the
+// backtracking engine on the card's patterns.
 
 #include "Card.h"
+#include "CardFields.h"
 #include "GreedySequence.h"
+#include "PaymentCard.h"
 
 #include <boost/regex.hpp>
 
@@ -18,6 +21,7 @@ namespace {
 
 const char* const kPatterns[] = {"%(.+)[\\?].*;(.+)[\\?].*(?:%|#)(.+)[\\?]",
                                  "(?:;)(.+)[\\?]",
+                                 "%(.+)[\\?].*;(\\d.*)[\\?]",
                                  "\\w{2}(.+)\\^.+\\^.+\\^",
                                  "\\w{2}(.+)\\W",
                                  ".+\\^(.+)\\^.+\\^",
@@ -75,11 +79,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string scan(reinterpret_cast<const char*>(data), size);
     try {
         const MagneticStripeCards::Card card(scan, clock);
-        const std::string texts = card.LogRow() + card.ResultLine() + card.DisplayName() + card.ExpirationText();
-        if (texts.empty())
+        std::string texts = card.LogRow(false) + card.ResultLine() + card.ExpirationText();
+        for (const MagneticStripeCards::CardField& field : MagneticStripeCards::CardFields())
+            texts += MagneticStripeCards::FieldText(field.read(card));
+        const auto due = card.ComesOfAgeOn(21);
+        if (texts.empty() || (due && card.BirthDateIso().empty()))
             std::abort();
     } catch (const std::logic_error&) {
     }
+    const std::string masked = MagneticStripeCards::MaskPaymentCards(scan);
+    if (masked.size() > scan.size() || MagneticStripeCards::MaskPaymentCards(masked) != masked)
+        std::abort();
     if (size <= 200)
         CheckMatcherAgainstBoost(scan);
     return 0;

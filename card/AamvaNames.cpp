@@ -1,0 +1,123 @@
+#include "AamvaNames.h"
+
+#include "CardText.h"
+
+#include <vector>
+
+namespace MagneticStripeCards::AamvaNames {
+namespace {
+
+using CardText::AsciiUpper;
+
+const char* const kSuffixes[] = {"JR", "JR.", "SR", "SR.", "II", "III", "IV", "V", "VI", "1ST", "2ND", "3RD"};
+
+bool EqualsUpper(std::string_view value, std::string_view upper) {
+    if (value.size() != upper.size())
+        return false;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (AsciiUpper(value[i]) != upper[i])
+            return false;
+    }
+    return true;
+}
+
+bool IsSuffix(std::string_view value) {
+    for (const char* suffix : kSuffixes) {
+        if (EqualsUpper(value, suffix))
+            return true;
+    }
+    return false;
+}
+
+std::string_view TrimView(std::string_view text) {
+    while (!text.empty() && CardText::IsSpace(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && CardText::IsSpace(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// The parts between the separators, trimmed; spaces separate only when the text has no comma.
+std::vector<std::string> Split(std::string_view text) {
+    const char separator = text.find(',') != std::string_view::npos ? ',' : ' ';
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t end = text.find(separator, start);
+        const std::string part = Part(text.substr(start, end == std::string_view::npos ? end : end - start));
+        if (separator == ',' || !part.empty())
+            parts.push_back(part);
+        if (end == std::string_view::npos)
+            return parts;
+        start = end + 1;
+    }
+}
+
+std::string Joined(const std::vector<std::string>& parts, std::size_t first, std::size_t end) {
+    std::string joined;
+    for (std::size_t i = first; i < end; ++i) {
+        if (parts[i].empty())
+            continue;
+        if (!joined.empty())
+            joined += ' ';
+        joined += parts[i];
+    }
+    return joined;
+}
+
+} // namespace
+
+bool IsNoName(std::string_view value) {
+    return EqualsUpper(value, "NONE") || EqualsUpper(value, "UNAVL") || EqualsUpper(value, "UNAVAIL");
+}
+
+std::string Part(std::string_view value) {
+    const std::string_view trimmed = TrimView(value);
+    return IsNoName(trimmed) ? std::string() : std::string(trimmed);
+}
+
+std::string Middle(std::string_view value) {
+    if (value.find_first_of(", ") == std::string_view::npos)
+        return Part(value); // one name, the usual case
+    const std::vector<std::string> parts = Split(value);
+    return Joined(parts, 0, parts.size());
+}
+
+Parts FromFullName(std::string_view full) {
+    const bool commas = full.find(',') != std::string_view::npos;
+    const std::vector<std::string> parts = Split(full);
+    Parts result;
+    if (parts.empty())
+        return result;
+    result.last = parts[0];
+    result.first = parts.size() > 1 ? parts[1] : "";
+    std::size_t middleEnd = parts.size();
+    // With commas the fourth part is the suffix; with spaces only a part that reads as one.
+    if (parts.size() > 3 && (commas || IsSuffix(parts.back()))) {
+        result.suffix = parts.back();
+        --middleEnd;
+    }
+    result.middle = Joined(parts, 2, middleEnd);
+    return result;
+}
+
+void SplitGivenNames(std::string_view given, Parts& parts) {
+    const std::vector<std::string> names = Split(given);
+    parts.first = names.empty() ? "" : names[0];
+    parts.middle = Joined(names, 1, names.size());
+}
+
+std::string FullName(const Parts& parts) {
+    std::string name;
+    name.reserve(parts.last.size() + parts.first.size() + parts.middle.size() + parts.suffix.size() + 3);
+    for (const std::string* part : {&parts.last, &parts.first, &parts.middle, &parts.suffix}) {
+        if (part->empty())
+            continue;
+        if (!name.empty())
+            name += ' ';
+        name += *part;
+    }
+    return name;
+}
+
+} // namespace MagneticStripeCards::AamvaNames

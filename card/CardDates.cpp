@@ -1,0 +1,98 @@
+#include "CardDates.h"
+
+#include <boost/lexical_cast.hpp>
+
+#include <cstdio>
+
+namespace MagneticStripeCards {
+namespace CardDates {
+namespace {
+
+const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+int CurrentYear(const std::tm& t) {
+    return t.tm_year + 1900;
+}
+int CurrentMonth(const std::tm& t) {
+    return t.tm_mon + 1;
+}
+
+} // namespace
+
+bool IsLeapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int DaysInMonth(int year, int month) {
+    static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12)
+        return 0;
+    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
+}
+
+std::optional<CalendarDate> RealDate(int year, int month, int day) {
+    if (year < 1 || year > 9999 || day < 1 || day > DaysInMonth(year, month))
+        return std::nullopt;
+    return CalendarDate{year, month, day};
+}
+
+CalendarDate Today(const std::tm& now) {
+    return CalendarDate{CurrentYear(now), CurrentMonth(now), now.tm_mday};
+}
+
+std::int32_t AgeAt(const std::tm& now, int birthYear, int birthMonth, int birthDay) {
+    std::int32_t years = CurrentYear(now) - birthYear;
+    if (birthMonth > CurrentMonth(now) || (birthMonth == CurrentMonth(now) && birthDay > now.tm_mday))
+        --years;
+    return years;
+}
+
+bool ExpiredAt(const std::tm& now, int expiryYear, int expiryMonth) {
+    return expiryYear < CurrentYear(now) || (expiryYear == CurrentYear(now) && expiryMonth < CurrentMonth(now));
+}
+
+CalendarDate AddYears(const CalendarDate& date, int years) {
+    const int year = date.year + years;
+    if (date.month == 2 && date.day == 29 && !IsLeapYear(year))
+        return CalendarDate{year, 3, 1};
+    return CalendarDate{year, date.month, date.day};
+}
+
+std::string Iso(const CalendarDate& date) {
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", date.year, date.month, date.day);
+    return buffer;
+}
+
+std::string MonthName(int month) {
+    return month >= 1 && month <= 12 ? kMonths[month - 1] : "";
+}
+
+std::string ExpiryText(int year, int month, int day) {
+    return MonthName(month) + "-" + std::to_string(day) + "-" + std::to_string(year);
+}
+
+std::string JoinDate(const std::string& month, const std::string& day, const std::string& year) {
+    return month + "/" + day + "/" + year;
+}
+
+std::optional<int> StrictInt(const std::string& text) {
+    int value = 0;
+    if (!boost::conversion::try_lexical_convert(text, value))
+        return std::nullopt;
+    return value;
+}
+
+} // namespace CardDates
+
+std::string AscTime24(const std::tm& t) {
+    static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+    const char* day = t.tm_wday >= 0 && t.tm_wday < 7 ? kDays[t.tm_wday] : "???";
+    const std::string month = CardDates::MonthName(t.tm_mon + 1);
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%s %s %02d %02d:%02d:%02d %d", day, month.empty() ? "???" : month.c_str(),
+                  t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, t.tm_year + 1900);
+    return buffer;
+}
+
+} // namespace MagneticStripeCards

@@ -1,0 +1,20 @@
+#pragma once
+// The 19-ID barcode rules: a text that starts with '@' or '"' and holds all 19 element IDs of the table in
+// BarcodeElements, read element by element as the station always read them.
+
+#include "ScanFormat.h"
+
+namespace MagneticStripeCards {
+
+class LegacyBarcodeFormat final : public ScanFormat {
+public:
+    const char* Name() const override { return "barcode"; }
+    bool Decode(const ScanWork& work, CardRecord& record) const override;
+
+    // How a scan that no format decodes fails, as these rules always failed it: an empty text with
+    // std::out_of_range (no first character), a text that starts with neither '@' nor '"' with
+    // std::logic_error `unknown`, a barcode that lacks one of the 19 IDs with std::out_of_range.
+    [[noreturn]] static void RejectUnclaimed(const std::string& text, const std::string& unknown);
+};
+
+} // namespace MagneticStripeCards

@@ -1,0 +1,41 @@
+#pragma once
+// The scan formats the decoder knows, in the order they are tried:
+//
+//   scan text --> stripe (tracks 1-3) --> barcode (the 19-ID rules) --> aamva (AAMVA DL/ID barcodes)
+//
+// Each format says whether a scan is its own and decodes it into a fresh record. The first format that
+// decodes a scan wins; a scan that no format decodes is unknown. A format neither keeps state nor does I/O.
+
+#include "CardRecord.h"
+#include "Clock.h"
+#include "RegularExpression.h"
+
+#include <array>
+#include <string>
+
+namespace MagneticStripeCards {
+
+// What a format works with while it decodes one scan.
+struct ScanWork {
+    const std::string& swipe;               // as the reader typed it
+    const std::string& text;                // the same without carriage returns, as the field rules see it
+    RegexClass::RegularExpression& matcher; // the card's matcher; its subject starts as `text`
+    const Clock& clock;
+    const std::string& unknown; // the "Unknown DL" message
+};
+
+class ScanFormat {
+public:
+    virtual ~ScanFormat() = default;
+
+    // "stripe", "barcode" or "aamva".
+    virtual const char* Name() const = 0;
+
+    // False when the scan is not of this format (`record` is then untouched); true when it decoded into
+    // `record`. A scan of this format that cannot be read throws std::logic_error (or std::out_of_range).
+    virtual bool Decode(const ScanWork& work, CardRecord& record) const = 0;
+};
+
+const std::array<const ScanFormat*, 3>& ScanFormats();
+
+} // namespace MagneticStripeCards
