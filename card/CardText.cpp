@@ -62,8 +62,13 @@ int LeadingNumber(const std::string& text) {
 
 namespace {
 
+bool IsNegativeWholeNumber(const std::string& field) {
+    return field.size() > 1 && field[0] == '-' && field.find_first_not_of("0123456789", 1) == std::string::npos;
+}
+
 bool CouldStartAFormula(const std::string& field) {
-    if (field.empty())
+    // "-1" (the age of a birth date still to come) is a number to a spreadsheet, not a formula.
+    if (field.empty() || IsNegativeWholeNumber(field))
         return false;
     switch (field.front()) {
     case '=':

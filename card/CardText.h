@@ -27,7 +27,7 @@ int LeadingNumber(const std::string& text);
 // `field` in double quotes, each quote inside doubled (RFC 4180). A field that starts with '=', '+', '-',
 // '@', tab or carriage return gets an apostrophe in front, inside its quotes, so a spreadsheet takes it as
 // text and never as a formula (OWASP, CSV injection). Card fields and the operator's comments both go
-// through here.
+// through here. A plain negative whole number ("-1") stays the number it is.
 void AppendCsvField(std::string& row, const std::string& field);
 
 } // namespace MagneticStripeCards::CardText

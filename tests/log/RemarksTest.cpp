@@ -75,7 +75,9 @@ private slots:
         QTest::newRow("formula signs get an apostrophe")
             << QStringLiteral("=1+2") << QStringLiteral("@SUM(A1)") << QByteArray(",\"'=1+2\",\"'@SUM(A1)\"");
         QTest::newRow("plus and minus too")
-            << QStringLiteral("+1") << QStringLiteral("-1") << QByteArray(",\"'+1\",\"'-1\"");
+            << QStringLiteral("+1") << QStringLiteral("-1+1") << QByteArray(",\"'+1\",\"'-1+1\"");
+        QTest::newRow("a plain negative number is no formula")
+            << QStringLiteral("-12") << QStringLiteral("-") << QByteArray(",\"-12\",\"'-\"");
         QTest::newRow("tab and carriage return too")
             << QStringLiteral("\tx") << QStringLiteral("\ry") << QByteArray(",\"'\tx\",\"'\ry\"");
         QTest::newRow("a sign further in stays")
