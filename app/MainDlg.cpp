@@ -29,8 +29,6 @@ namespace {
 constexpr int kAboutSystemCommand = 16;
 constexpr int kWidthDu = 222;
 constexpr int kHeightDu = 169;
-constexpr int kGrabRetryMs = 100;
-constexpr int kFrameCheckMs = 100;
 
 QString Text(unsigned id) {
     return QString::fromLatin1(Resources::String(id).c_str());
@@ -60,8 +58,8 @@ MainDlg::MainDlg(QWidget* parent) : MainDlg(parent, CreateStationLockParts()) {}
 MainDlg::MainDlg(QWidget* parent, StationLockParts lock)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
-      m_menu(*this), m_cycle(*this, m_layout), m_lastResultsBox(this), m_confinement(std::move(lock.confinement)),
-      m_keyboardLock(*this, std::move(lock.keyboardGrab)) {
+      m_menu(*this), m_cycle(*this, m_layout), m_lastResultsBox(this),
+      m_lock(*this, std::move(lock), [this] { return IsOntopChecked(); }) {
     for (std::size_t i = 0; i < m_timers.size(); ++i) {
         const int id = static_cast<int>(i) + 1;
         // A coarse timer may fire 5 % early, which would cut the quiet period short of its 500/1000 ms.
@@ -73,7 +71,6 @@ MainDlg::MainDlg(QWidget* parent, StationLockParts lock)
 }
 
 MainDlg::~MainDlg() {
-    qApp->removeEventFilter(this);
     RemoveStationLock();
     for (QTimer& timer : m_timers)
         timer.stop();
@@ -89,9 +86,8 @@ void MainDlg::InitDialog() {
     SetUpMenu();
     LayOut();
     Settings::IncrementLogNumber();
-    qApp->installEventFilter(this); // modal dialogs of the station take the keyboard grab's place
     setFocusPolicy(Qt::StrongFocus);
-    m_keyboardLock.Arm();
+    m_lock.Arm();
 }
 
 void MainDlg::SetUpSystemMenu() {
@@ -163,8 +159,7 @@ QRect MainDlg::ClientRect() const {
 }
 
 void MainDlg::RemoveStationLock() {
-    m_keyboardLock.Remove();
-    m_confinement->Release();
+    m_lock.Remove();
 }
 
 // ---- keys
@@ -176,7 +171,7 @@ bool MainDlg::event(QEvent* e) {
 }
 
 bool MainDlg::HandleKey(QKeyEvent& key) {
-    const KeyRoute route = RouteKey(key, m_keyboardLock, IsOntopChecked());
+    const KeyRoute route = RouteKey(key, m_lock.Keys(), IsOntopChecked());
     // Under the keyboard grab every key comes here, even while a menu of the station is open; the menu
     // gets it, as it would without the grab (but never a task-switching key).
     QWidget* const popup = QApplication::activePopupWidget();
@@ -243,7 +238,7 @@ void MainDlg::LogScan(const MagneticStripeCards::Card& card, bool comments) {
 
 void MainDlg::paintEvent(QPaintEvent*) {
     Guarded("paint", [this] { PaintDisplay(); });
-    Guarded("cursor confinement", [this] { ConfineIfOntop(); });
+    Guarded("cursor confinement", [this] { m_lock.AfterPaint(); });
 }
 
 void MainDlg::PaintDisplay() {
@@ -275,89 +270,15 @@ bool MainDlg::IsOntopChecked() const {
     return m_ontopItem && m_ontopItem->IsChecked();
 }
 
-void MainDlg::ConfineToFrame() {
-    const QRect frame = frameGeometry();
-    if (StationTrace::Enabled() && !(m_confinement->IsConfined() && frame == m_confinedTo))
-        StationTrace::Line("cursor confined to " + std::to_string(frame.x()) + "," + std::to_string(frame.y()) + " " +
-                           std::to_string(frame.width()) + "x" + std::to_string(frame.height()));
-    m_confinement->ConfineTo(frame);
-    m_confinedTo = frame;
-}
-
-bool MainDlg::IsOtherModalOpen() const {
-    const QWidget* const modal = QApplication::activeModalWidget();
-    return modal && modal != this;
-}
-
-void MainDlg::ConfineIfOntop() {
-    // The About box and the help error box free the cursor while they are shown; the station repaints
-    // behind them (it turns inactive), and that paint must not fence the cursor in again. The commands
-    // renew the confinement when their dialogs have closed; the Comments and valid-age dialogs never
-    // release it.
-    if (!IsOntopChecked() || !isVisible() || IsOtherModalOpen())
-        return;
-    ConfineToFrame();
-    // The first paints can come before the window manager has framed the window; Qt then reports the
-    // client rectangle as the frame and tells nothing when the frame arrives (the client does not move).
-    // Look again a few times until the frame shows.
-    if (frameGeometry() != geometry() || m_frameChecksLeft <= 0 || m_frameCheckScheduled)
-        return;
-    --m_frameChecksLeft;
-    m_frameCheckScheduled = true;
-    QTimer::singleShot(kFrameCheckMs, this, [this] {
-        m_frameCheckScheduled = false;
-        Guarded("cursor confinement", [this] { ConfineIfOntop(); });
-    });
-}
-
 void MainDlg::moveEvent(QMoveEvent* e) {
     QDialog::moveEvent(e);
-    Guarded("cursor confinement", [this] {
-        if (m_confinement->IsConfined())
-            ConfineToFrame();
-    });
+    Guarded("cursor confinement", [this] { m_lock.AfterMove(); });
 }
 
 void MainDlg::changeEvent(QEvent* e) {
     QDialog::changeEvent(e);
     if (e->type() == QEvent::ActivationChange)
-        Guarded("keyboard lock", [this] { UpdateKeyboardLock(); });
-}
-
-bool MainDlg::eventFilter(QObject* watched, QEvent* e) {
-    if (e->type() != QEvent::Show && e->type() != QEvent::Hide)
-        return false;
-    const auto* const widget = qobject_cast<QWidget*>(watched);
-    if (!widget || widget == this || !widget->isWindow() || widget->windowModality() == Qt::NonModal)
-        return false;
-    // A modal dialog of the station needs the keyboard while it is open: let go of the grab before it
-    // shows, take it again once the dialog has gone and the station is active again.
-    if (e->type() == QEvent::Show)
-        Guarded("keyboard lock", [this] { UpdateKeyboardLock(true); });
-    else
-        QTimer::singleShot(0, this, [this] { Guarded("keyboard lock", [this] { UpdateKeyboardLock(); }); });
-    return false;
-}
-
-void MainDlg::UpdateKeyboardLock(bool modalOpening) {
-    KeyboardLockInputs inputs;
-    inputs.ontopChecked = IsOntopChecked();
-    inputs.stationActive = isVisible() && isActiveWindow();
-    inputs.otherModalOpen = modalOpening || IsOtherModalOpen();
-    const bool wasGrabbed = m_keyboardLock.IsGrabbed();
-    m_keyboardLock.Update(inputs);
-    if (m_keyboardLock.IsGrabbed() != wasGrabbed)
-        StationTrace::Line(m_keyboardLock.IsGrabbed() ? "keyboard grab taken" : "keyboard grab released");
-    if (m_keyboardLock.IsPending())
-        StationTrace::Line("keyboard grab refused");
-    if (!m_keyboardLock.IsPending() || m_grabRetryScheduled)
-        return;
-    // The window manager may hold the keyboard for a moment (activating, moving the window): try again.
-    m_grabRetryScheduled = true;
-    QTimer::singleShot(kGrabRetryMs, this, [this] {
-        m_grabRetryScheduled = false;
-        Guarded("keyboard lock", [this] { UpdateKeyboardLock(); });
-    });
+        Guarded("keyboard lock", [this] { m_lock.AfterActivationChange(); });
 }
 
 // ---- commands
@@ -373,11 +294,7 @@ void MainDlg::OnExit() {
 
 void MainDlg::OnAlwaysOnTop() {
     m_ontopItem->Toggle();
-    if (m_ontopItem->IsChecked())
-        ConfineToFrame();
-    else
-        m_confinement->Release();
-    UpdateKeyboardLock();
+    m_lock.AfterOptionToggled();
 }
 
 void MainDlg::OnToggleLog() {
@@ -394,16 +311,15 @@ void MainDlg::OnToggleCountValidOnly() {
 
 void MainDlg::OnAbout() {
     {
-        CAboutDlg about(this, [this] { m_confinement->Release(); });
+        CAboutDlg about(this, [this] { m_lock.ReleaseCursor(); });
         about.exec();
     }
-    if (IsOntopChecked())
-        ConfineToFrame();
+    m_lock.RenewAfterDialog();
 }
 
 void MainDlg::OnHelp() {
     // The confinement stays released for the viewer until the next paint of the station renews it.
-    OpenHelp(this, [this] { m_confinement->Release(); });
+    OpenHelp(this, [this] { m_lock.ReleaseCursor(); });
 }
 
 void MainDlg::OnSetValidAge() {

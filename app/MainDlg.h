@@ -10,11 +10,9 @@
 // close button end the modal run through QDialog's own close handling.
 
 #include "DisplayPainter.h"
-#include "ICursorConfinement.h"
-#include "KeyboardLock.h"
 #include "QtMenu.h"
 #include "ScanCycle.h"
-#include "StationLockFactory.h"
+#include "StationLock.h"
 #include "UsKeyboardLayout.h"
 #include "iMenuItem.h"
 
@@ -44,14 +42,13 @@ public:
     std::int32_t Total() const { return m_total; }
     const QtMenu& Menu() const { return m_menu; }
     const QGroupBox& LastResultsBox() const { return m_lastResultsBox; }
-    bool IsKeyboardGrabbed() const { return m_keyboardLock.IsGrabbed(); }
-    bool IsCursorConfined() const { return m_confinement->IsConfined(); }
+    bool IsKeyboardGrabbed() const { return m_lock.IsKeyboardGrabbed(); }
+    bool IsCursorConfined() const { return m_lock.IsCursorConfined(); }
     // The items of the "system menu" offered in the client area's context menu.
     QMenu& SystemMenu() { return *m_systemMenu; }
 
 protected:
     bool event(QEvent* e) override;
-    bool eventFilter(QObject* watched, QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
     void changeEvent(QEvent* e) override;
@@ -87,10 +84,6 @@ private:
     void OnToggleCountValidOnly();
 
     bool IsOntopChecked() const;
-    bool IsOtherModalOpen() const;
-    void ConfineToFrame();
-    void ConfineIfOntop();
-    void UpdateKeyboardLock(bool modalOpening = false);
 
     QtMenu m_menu;
     QIcon m_icon;
@@ -105,11 +98,6 @@ private:
     std::unique_ptr<AuxW32::iMenuItem> m_logItem;
     std::unique_ptr<AuxW32::iMenuItem> m_commentsItem;
     std::unique_ptr<AuxW32::iMenuItem> m_ontopItem;
-    std::unique_ptr<ICursorConfinement> m_confinement;
-    KeyboardLock m_keyboardLock;
-    QRect m_confinedTo; // for the trace only
-    int m_frameChecksLeft = 30;
-    bool m_frameCheckScheduled = false;
-    bool m_grabRetryScheduled = false;
+    StationLock m_lock;
     bool m_firstPaintTraced = false;
 };
