@@ -1,14 +1,16 @@
 #include "MainDlg.h"
 
 #include "CAboutDlg.h"
+#include "Card.h"
+#include "CommentsPlacement.h"
 #include "CycleDisplay.h"
 #include "DialogUnits.h"
+#include "DisplayPainter.h"
 #include "Fonts.h"
 #include "Guarded.h"
 #include "HelpCommand.h"
 #include "KestrinResources.h"
 #include "KeyRoute.h"
-#include "LogScan.h"
 #include "MenuItem_Comments.h"
 #include "MenuItem_Log.h"
 #include "MenuItem_OnlyValidAge.h"
@@ -18,17 +20,24 @@
 #include "StationTrace.h"
 #include "StringTable.h"
 #include "ValidAge.h"
+#include "VerdictValidAge.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QScreen>
+
+#include <cmath>
 
 namespace {
 constexpr int kAboutSystemCommand = 16;
 constexpr int kWidthDu = 222;
 constexpr int kHeightDu = 169;
+// The "Last Results" group box of the template: x 4, bottom at 164 of 169 dialog units.
+constexpr int kBoxLeftDu = 4;
+constexpr int kBoxBottomDu = 164;
 
 QString Text(unsigned id) {
     return QString::fromLatin1(Resources::String(id).c_str());
@@ -51,13 +60,18 @@ const char* StateName(DisplayState state) {
 QFont DialogFontOfStation() {
     return Fonts::DialogFont(QStringLiteral("Verdana"), 10);
 }
+
+std::string RectText(const QRect& r) {
+    return std::to_string(r.x()) + "," + std::to_string(r.y()) + " " + std::to_string(r.width()) + "x" +
+           std::to_string(r.height());
+}
 } // namespace
 
 MainDlg::MainDlg(QWidget* parent) : MainDlg(parent, CreateStationLockParts()) {}
 
 MainDlg::MainDlg(QWidget* parent, StationLockParts lock)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       m_menu(*this), m_cycle(*this, m_layout), m_lastResultsBox(this),
       m_lock(*this, std::move(lock), [this] { return IsOntopChecked(); }) {
     for (std::size_t i = 0; i < m_timers.size(); ++i) {
@@ -81,10 +95,11 @@ void MainDlg::InitDialog() {
     SetUpSystemMenu();
     if (!m_icon.isNull())
         setWindowIcon(m_icon);
-    CreateFonts();
-    // The display state starts as Ready in the scan cycle.
+    // The display state starts as Ready in the scan cycle; the fonts are made as the display needs them.
     SetUpMenu();
     LayOut();
+    if (Settings::GetFullScreen() == 1)
+        setWindowState(windowState() | Qt::WindowFullScreen);
     Settings::IncrementLogNumber();
     setFocusPolicy(Qt::StrongFocus);
     m_lock.Arm();
@@ -103,23 +118,13 @@ void MainDlg::SetUpSystemMenu() {
     connect(item, &QAction::triggered, this, [this] { Guarded("About", [this] { OnAbout(); }); });
 }
 
-void MainDlg::CreateFonts() {
-    const auto font = [this](DisplayFont which, const char* face, int cellHeight) {
-        m_fonts[static_cast<std::size_t>(which)] = Fonts::CellHeightFont(QString::fromLatin1(face), cellHeight);
-    };
-    font(DisplayFont::Headline, "Arial Black", 75);
-    font(DisplayFont::Age, "Arial Black", 180);
-    font(DisplayFont::Name, "Arial Narrow", 40);
-    font(DisplayFont::Small, "Tahoma", 17);
-    font(DisplayFont::Expiry, "Tahoma", 35);
-}
-
 void MainDlg::SetUpMenu() {
     AuxW32::IMenu* const menu = &m_menu;
     m_onlyValidAgeItem = std::make_unique<AuxW32::MenuItem_OnlyValidAge>(menu, QtMenu::ID_COUNT_VALID_ONLY);
     m_logItem = std::make_unique<AuxW32::MenuItem_Log>(menu, QtMenu::ID_CREATE_LOG);
     m_commentsItem = std::make_unique<AuxW32::MenuItem_Comments>(menu, QtMenu::ID_COMMENTS);
     m_ontopItem = std::make_unique<AuxW32::MenuItem_Ontop>(menu, QtMenu::ID_ALWAYS_ON_TOP);
+    StoreDefaultValidAge();
     setWindowTitle(Text(Resources::IDS_CAPTION));
     m_menu.EnableMenuItem(QtMenu::ID_COMMENTS, true);
     m_menu.EnableMenuItem(QtMenu::ID_SET_VALID_AGE, true);
@@ -145,12 +150,31 @@ void MainDlg::ConnectCommand(int id, void (MainDlg::*command)()) {
 void MainDlg::LayOut() {
     const DialogUnits units(font());
     const int menuHeight = m_menu.Bar().sizeHint().height();
-    const QSize client = units.Size(kWidthDu, kHeightDu);
-    m_menu.Bar().setGeometry(0, 0, client.width(), menuHeight);
-    setFixedSize(client.width(), client.height() + menuHeight);
-    m_lastResultsBox.setTitle(QStringLiteral("Last Results"));
-    m_lastResultsBox.setFocusPolicy(Qt::NoFocus);
-    m_lastResultsBox.setGeometry(units.Rect(4, 114, 214, 50).translated(0, menuHeight));
+    m_designClient = units.Size(kWidthDu, kHeightDu);
+    const QSize window(m_designClient.width(), m_designClient.height() + menuHeight);
+    setMinimumSize(window);
+    resize(window);
+    FitToSize();
+}
+
+void MainDlg::resizeEvent(QResizeEvent* e) {
+    QDialog::resizeEvent(e);
+    Guarded("layout", [this] { FitToSize(); });
+}
+
+// The menu bar spans the window; the group box follows the display's lower lines.
+void MainDlg::FitToSize() {
+    const int menuHeight = m_menu.Bar().sizeHint().height();
+    m_menu.Bar().setGeometry(0, 0, width(), menuHeight);
+    const QRect client = ClientRect();
+    const DisplayOutput display = LayOutDisplay(client.size());
+    const DialogUnits units(font());
+    const auto scaled = [&](int pixels) { return static_cast<int>(std::lround(pixels * display.scale)); };
+    QFont boxFont = font();
+    boxFont.setPixelSize(std::max(1, scaled(font().pixelSize())));
+    const int bottomGap = units.Y(kHeightDu) - units.Y(kBoxBottomDu);
+    m_lastResultsBox.PlaceAround(display.lowerLines.translated(client.topLeft()), scaled(units.X(kBoxLeftDu)),
+                                 client.bottom() + 1 - scaled(bottomGap), boxFont);
 }
 
 QRect MainDlg::ClientRect() const {
@@ -192,6 +216,10 @@ bool MainDlg::HandleKey(QKeyEvent& key) {
         return QDialog::event(&key);
     case KeyRoute::Feed:
         key.accept();
+        if (key.type() == QEvent::KeyPress && key.key() == Qt::Key_F11 && key.modifiers() == Qt::NoModifier) {
+            Guarded("full screen", [this] { ToggleFullScreen(); });
+            return true;
+        }
         if (StationTrace::Enabled() && (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter))
             StationTrace::Line("key Enter");
         Guarded("keystroke", [&] { FeedKeyPress(m_cycle, m_layout, key); });
@@ -222,6 +250,10 @@ void MainDlg::Repaint() {
     update();
 }
 
+void MainDlg::PaintNow() {
+    repaint(); // paints and hands the picture to the window system before it returns
+}
+
 bool MainDlg::IsLogChecked() const {
     return m_logItem && m_logItem->IsChecked();
 }
@@ -230,38 +262,85 @@ bool MainDlg::IsCommentsChecked() const {
     return m_commentsItem && m_commentsItem->IsChecked();
 }
 
-void MainDlg::LogScan(const MagneticStripeCards::Card& card, bool comments) {
-    ::LogScan(card, comments);
+bool MainDlg::IsCountValidOnlyChecked() const {
+    return m_onlyValidAgeItem && m_onlyValidAgeItem->IsChecked();
+}
+
+std::int32_t MainDlg::ValidAge() {
+    return VerdictValidAge();
+}
+
+bool MainDlg::WriteLogRow(const MagneticStripeCards::Card& card, bool commentsFollow) {
+    const bool written = m_log.WriteRow(card.LogRow(), commentsFollow);
+    StationTrace::Line(written ? "log row written" : "log row not written");
+    return written;
+}
+
+void MainDlg::OpenComments() {
+    Remarks& dialog = m_log.NewComments(*this);
+    // The dialog's frame is as thick as the station's; the dialog opens clear of the verdict.
+    const QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                         frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
+    const QSize frameSize = dialog.size().grownBy(frame);
+    const QRect verdict = ToScreen(m_display.verdictArea);
+    const QRect available = screen() ? screen()->availableGeometry() : QRect(QPoint(0, 0), frameSize * 4);
+    const QPoint at = CommentsDialogPosition(verdict, frameGeometry(), available, frameSize);
+    dialog.setGeometry(QRect(at + QPoint(frame.left(), frame.top()), dialog.size()));
+    // The pointer may reach the dialog where it lies outside the window.
+    m_lock.SetExtraArea(QRect(at, frameSize));
+    StationTrace::Line("comments open at " + RectText(QRect(at, frameSize)) + " verdict " + RectText(verdict));
+    m_log.OpenComments([this] {
+        m_lock.SetExtraArea(QRect());
+        StationTrace::Line("comments closed");
+        m_cycle.OnCommentsClosed();
+    });
 }
 
 // ---- painting
 
+DisplayOutput MainDlg::LayOutDisplay(const QSize& client) const {
+    // The valid age is read at each paint of a card result, never cached.
+    const bool result = m_cycle.State() == DisplayState::CardShown;
+    DisplayInput in = DisplayInputOf(m_cycle, result ? VerdictValidAge() : kDefaultValidAge);
+    in.width = client.width();
+    in.height = client.height();
+    in.designWidth = m_designClient.width();
+    in.designHeight = m_designClient.height();
+    return LayoutDisplay(in, m_fonts);
+}
+
 void MainDlg::paintEvent(QPaintEvent*) {
-    Guarded("paint", [this] { PaintDisplay(); });
+    Guarded("paint", [this] { PaintClientArea(); });
     Guarded("cursor confinement", [this] { m_lock.AfterPaint(); });
 }
 
-void MainDlg::PaintDisplay() {
+void MainDlg::PaintClientArea() {
     const QRect client = ClientRect();
     const DisplayState state = m_cycle.State();
-    CycleDisplayOptions options;
-    // The valid age is read at each paint that shows or counts a card result, never cached.
-    if (state == DisplayState::CardShown || m_cycle.HasUncountedCard())
-        options.validAge = Settings::GetValidAge();
-    options.countValidOnly = m_onlyValidAgeItem && m_onlyValidAgeItem->IsChecked();
-    const DisplayOutput out = LayoutCycleDisplay(m_cycle, options, m_total, client.width(), client.height());
-
+    m_display = LayOutDisplay(client.size());
     QPainter painter(this);
     painter.translate(client.topLeft());
-    PaintTextItems(painter, out.items, m_fonts);
+    PaintDisplay(painter, m_display, m_fonts);
 
     if (StationTrace::Enabled()) {
         if (!m_firstPaintTraced)
             StationTrace::Line("first paint " + std::to_string(StationTrace::MsSinceProcessStart()) +
                                " ms after process start");
         m_firstPaintTraced = true;
-        StationTrace::Line(std::string("paint ") + StateName(state));
+        std::string line = std::string("paint ") + StateName(state) + " client " +
+                           RectText(ToScreen(QRect(QPoint(0, 0), client.size())));
+        if (!m_display.verdictArea.isEmpty())
+            line += " verdict " + RectText(ToScreen(m_display.verdictArea));
+        StationTrace::Line(line);
     }
+}
+
+QRect MainDlg::ToScreen(const QRect& clientRect) const {
+    return clientRect.translated(mapToGlobal(ClientRect().topLeft()));
+}
+
+void MainDlg::ToggleFullScreen() {
+    setWindowState(windowState() ^ Qt::WindowFullScreen);
 }
 
 // ---- station lock
@@ -323,6 +402,6 @@ void MainDlg::OnHelp() {
 }
 
 void MainDlg::OnSetValidAge() {
-    ValidAge dialog(this);
+    ::ValidAge dialog(this);
     dialog.exec(); // the dialog stores the new age itself; the next card result reads it
 }

@@ -98,6 +98,14 @@ std::int32_t GetCountValidOnly() {
 std::int32_t GetValidAge() {
     return ReadNumber(Resources::IDS_VALID_AGE);
 }
+std::int32_t GetFullScreen() {
+    return ReadNumber(Resources::IDS_FULL_SCREEN);
+}
+bool HasValidAge() {
+    RegistryKey key;
+    std::uint32_t value = 0;
+    return OpenKey(key) && key.QueryNumber(String(Resources::IDS_VALID_AGE), value);
+}
 
 void SetEnableLog(bool on) {
     WriteNumber(Resources::IDS_ENABLE_LOG, on ? 1 : 0);

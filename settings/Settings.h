@@ -21,6 +21,10 @@ std::int32_t GetEnableOntop();
 std::int32_t GetEnableComments();
 std::int32_t GetCountValidOnly();
 std::int32_t GetValidAge();
+// "Full Screen" (1: the station starts full screen).
+std::int32_t GetFullScreen();
+// Whether "Valid Age" is stored as a number; false also when the key cannot be opened.
+bool HasValidAge();
 
 // Writers end the program through FailCannotContinue when the key cannot be opened.
 void SetEnableLog(bool on);

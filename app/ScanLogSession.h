@@ -1,0 +1,45 @@
+#pragma once
+// The station's side of the scan log across one scan: the card's row goes to disk at once (with two empty
+// comment fields when comments follow), the Comments dialog opens without holding up the station, and
+// when it closes its comments go into that same row.
+//
+//   WriteRow --> row on disk --> NewComments (placed by the window) --> OpenComments --(closed)-->
+//   AddComments into the row --> `closed` callback
+
+#include "DialogLogPrompts.h"
+#include "Remarks.h"
+#include "ScanLogger.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class QWidget;
+
+class ScanLogSession {
+public:
+    ScanLogSession();
+    ~ScanLogSession();
+
+    ScanLogSession(const ScanLogSession&) = delete;
+    ScanLogSession& operator=(const ScanLogSession&) = delete;
+
+    // Appends the card's row; false when it could not be written (the writer has told the user).
+    bool WriteRow(const std::string& row, bool commentsFollow);
+
+    // The Comments dialog for the row written last, owned by `owner`, not shown yet (so the window can
+    // place it). A dialog still open from before is closed first.
+    Remarks& NewComments(QWidget& owner);
+    // Shows it, modal to its owner only, and returns at once; `closed` runs after its comments went into
+    // the row, however the dialog was closed.
+    void OpenComments(std::function<void()> closed);
+    bool IsCommentsOpen() const;
+
+private:
+    void OnCommentsFinished();
+
+    DialogLogPrompts m_prompts;
+    ScanLogger m_logger;
+    std::unique_ptr<Remarks> m_remarks;
+    std::function<void()> m_closed;
+};
