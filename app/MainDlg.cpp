@@ -278,14 +278,17 @@ bool MainDlg::WriteLogRow(const MagneticStripeCards::Card& card, bool commentsFo
 
 void MainDlg::OpenComments() {
     Remarks& dialog = m_log.NewComments(*this);
-    // The dialog's frame is as thick as the station's; the dialog opens clear of the verdict.
-    const QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
-                         frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
-    const QSize frameSize = dialog.size().grownBy(frame);
+    // The dialog's frame is taken to be as thick as the station's. Window managers differ in whether the
+    // position asked for is the frame's corner or the client area's, so the verdict is kept clear by a
+    // frame's thickness more, and either way the dialog lies clear of it.
+    const QRect frame = frameGeometry().contains(geometry()) ? frameGeometry() : geometry();
+    const QMargins margins(geometry().left() - frame.left(), geometry().top() - frame.top(),
+                           frame.right() - geometry().right(), frame.bottom() - geometry().bottom());
+    const QSize frameSize = dialog.size().grownBy(margins);
     const QRect verdict = ToScreen(m_display.verdictArea);
     const QRect available = screen() ? screen()->availableGeometry() : QRect(QPoint(0, 0), frameSize * 4);
-    const QPoint at = CommentsDialogPosition(verdict, frameGeometry(), available, frameSize);
-    dialog.setGeometry(QRect(at + QPoint(frame.left(), frame.top()), dialog.size()));
+    const QPoint at = CommentsDialogPosition(verdict.marginsAdded(margins), frame, available, frameSize);
+    dialog.setGeometry(QRect(at, dialog.size()));
     // The pointer may reach the dialog where it lies outside the window.
     m_lock.SetExtraArea(QRect(at, frameSize));
     StationTrace::Line("comments open at " + RectText(QRect(at, frameSize)) + " verdict " + RectText(verdict));
@@ -331,6 +334,9 @@ void MainDlg::PaintClientArea() {
                            RectText(ToScreen(QRect(QPoint(0, 0), client.size())));
         if (!m_display.verdictArea.isEmpty())
             line += " verdict " + RectText(ToScreen(m_display.verdictArea));
+        for (const TextItem& item : m_display.items)
+            if (item.font == DisplayFont::Age)
+                line += " age " + RectText(ToScreen(BoxOf(item, m_fonts))) + " cell " + std::to_string(item.cellHeight);
         StationTrace::Line(line);
     }
 }

@@ -45,7 +45,7 @@ constexpr std::array<Entry, 30> kTable{{
           "\"DL#\",\"EXPIRATION DATE\",\"ISOIIN\",\"RESTRICTIONS\",\"HEIGHT\",\"WEIGHT\",\"HAIR COLOR\","
           "\"EYE COLOR\",\"DATE\",\"TIME\"\r\n"},
     {170, "Count Valid DL Only"},
-    {171, "Full Screen"},
+    {180, "Full Screen"},
 }};
 
 } // namespace

@@ -36,7 +36,7 @@ enum StringId : unsigned {
     IDS_VALID_AGE = 166,          // "Valid Age"
     IDS_LOG_HEADER = 167,         // the 19 quoted column names and CR LF
     IDS_COUNT_VALID_ONLY = 170,   // "Count Valid DL Only"
-    IDS_FULL_SCREEN = 171,        // "Full Screen"
+    IDS_FULL_SCREEN = 180,        // "Full Screen"
 };
 
 // The text of string `id`, or an empty text when the table has no such string.

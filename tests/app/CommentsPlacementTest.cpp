@@ -55,22 +55,20 @@ QRect VerdictOf(const QRect& station) {
     return QRect(station.left() + 9, station.top() + 45, 428, 185);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, CommentsPlacement,
-    ::testing::Values(
-        PlacementCase{"MidScreenBelow", VerdictOf(StationAt(290, 150)), StationAt(290, 150), QRect(0, 0, 1024, 768),
-                      Side::Below},
-        PlacementCase{"AtTheScreensFootAbove", VerdictOf(StationAt(290, 400)), StationAt(290, 400),
-                      QRect(0, 0, 1024, 768), Side::Above},
-        PlacementCase{"TallVerdictOnASmallScreenBeside", QRect(300, 100, 420, 560), QRect(290, 60, 440, 700),
-                      QRect(0, 0, 1280, 768), Side::Right},
-        PlacementCase{"AgainstTheRightEdgeLeft", QRect(850, 100, 420, 560), QRect(840, 60, 440, 700),
-                      QRect(0, 0, 1280, 768), Side::Left},
-        PlacementCase{"FullScreenBelowTheExpiryLine", QRect(30, 90, 1860, 660), QRect(0, 0, 1920, 1080),
-                      QRect(0, 0, 1920, 1080), Side::Below},
-        PlacementCase{"NoRoomCoversTheLeast", QRect(0, 100, 800, 500), QRect(0, 0, 800, 600), QRect(0, 0, 800, 600),
-                      Side::Over}),
-    RowName());
+INSTANTIATE_TEST_SUITE_P(Cases, CommentsPlacement,
+                         ::testing::Values(PlacementCase{"MidScreenBelow", VerdictOf(StationAt(290, 150)),
+                                                         StationAt(290, 150), QRect(0, 0, 1024, 768), Side::Below},
+                                           PlacementCase{"AtTheScreensFootAbove", VerdictOf(StationAt(290, 400)),
+                                                         StationAt(290, 400), QRect(0, 0, 1024, 768), Side::Above},
+                                           PlacementCase{"TallVerdictOnASmallScreenBeside", QRect(300, 100, 420, 560),
+                                                         QRect(290, 60, 440, 700), QRect(0, 0, 1280, 768), Side::Right},
+                                           PlacementCase{"AgainstTheRightEdgeLeft", QRect(850, 100, 420, 560),
+                                                         QRect(840, 60, 440, 700), QRect(0, 0, 1280, 768), Side::Left},
+                                           PlacementCase{"FullScreenBelowTheExpiryLine", QRect(30, 90, 1860, 660),
+                                                         QRect(0, 0, 1920, 1080), QRect(0, 0, 1920, 1080), Side::Below},
+                                           PlacementCase{"NoRoomCoversTheLeast", QRect(0, 100, 800, 500),
+                                                         QRect(0, 0, 800, 600), QRect(0, 0, 800, 600), Side::Over}),
+                         RowName());
 
 TEST(CommentsPlacementFallback, CoversAsLittleAsPossible) {
     const QRect screen(0, 0, 800, 600);

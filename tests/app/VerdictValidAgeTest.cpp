@@ -24,14 +24,38 @@ TEST(VerdictValidAge, NeverFailsOpenWhileRunning) {
         std::int32_t expected;
     } steps[] = {
         {"no hive yet", [] {}, 21},
-        {"stored 18", [&] { hive.Write({{"Valid Age", std::uint32_t{18}}}); }, 18},
+        {"stored 18",
+         [&] {
+             hive.Write({{"Valid Age", std::uint32_t{18}}});
+         },
+         18},
         {"hive damaged", [&] { hive.WriteText(kDamaged); }, 18},
         {"hive emptied", [&] { hive.WriteText(""); }, 18},
-        {"value gone from the key", [&] { hive.Write({{"Log Name", std::string("x")}}); }, 18},
-        {"value of another type", [&] { hive.Write({{"Valid Age", std::string("21")}}); }, 18},
-        {"stored 0xffffffff is an age", [&] { hive.Write({{"Valid Age", std::uint32_t{0xffffffffu}}}); }, -1},
-        {"stored 0", [&] { hive.Write({{"Valid Age", std::uint32_t{0}}}); }, 0},
-        {"stored 25", [&] { hive.Write({{"Valid Age", std::uint32_t{25}}}); }, 25},
+        {"value gone from the key",
+         [&] {
+             hive.Write({{"Log Name", std::string("x")}});
+         },
+         18},
+        {"value of another type",
+         [&] {
+             hive.Write({{"Valid Age", std::string("21")}});
+         },
+         18},
+        {"stored 0xffffffff is an age",
+         [&] {
+             hive.Write({{"Valid Age", std::uint32_t{0xffffffffu}}});
+         },
+         -1},
+        {"stored 0",
+         [&] {
+             hive.Write({{"Valid Age", std::uint32_t{0}}});
+         },
+         0},
+        {"stored 25",
+         [&] {
+             hive.Write({{"Valid Age", std::uint32_t{25}}});
+         },
+         25},
         {"hive removed", [&] { std::remove(hive.Path().c_str()); }, 25},
     };
     for (const auto& step : steps) {
