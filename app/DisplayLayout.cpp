@@ -11,7 +11,7 @@ namespace {
 
 using namespace DisplayColour;
 
-// The Part's picture, in pixels of the design size.
+// The classic picture, in pixels of the design size.
 constexpr int kHeadlineCell = 75;
 constexpr int kAgeCell = 180;
 constexpr int kNameCell = 40;

@@ -5,7 +5,7 @@
 //   DisplayInput (state, card texts, valid age, total, last results, client and design size)
 //     --(ITextMeasure: widths of the station's fonts)--> DisplayOutput (shapes, text items, areas)
 //
-// At the design size (the window's size from its template) every item of the Part's picture sits where
+// At the design size (the window's size from its template) every item of the classic picture sits where
 // it always did; larger, every position and font scales with the client area by one factor. Each text
 // shrinks its font until it fits inside the client area's margins.
 
@@ -83,7 +83,7 @@ struct DisplayInput {
     bool notLogged = false;              // the card shown could not be written to the scan log
     int width = 0;
     int height = 0;
-    // The client size the Part's positions are given for; 0 leaves every position and font unscaled.
+    // The client size the classic positions are given for; 0 leaves every position and font unscaled.
     int designWidth = 0;
     int designHeight = 0;
 };

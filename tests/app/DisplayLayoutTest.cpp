@@ -1,10 +1,5 @@
 #include "DisplayLayout.h"
 
-#include "Card.h"
-#include "Clock.h"
-#include "CycleDisplay.h"
-#include "TempHive.h"
-
 #include "RowName.h"
 
 #include <gtest/gtest.h>
@@ -90,8 +85,8 @@ bool IsVerdictWord(const std::string& text) {
            text.find("Mar 10") != std::string::npos;
 }
 
-// The Part's items: everything but the verdict's word and the day of coming of age.
-std::vector<TextItem> PartItems(const DisplayOutput& out) {
+// The classic items: everything but the verdict's word and the day of coming of age.
+std::vector<TextItem> ClassicItems(const DisplayOutput& out) {
     std::vector<TextItem> items;
     std::copy_if(out.items.begin(), out.items.end(), std::back_inserter(items),
                  [](const TextItem& item) { return !IsVerdictWord(item.text); });
@@ -114,11 +109,11 @@ void PrintTo(const PictureCase& row, std::ostream* os) {
     *os << row.name;
 }
 
-class PartPicture : public ::testing::TestWithParam<PictureCase> {};
+class ClassicPicture : public ::testing::TestWithParam<PictureCase> {};
 
-// At the template's size the Part's items are exactly where, how large and in which colour they always
+// At the template's size the classic items are exactly where, how large and in which colour they always
 // were; the verdict's word and mark come on top.
-TEST_P(PartPicture, AtTheDesignSizeTheItemsAreThePartsOwn) {
+TEST_P(ClassicPicture, AtTheDesignSizeTheItemsAreTheClassicOnes) {
     const PictureCase& c = GetParam();
     DisplayInput in = Input(c.state);
     in.total = 7;
@@ -131,12 +126,12 @@ TEST_P(PartPicture, AtTheDesignSizeTheItemsAreThePartsOwn) {
     expected.push_back(TotalItem(7));
     expected.push_back(ListItem("14:05:33 - Doe John Q, 26 years", 0));
     expected.push_back(ListItem("older", 1));
-    EXPECT_EQ(PartItems(out), expected);
+    EXPECT_EQ(ClassicItems(out), expected);
     EXPECT_DOUBLE_EQ(out.scale, 1.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, PartPicture,
+    Cases, ClassicPicture,
     ::testing::Values(
         PictureCase{"Ready",
                     DisplayState::Ready,
@@ -176,7 +171,7 @@ void PrintTo(const VerdictCase& row, std::ostream* os) {
 class LayoutVerdict : public ::testing::TestWithParam<VerdictCase> {};
 
 // The word, the mark's shape and the frame say the verdict without relying on colour; the age and the
-// expiry line keep the Part's colours.
+// expiry line keep their classic colours.
 TEST_P(LayoutVerdict, WordMarkAndFrameOfTheVerdict) {
     const VerdictCase& c = GetParam();
     DisplayInput in = CardInput(CardOf(c.age, c.expired));
@@ -218,7 +213,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, LayoutVerdict,
                                                        kVerdictGreen, "UNDER 21", ShapeKind::Cross, kVerdictRed}),
                          RowName());
 
-// The new items keep clear of the Part's: the mark left of the age's figures, the word right of them,
+// The new items keep clear of the classic ones: the mark left of the age's figures, the word right of them,
 // neither over the name or the expiry line; the lower lines below everything a dialog must not cover.
 TEST(LayoutDisplay, MarkAndWordSitBesideTheAge) {
     for (const auto& [age, name] : {std::pair<int, std::string>{26, "Doe John Q"},
@@ -452,20 +447,6 @@ TEST(DisplayDate, MonthAbbreviationDayAndYear) {
     EXPECT_EQ(DisplayDate(2029, 13, 10), "");
     EXPECT_EQ(DisplayDate(2029, 0, 10), "");
     EXPECT_EQ(DisplayDate(2029, 3, 32), "");
-}
-
-TEST(LayoutDisplay, ReadsTheDecodedCard) {
-    const TempSettings settings;
-    const MagneticStripeCards::FixedClock clock(2007, 3, 10);
-    const MagneticStripeCards::Card card("%CASACRAMENTO^DOE$JOHN$Q^123 MAIN ST^?;6360141234567=08121980061500?"
-                                         "#0295814      C               1508150BRNBLU?",
-                                         clock);
-    const ShownCard shown = ShownCardOf(card, 21);
-    EXPECT_EQ(shown.displayName, card.DisplayName());
-    EXPECT_EQ(shown.age, card.Age());
-    EXPECT_EQ(shown.ageText, card.AgeText());
-    EXPECT_EQ(shown.expirationText, card.ExpirationText());
-    EXPECT_EQ(shown.expired, card.Expired());
 }
 
 } // namespace
