@@ -71,7 +71,7 @@ struct Block {
     int Height() const { return static_cast<int>(lines.size()) * lineHeight; }
 };
 
-// The text whole, and split at its first space (after `splitAfter` words) when that lets it grow.
+// The text whole, and split in two at the space at `splitAt` (none: npos); the larger fit wins.
 std::vector<std::vector<std::string>> LineOptions(const std::string& text, std::size_t splitAt) {
     std::vector<std::vector<std::string>> options{{text}};
     if (splitAt != std::string::npos && splitAt + 1 < text.size())

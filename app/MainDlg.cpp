@@ -302,7 +302,7 @@ void MainDlg::OpenComments() {
 // ---- painting
 
 DisplayOutput MainDlg::LayOutDisplay(const QSize& client) const {
-    // The valid age is read at each paint of a card result, never cached.
+    // The valid age is read at each paint of a card result (the last one read when the hive cannot be).
     const bool result = m_cycle.State() == DisplayState::CardShown;
     DisplayInput in = DisplayInputOf(m_cycle, result ? VerdictValidAge() : kDefaultValidAge);
     in.width = client.width();

@@ -317,7 +317,7 @@ TEST(LayoutDisplay, ShrinksOnlyWhatDoesNotFit) {
 TEST(LayoutDisplay, LongTotalMovesLeftInsteadOfShrinking) {
     DisplayInput in = Input(DisplayState::Ready);
     in.total = 2147483647;
-    const TextItem& total = LayoutDisplay(in, kMeasure).items[1];
+    const TextItem total = LayoutDisplay(in, kMeasure).items[1];
     EXPECT_EQ(total.cellHeight, 17);
     EXPECT_EQ(total.x + 17 * 17 / 2, kW - 8); // 17 characters, 8.5 px each, ending at the margin
 }
