@@ -5,7 +5,6 @@
 // below 1 is used as stored: the display warns of it on every result.
 
 #include <cstdint>
-#include <optional>
 
 constexpr std::int32_t kDefaultValidAge = 21;
 
@@ -14,12 +13,3 @@ std::int32_t VerdictValidAge();
 
 // At start: a settings key without "Valid Age" gets 21, as the option items store their defaults.
 void StoreDefaultValidAge();
-
-// The reading behind VerdictValidAge, with its memory of the last age read.
-class ValidAgeReader {
-public:
-    std::int32_t Read();
-
-private:
-    std::optional<std::int32_t> m_last;
-};
