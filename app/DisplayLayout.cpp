@@ -203,7 +203,7 @@ std::vector<std::string> Notices(const DisplayInput& in) {
     if (in.state != DisplayState::CardShown || !in.card)
         return notices;
     if (in.notLogged)
-        notices.push_back("This scan was not logged");
+        notices.push_back("Not logged yet: the log file cannot be written");
     if (in.validAge < 1)
         notices.push_back("Valid age " + std::to_string(in.validAge) + ": every holder shows as of age");
     if (!in.card->warnings.empty()) {

@@ -80,7 +80,7 @@ struct DisplayInput {
     std::int32_t validAge = 21;
     std::int32_t total = 0;
     std::deque<std::string> lastResults; // newest first
-    bool notLogged = false;              // the card shown could not be written to the scan log
+    bool notLogged = false;              // the card shown is not in the scan log file (yet)
     int width = 0;
     int height = 0;
     // The client size the classic positions are given for; 0 leaves every position and font unscaled.

@@ -31,6 +31,10 @@
 
 #include <cmath>
 
+#include <cstdint>
+#include <optional>
+#include <string>
+
 namespace {
 constexpr int kAboutSystemCommand = 16;
 constexpr int kWidthDu = 222;
@@ -100,7 +104,10 @@ void MainDlg::InitDialog() {
     LayOut();
     if (Settings::GetFullScreen() == 1)
         setWindowState(windowState() | Qt::WindowFullScreen);
-    Settings::IncrementLogNumber();
+    // Every row of this run goes to the file of the number this start stored, whatever other stations on
+    // the same hive do to "Log Number" later.
+    const std::optional<std::uint32_t> run = Settings::IncrementLogNumber();
+    m_log = std::make_unique<ScanLogSession>(run ? std::to_string(*run) : Settings::GetLogNumberText());
     setFocusPolicy(Qt::StrongFocus);
     m_lock.Arm();
 }
@@ -271,13 +278,13 @@ std::int32_t MainDlg::ValidAge() {
 }
 
 bool MainDlg::WriteLogRow(const MagneticStripeCards::Card& card, bool commentsFollow) {
-    const bool written = m_log.WriteRow(card.LogRow(), commentsFollow);
+    const bool written = m_log && m_log->WriteRow(card, commentsFollow);
     StationTrace::Line(written ? "log row written" : "log row not written");
     return written;
 }
 
 void MainDlg::OpenComments() {
-    Remarks& dialog = m_log.NewComments(*this);
+    Remarks& dialog = m_log->NewComments(*this);
     // The dialog's frame is taken to be as thick as the station's. Window managers differ in whether the
     // position asked for is the frame's corner or the client area's, so the verdict is kept clear by a
     // frame's thickness more, and either way the dialog lies clear of it.
@@ -292,7 +299,7 @@ void MainDlg::OpenComments() {
     // The pointer may reach the dialog where it lies outside the window.
     m_lock.SetExtraArea(QRect(at, frameSize));
     StationTrace::Line("comments open at " + RectText(QRect(at, frameSize)) + " verdict " + RectText(verdict));
-    m_log.OpenComments([this] {
+    m_log->OpenComments([this] {
         m_lock.SetExtraArea(QRect());
         StationTrace::Line("comments closed");
         m_cycle.OnCommentsClosed();

@@ -107,13 +107,13 @@ private:
     std::array<QTimer, 3> m_timers; // ids 1 quiet, 2 result, 3 unknown; outlive the cycle that drives them
     UsKeyboardLayout m_layout;
     ScanCycle m_cycle;
-    ScanLogSession m_log;
     LastResultsBox m_lastResultsBox;
     std::unique_ptr<QMenu> m_systemMenu;
     std::unique_ptr<AuxW32::iMenuItem> m_onlyValidAgeItem;
     std::unique_ptr<AuxW32::iMenuItem> m_logItem;
     std::unique_ptr<AuxW32::iMenuItem> m_commentsItem;
     std::unique_ptr<AuxW32::iMenuItem> m_ontopItem;
+    std::unique_ptr<ScanLogSession> m_log; // made at start, with this run's number
     StationLock m_lock;
     bool m_firstPaintTraced = false;
 };

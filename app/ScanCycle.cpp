@@ -143,9 +143,10 @@ void ScanCycle::LogAndCount() {
     // The row is on disk before the verdict is shown; its comments, if any, follow when the dialog closes.
     if (m_host.IsLogChecked()) {
         const bool comments = m_host.IsCommentsChecked();
-        const bool written = m_host.WriteLogRow(*m_card, comments);
-        m_notLogged = !written;
-        m_commentsOpen = comments && written;
+        // A row the log file cannot take now waits for the next write that succeeds, and takes its
+        // comments there.
+        m_notLogged = !m_host.WriteLogRow(*m_card, comments);
+        m_commentsOpen = comments;
     }
     if (CountsTowardsTotal(m_card->Age(), m_card->Expired(), m_host.ValidAge(), m_host.IsCountValidOnlyChecked()))
         m_total = static_cast<std::int32_t>(static_cast<std::uint32_t>(m_total) + 1u); // wraps, never overflows

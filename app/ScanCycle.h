@@ -43,7 +43,8 @@ public:
     // The valid age the verdict is judged by.
     virtual std::int32_t ValidAge() = 0;
     // Writes the card's row to the scan log now; with `commentsFollow` with two empty comment fields,
-    // which the Comments dialog fills later. False when the row could not be written.
+    // which the Comments dialog fills later. False when the row is not in the log file now (it waits
+    // for a later write, and can still take its comments).
     virtual bool WriteLogRow(const MagneticStripeCards::Card& card, bool commentsFollow) = 0;
     // Opens the Comments dialog for the row written last. When it has closed and its comments are in the
     // row, the host calls ScanCycle::OnCommentsClosed (at once, or later from its event loop).
@@ -77,7 +78,7 @@ public:
     const std::deque<std::string>& LastResults() const;
     // Scans counted since the start, by the counting rule at the moment each card was decoded.
     std::int32_t Total() const;
-    // The card shown could not be written to the scan log.
+    // The card shown is not in the scan log file (yet).
     bool IsNotLogged() const;
     bool IsCommentsOpen() const;
 

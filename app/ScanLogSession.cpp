@@ -1,12 +1,11 @@
 #include "ScanLogSession.h"
 
-#include "Clock.h"
 #include "Guarded.h"
 #include "StationTrace.h"
 
 #include <utility>
 
-ScanLogSession::ScanLogSession() : m_logger(MagneticStripeCards::SystemClock::Instance(), m_prompts) {}
+ScanLogSession::ScanLogSession(std::string runNumber) : m_log(std::move(runNumber)) {}
 
 ScanLogSession::~ScanLogSession() {
     // No report from a dialog that goes with the station.
@@ -14,8 +13,8 @@ ScanLogSession::~ScanLogSession() {
         QObject::disconnect(m_remarks.get(), nullptr, nullptr, nullptr);
 }
 
-bool ScanLogSession::WriteRow(const std::string& row, bool commentsFollow) {
-    return m_logger.WriteRow(row, commentsFollow) == LogFileWriter::Result::Written;
+bool ScanLogSession::WriteRow(const MagneticStripeCards::Card& card, bool commentsFollow) {
+    return m_log.Logger().WriteRow(ScanLogger::CardRow(card), commentsFollow) == LogFileWriter::Result::Written;
 }
 
 Remarks& ScanLogSession::NewComments(QWidget& owner) {
@@ -39,7 +38,8 @@ bool ScanLogSession::IsCommentsOpen() const {
 }
 
 void ScanLogSession::OnCommentsFinished() {
-    const bool added = m_logger.AddComments(m_remarks->GetLogSuffix()) == LogFileWriter::Result::Written;
+    const LogFileWriter::Result result = m_log.Logger().AddComments(m_remarks->GetLogSuffix());
+    const bool added = result == LogFileWriter::Result::Written || result == LogFileWriter::Result::Kept;
     StationTrace::Line(added ? "comments added" : "comments not added");
     // The dialog stays until the next one replaces it: it is still inside its own signal here.
     if (const std::function<void()> closed = std::exchange(m_closed, {}))

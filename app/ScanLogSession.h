@@ -6,26 +6,30 @@
 //   WriteRow --> row on disk --> NewComments (placed by the window) --> OpenComments --(closed)-->
 //   AddComments into the row --> `closed` callback
 
-#include "DialogLogPrompts.h"
 #include "Remarks.h"
-#include "ScanLogger.h"
+#include "StationLog.h"
 
 #include <functional>
 #include <memory>
 #include <string>
 
+namespace MagneticStripeCards {
+class Card;
+}
 class QWidget;
 
 class ScanLogSession {
 public:
-    ScanLogSession();
+    // `runNumber`: this run's "Log Number", taken once at start.
+    explicit ScanLogSession(std::string runNumber);
     ~ScanLogSession();
 
     ScanLogSession(const ScanLogSession&) = delete;
     ScanLogSession& operator=(const ScanLogSession&) = delete;
 
-    // Appends the card's row; false when it could not be written (the writer has told the user).
-    bool WriteRow(const std::string& row, bool commentsFollow);
+    // Appends the card's row; false when it is not in the log file now (the writer has told the user; the
+    // row waits in the spool or in memory for the next write that succeeds, and can still take comments).
+    bool WriteRow(const MagneticStripeCards::Card& card, bool commentsFollow);
 
     // The Comments dialog for the row written last, owned by `owner`, not shown yet (so the window can
     // place it). A dialog still open from before is closed first.
@@ -38,8 +42,7 @@ public:
 private:
     void OnCommentsFinished();
 
-    DialogLogPrompts m_prompts;
-    ScanLogger m_logger;
+    StationLog m_log;
     std::unique_ptr<Remarks> m_remarks;
     std::function<void()> m_closed;
 };

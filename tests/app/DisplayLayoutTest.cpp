@@ -402,7 +402,7 @@ TEST_P(LayoutNotices, NoticesComeBeforeTheLastResults) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, LayoutNotices,
     ::testing::Values(LowerCase{"Nothing", false, 21, {}, {}},
-                      LowerCase{"NotLogged", true, 21, {}, {"This scan was not logged"}},
+                      LowerCase{"NotLogged", true, 21, {}, {"Not logged yet: the log file cannot be written"}},
                       LowerCase{"ValidAgeZero", false, 0, {}, {"Valid age 0: every holder shows as of age"}},
                       LowerCase{"ValidAgeOneIsFine", false, 1, {}, {}},
                       LowerCase{"ForgeryHintsOnOneLine",
@@ -414,8 +414,8 @@ INSTANTIATE_TEST_SUITE_P(
                                 true,
                                 -1,
                                 {"age over 120"},
-                                {"This scan was not logged", "Valid age -1: every holder shows as of age",
-                                 "Check the ID: age over 120"}}),
+                                {"Not logged yet: the log file cannot be written",
+                                 "Valid age -1: every holder shows as of age", "Check the ID: age over 120"}}),
     RowName());
 
 TEST(LayoutDisplay, DayOfComingOfAgeForAHolderUnderAge) {

@@ -314,7 +314,7 @@ INSTANTIATE_TEST_SUITE_P(
         LogCase{"LogOnCommentsOn", true, true, true, true, kExampleSwipe, 1, true, false},
         LogCase{"CommentsSwitchedOnBeforeDecode", true, false, true, true, kExampleSwipe, 1, true, false},
         LogCase{"CommentsSwitchedOffBeforeDecode", true, true, false, true, kExampleSwipe, 1, false, false},
-        LogCase{"FailedWriteShowsNotLoggedAndAsksNoComments", true, true, true, false, kExampleSwipe, 1, false, true},
+        LogCase{"RowNotWrittenYetStillTakesComments", true, true, true, false, kExampleSwipe, 1, true, true},
         LogCase{"FailedWriteWithoutComments", true, false, false, false, kExampleSwipe, 1, false, true},
         LogCase{"FailedDecodeIsNeverLogged", true, true, true, true, kUndecodable, 0, false, false}),
     RowName());
