@@ -1,7 +1,7 @@
 #pragma once
-// One paint of the scan cycle's display: what MainDlg's paint handler calls. It lays out the cycle's
-// state, advances the scan total by the counting rule at the first paint after a card was decoded, and
-// marks that card as counted, so later repaints of the same result draw the total unchanged.
+// What one paint of the station shows, taken from the scan cycle: the display state, the current card's
+// texts for the verdict by `validAge`, the unknown-card text, the total the cycle has counted, the last
+// results and whether the card shown went into the scan log. The caller adds the sizes.
 
 #include "DisplayLayout.h"
 
@@ -9,10 +9,4 @@
 
 class ScanCycle;
 
-struct CycleDisplayOptions {
-    std::int32_t validAge = -1;  // Settings::GetValidAge(), read at the paint
-    bool countValidOnly = false; // "Count Valid DL Only" checked
-};
-
-DisplayOutput LayoutCycleDisplay(ScanCycle& cycle, const CycleDisplayOptions& options, std::int32_t& total, int width,
-                                 int height);
+DisplayInput DisplayInputOf(const ScanCycle& cycle, std::int32_t validAge);

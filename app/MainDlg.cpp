@@ -1,8 +1,11 @@
 #include "MainDlg.h"
 
 #include "CAboutDlg.h"
+#include "Card.h"
+#include "CommentsPlacement.h"
 #include "CycleDisplay.h"
 #include "DialogUnits.h"
+#include "DisplayPainter.h"
 #include "Fonts.h"
 #include "Guarded.h"
 #include "HelpCommand.h"
@@ -14,16 +17,19 @@
 #include "MenuItem_Ontop.h"
 #include "QtKeyInput.h"
 #include "Settings.h"
-#include "StationLog.h"
 #include "StationTrace.h"
 #include "StringTable.h"
 #include "ValidAge.h"
+#include "VerdictValidAge.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QScreen>
+
+#include <cmath>
 
 #include <cstdint>
 #include <optional>
@@ -33,8 +39,9 @@ namespace {
 constexpr int kAboutSystemCommand = 16;
 constexpr int kWidthDu = 222;
 constexpr int kHeightDu = 169;
-constexpr int kGrabRetryMs = 100;
-constexpr int kFrameCheckMs = 100;
+// The "Last Results" group box of the template: x 4, bottom at 164 of 169 dialog units.
+constexpr int kBoxLeftDu = 4;
+constexpr int kBoxBottomDu = 164;
 
 QString Text(unsigned id) {
     return QString::fromLatin1(Resources::String(id).c_str());
@@ -57,15 +64,20 @@ const char* StateName(DisplayState state) {
 QFont DialogFontOfStation() {
     return Fonts::DialogFont(QStringLiteral("Verdana"), 10);
 }
+
+std::string RectText(const QRect& r) {
+    return std::to_string(r.x()) + "," + std::to_string(r.y()) + " " + std::to_string(r.width()) + "x" +
+           std::to_string(r.height());
+}
 } // namespace
 
 MainDlg::MainDlg(QWidget* parent) : MainDlg(parent, CreateStationLockParts()) {}
 
 MainDlg::MainDlg(QWidget* parent, StationLockParts lock)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint),
-      m_menu(*this), m_cycle(*this, m_layout), m_lastResultsBox(this), m_confinement(std::move(lock.confinement)),
-      m_keyboardLock(*this, std::move(lock.keyboardGrab)) {
+    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
+      m_menu(*this), m_cycle(*this, m_layout), m_lastResultsBox(this),
+      m_lock(*this, std::move(lock), [this] { return IsOntopChecked(); }) {
     for (std::size_t i = 0; i < m_timers.size(); ++i) {
         const int id = static_cast<int>(i) + 1;
         // A coarse timer may fire 5 % early, which would cut the quiet period short of its 500/1000 ms.
@@ -77,7 +89,6 @@ MainDlg::MainDlg(QWidget* parent, StationLockParts lock)
 }
 
 MainDlg::~MainDlg() {
-    qApp->removeEventFilter(this);
     RemoveStationLock();
     for (QTimer& timer : m_timers)
         timer.stop();
@@ -88,17 +99,17 @@ void MainDlg::InitDialog() {
     SetUpSystemMenu();
     if (!m_icon.isNull())
         setWindowIcon(m_icon);
-    CreateFonts();
-    // The display state starts as Ready in the scan cycle.
+    // The display state starts as Ready in the scan cycle; the fonts are made as the display needs them.
     SetUpMenu();
     LayOut();
+    if (Settings::GetFullScreen() == 1)
+        setWindowState(windowState() | Qt::WindowFullScreen);
     // Every row of this run goes to the file of the number this start stored, whatever other stations on
     // the same hive do to "Log Number" later.
     const std::optional<std::uint32_t> run = Settings::IncrementLogNumber();
-    m_log = std::make_unique<StationLog>(run ? std::to_string(*run) : Settings::GetLogNumberText());
-    qApp->installEventFilter(this); // modal dialogs of the station take the keyboard grab's place
+    m_log = std::make_unique<ScanLogSession>(run ? std::to_string(*run) : Settings::GetLogNumberText());
     setFocusPolicy(Qt::StrongFocus);
-    m_keyboardLock.Arm();
+    m_lock.Arm();
 }
 
 void MainDlg::SetUpSystemMenu() {
@@ -114,23 +125,13 @@ void MainDlg::SetUpSystemMenu() {
     connect(item, &QAction::triggered, this, [this] { Guarded("About", [this] { OnAbout(); }); });
 }
 
-void MainDlg::CreateFonts() {
-    const auto font = [this](DisplayFont which, const char* face, int cellHeight) {
-        m_fonts[static_cast<std::size_t>(which)] = Fonts::CellHeightFont(QString::fromLatin1(face), cellHeight);
-    };
-    font(DisplayFont::Headline, "Arial Black", 75);
-    font(DisplayFont::Age, "Arial Black", 180);
-    font(DisplayFont::Name, "Arial Narrow", 40);
-    font(DisplayFont::Small, "Tahoma", 17);
-    font(DisplayFont::Expiry, "Tahoma", 35);
-}
-
 void MainDlg::SetUpMenu() {
     AuxW32::IMenu* const menu = &m_menu;
     m_onlyValidAgeItem = std::make_unique<AuxW32::MenuItem_OnlyValidAge>(menu, QtMenu::ID_COUNT_VALID_ONLY);
     m_logItem = std::make_unique<AuxW32::MenuItem_Log>(menu, QtMenu::ID_CREATE_LOG);
     m_commentsItem = std::make_unique<AuxW32::MenuItem_Comments>(menu, QtMenu::ID_COMMENTS);
     m_ontopItem = std::make_unique<AuxW32::MenuItem_Ontop>(menu, QtMenu::ID_ALWAYS_ON_TOP);
+    StoreDefaultValidAge();
     setWindowTitle(Text(Resources::IDS_CAPTION));
     m_menu.EnableMenuItem(QtMenu::ID_COMMENTS, true);
     m_menu.EnableMenuItem(QtMenu::ID_SET_VALID_AGE, true);
@@ -156,12 +157,31 @@ void MainDlg::ConnectCommand(int id, void (MainDlg::*command)()) {
 void MainDlg::LayOut() {
     const DialogUnits units(font());
     const int menuHeight = m_menu.Bar().sizeHint().height();
-    const QSize client = units.Size(kWidthDu, kHeightDu);
-    m_menu.Bar().setGeometry(0, 0, client.width(), menuHeight);
-    setFixedSize(client.width(), client.height() + menuHeight);
-    m_lastResultsBox.setTitle(QStringLiteral("Last Results"));
-    m_lastResultsBox.setFocusPolicy(Qt::NoFocus);
-    m_lastResultsBox.setGeometry(units.Rect(4, 114, 214, 50).translated(0, menuHeight));
+    m_designClient = units.Size(kWidthDu, kHeightDu);
+    const QSize window(m_designClient.width(), m_designClient.height() + menuHeight);
+    setMinimumSize(window);
+    resize(window);
+    FitToSize();
+}
+
+void MainDlg::resizeEvent(QResizeEvent* e) {
+    QDialog::resizeEvent(e);
+    Guarded("layout", [this] { FitToSize(); });
+}
+
+// The menu bar spans the window; the group box follows the display's lower lines.
+void MainDlg::FitToSize() {
+    const int menuHeight = m_menu.Bar().sizeHint().height();
+    m_menu.Bar().setGeometry(0, 0, width(), menuHeight);
+    const QRect client = ClientRect();
+    const DisplayOutput display = LayOutDisplay(client.size());
+    const DialogUnits units(font());
+    const auto scaled = [&](int pixels) { return static_cast<int>(std::lround(pixels * display.scale)); };
+    QFont boxFont = font();
+    boxFont.setPixelSize(std::max(1, scaled(font().pixelSize())));
+    const int bottomGap = units.Y(kHeightDu) - units.Y(kBoxBottomDu);
+    m_lastResultsBox.PlaceAround(display.lowerLines.translated(client.topLeft()), scaled(units.X(kBoxLeftDu)),
+                                 client.bottom() + 1 - scaled(bottomGap), boxFont);
 }
 
 QRect MainDlg::ClientRect() const {
@@ -170,8 +190,7 @@ QRect MainDlg::ClientRect() const {
 }
 
 void MainDlg::RemoveStationLock() {
-    m_keyboardLock.Remove();
-    m_confinement->Release();
+    m_lock.Remove();
 }
 
 // ---- keys
@@ -183,7 +202,7 @@ bool MainDlg::event(QEvent* e) {
 }
 
 bool MainDlg::HandleKey(QKeyEvent& key) {
-    const KeyRoute route = RouteKey(key, m_keyboardLock, IsOntopChecked());
+    const KeyRoute route = RouteKey(key, m_lock.Keys(), IsOntopChecked());
     // Under the keyboard grab every key comes here, even while a menu of the station is open; the menu
     // gets it, as it would without the grab (but never a task-switching key).
     QWidget* const popup = QApplication::activePopupWidget();
@@ -204,6 +223,10 @@ bool MainDlg::HandleKey(QKeyEvent& key) {
         return QDialog::event(&key);
     case KeyRoute::Feed:
         key.accept();
+        if (key.type() == QEvent::KeyPress && key.key() == Qt::Key_F11 && key.modifiers() == Qt::NoModifier) {
+            Guarded("full screen", [this] { ToggleFullScreen(); });
+            return true;
+        }
         if (StationTrace::Enabled() && (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter))
             StationTrace::Line("key Enter");
         Guarded("keystroke", [&] { FeedKeyPress(m_cycle, m_layout, key); });
@@ -234,6 +257,10 @@ void MainDlg::Repaint() {
     update();
 }
 
+void MainDlg::PaintNow() {
+    repaint(); // paints and hands the picture to the window system before it returns
+}
+
 bool MainDlg::IsLogChecked() const {
     return m_logItem && m_logItem->IsChecked();
 }
@@ -242,38 +269,91 @@ bool MainDlg::IsCommentsChecked() const {
     return m_commentsItem && m_commentsItem->IsChecked();
 }
 
-void MainDlg::LogScan(const MagneticStripeCards::Card& card, bool comments) {
-    m_log->LogScan(card, comments);
+bool MainDlg::IsCountValidOnlyChecked() const {
+    return m_onlyValidAgeItem && m_onlyValidAgeItem->IsChecked();
+}
+
+std::int32_t MainDlg::ValidAge() {
+    return VerdictValidAge();
+}
+
+bool MainDlg::WriteLogRow(const MagneticStripeCards::Card& card, bool commentsFollow) {
+    const bool written = m_log && m_log->WriteRow(card, commentsFollow);
+    StationTrace::Line(written ? "log row written" : "log row not written");
+    return written;
+}
+
+void MainDlg::OpenComments() {
+    Remarks& dialog = m_log->NewComments(*this);
+    // The dialog's frame is taken to be as thick as the station's. Window managers differ in whether the
+    // position asked for is the frame's corner or the client area's, so the verdict is kept clear by a
+    // frame's thickness more, and either way the dialog lies clear of it.
+    const QRect frame = frameGeometry().contains(geometry()) ? frameGeometry() : geometry();
+    const QMargins margins(geometry().left() - frame.left(), geometry().top() - frame.top(),
+                           frame.right() - geometry().right(), frame.bottom() - geometry().bottom());
+    const QSize frameSize = dialog.size().grownBy(margins);
+    const QRect verdict = ToScreen(m_display.verdictArea);
+    const QRect available = screen() ? screen()->availableGeometry() : QRect(QPoint(0, 0), frameSize * 4);
+    const QPoint at = CommentsDialogPosition(verdict.marginsAdded(margins), frame, available, frameSize);
+    dialog.setGeometry(QRect(at, dialog.size()));
+    // The pointer may reach the dialog where it lies outside the window.
+    m_lock.SetExtraArea(QRect(at, frameSize));
+    StationTrace::Line("comments open at " + RectText(QRect(at, frameSize)) + " verdict " + RectText(verdict));
+    m_log->OpenComments([this] {
+        m_lock.SetExtraArea(QRect());
+        StationTrace::Line("comments closed");
+        m_cycle.OnCommentsClosed();
+    });
 }
 
 // ---- painting
 
-void MainDlg::paintEvent(QPaintEvent*) {
-    Guarded("paint", [this] { PaintDisplay(); });
-    Guarded("cursor confinement", [this] { ConfineIfOntop(); });
+DisplayOutput MainDlg::LayOutDisplay(const QSize& client) const {
+    // The valid age is read at each paint of a card result (the last one read when the hive cannot be).
+    const bool result = m_cycle.State() == DisplayState::CardShown;
+    DisplayInput in = DisplayInputOf(m_cycle, result ? VerdictValidAge() : kDefaultValidAge);
+    in.width = client.width();
+    in.height = client.height();
+    in.designWidth = m_designClient.width();
+    in.designHeight = m_designClient.height();
+    return LayoutDisplay(in, m_fonts);
 }
 
-void MainDlg::PaintDisplay() {
+void MainDlg::paintEvent(QPaintEvent*) {
+    Guarded("paint", [this] { PaintClientArea(); });
+    Guarded("cursor confinement", [this] { m_lock.AfterPaint(); });
+}
+
+void MainDlg::PaintClientArea() {
     const QRect client = ClientRect();
     const DisplayState state = m_cycle.State();
-    CycleDisplayOptions options;
-    // The valid age is read at each paint that shows or counts a card result, never cached.
-    if (state == DisplayState::CardShown || m_cycle.HasUncountedCard())
-        options.validAge = Settings::GetValidAge();
-    options.countValidOnly = m_onlyValidAgeItem && m_onlyValidAgeItem->IsChecked();
-    const DisplayOutput out = LayoutCycleDisplay(m_cycle, options, m_total, client.width(), client.height());
-
+    m_display = LayOutDisplay(client.size());
     QPainter painter(this);
     painter.translate(client.topLeft());
-    PaintTextItems(painter, out.items, m_fonts);
+    PaintDisplay(painter, m_display, m_fonts);
 
     if (StationTrace::Enabled()) {
         if (!m_firstPaintTraced)
             StationTrace::Line("first paint " + std::to_string(StationTrace::MsSinceProcessStart()) +
                                " ms after process start");
         m_firstPaintTraced = true;
-        StationTrace::Line(std::string("paint ") + StateName(state));
+        std::string line = std::string("paint ") + StateName(state) + " client " +
+                           RectText(ToScreen(QRect(QPoint(0, 0), client.size())));
+        if (!m_display.verdictArea.isEmpty())
+            line += " verdict " + RectText(ToScreen(m_display.verdictArea));
+        for (const TextItem& item : m_display.items)
+            if (item.font == DisplayFont::Age)
+                line += " age " + RectText(ToScreen(BoxOf(item, m_fonts))) + " cell " + std::to_string(item.cellHeight);
+        StationTrace::Line(line);
     }
+}
+
+QRect MainDlg::ToScreen(const QRect& clientRect) const {
+    return clientRect.translated(mapToGlobal(ClientRect().topLeft()));
+}
+
+void MainDlg::ToggleFullScreen() {
+    setWindowState(windowState() ^ Qt::WindowFullScreen);
 }
 
 // ---- station lock
@@ -282,89 +362,15 @@ bool MainDlg::IsOntopChecked() const {
     return m_ontopItem && m_ontopItem->IsChecked();
 }
 
-void MainDlg::ConfineToFrame() {
-    const QRect frame = frameGeometry();
-    if (StationTrace::Enabled() && !(m_confinement->IsConfined() && frame == m_confinedTo))
-        StationTrace::Line("cursor confined to " + std::to_string(frame.x()) + "," + std::to_string(frame.y()) + " " +
-                           std::to_string(frame.width()) + "x" + std::to_string(frame.height()));
-    m_confinement->ConfineTo(frame);
-    m_confinedTo = frame;
-}
-
-bool MainDlg::IsOtherModalOpen() const {
-    const QWidget* const modal = QApplication::activeModalWidget();
-    return modal && modal != this;
-}
-
-void MainDlg::ConfineIfOntop() {
-    // The About box and the help error box free the cursor while they are shown; the station repaints
-    // behind them (it turns inactive), and that paint must not fence the cursor in again. The commands
-    // renew the confinement when their dialogs have closed; the Comments and valid-age dialogs never
-    // release it.
-    if (!IsOntopChecked() || !isVisible() || IsOtherModalOpen())
-        return;
-    ConfineToFrame();
-    // The first paints can come before the window manager has framed the window; Qt then reports the
-    // client rectangle as the frame and tells nothing when the frame arrives (the client does not move).
-    // Look again a few times until the frame shows.
-    if (frameGeometry() != geometry() || m_frameChecksLeft <= 0 || m_frameCheckScheduled)
-        return;
-    --m_frameChecksLeft;
-    m_frameCheckScheduled = true;
-    QTimer::singleShot(kFrameCheckMs, this, [this] {
-        m_frameCheckScheduled = false;
-        Guarded("cursor confinement", [this] { ConfineIfOntop(); });
-    });
-}
-
 void MainDlg::moveEvent(QMoveEvent* e) {
     QDialog::moveEvent(e);
-    Guarded("cursor confinement", [this] {
-        if (m_confinement->IsConfined())
-            ConfineToFrame();
-    });
+    Guarded("cursor confinement", [this] { m_lock.AfterMove(); });
 }
 
 void MainDlg::changeEvent(QEvent* e) {
     QDialog::changeEvent(e);
     if (e->type() == QEvent::ActivationChange)
-        Guarded("keyboard lock", [this] { UpdateKeyboardLock(); });
-}
-
-bool MainDlg::eventFilter(QObject* watched, QEvent* e) {
-    if (e->type() != QEvent::Show && e->type() != QEvent::Hide)
-        return false;
-    const auto* const widget = qobject_cast<QWidget*>(watched);
-    if (!widget || widget == this || !widget->isWindow() || widget->windowModality() == Qt::NonModal)
-        return false;
-    // A modal dialog of the station needs the keyboard while it is open: let go of the grab before it
-    // shows, take it again once the dialog has gone and the station is active again.
-    if (e->type() == QEvent::Show)
-        Guarded("keyboard lock", [this] { UpdateKeyboardLock(true); });
-    else
-        QTimer::singleShot(0, this, [this] { Guarded("keyboard lock", [this] { UpdateKeyboardLock(); }); });
-    return false;
-}
-
-void MainDlg::UpdateKeyboardLock(bool modalOpening) {
-    KeyboardLockInputs inputs;
-    inputs.ontopChecked = IsOntopChecked();
-    inputs.stationActive = isVisible() && isActiveWindow();
-    inputs.otherModalOpen = modalOpening || IsOtherModalOpen();
-    const bool wasGrabbed = m_keyboardLock.IsGrabbed();
-    m_keyboardLock.Update(inputs);
-    if (m_keyboardLock.IsGrabbed() != wasGrabbed)
-        StationTrace::Line(m_keyboardLock.IsGrabbed() ? "keyboard grab taken" : "keyboard grab released");
-    if (m_keyboardLock.IsPending())
-        StationTrace::Line("keyboard grab refused");
-    if (!m_keyboardLock.IsPending() || m_grabRetryScheduled)
-        return;
-    // The window manager may hold the keyboard for a moment (activating, moving the window): try again.
-    m_grabRetryScheduled = true;
-    QTimer::singleShot(kGrabRetryMs, this, [this] {
-        m_grabRetryScheduled = false;
-        Guarded("keyboard lock", [this] { UpdateKeyboardLock(); });
-    });
+        Guarded("keyboard lock", [this] { m_lock.AfterActivationChange(); });
 }
 
 // ---- commands
@@ -380,11 +386,7 @@ void MainDlg::OnExit() {
 
 void MainDlg::OnAlwaysOnTop() {
     m_ontopItem->Toggle();
-    if (m_ontopItem->IsChecked())
-        ConfineToFrame();
-    else
-        m_confinement->Release();
-    UpdateKeyboardLock();
+    m_lock.AfterOptionToggled();
 }
 
 void MainDlg::OnToggleLog() {
@@ -401,21 +403,20 @@ void MainDlg::OnToggleCountValidOnly() {
 
 void MainDlg::OnAbout() {
     {
-        CAboutDlg about(this, [this] { m_confinement->Release(); });
+        CAboutDlg about(this, [this] { m_lock.ReleaseCursor(); });
         about.exec();
     }
-    if (IsOntopChecked())
-        ConfineToFrame();
+    m_lock.RenewAfterDialog();
 }
 
 void MainDlg::OnHelp() {
     // For a viewer the confinement stays released until the next paint of the station renews it; the
     // manual shown inside the station has closed by now, so the fence goes back at once, as after About.
-    if (OpenHelp(this, [this] { m_confinement->Release(); }) == HelpOutcome::ShownInStation && IsOntopChecked())
-        ConfineToFrame();
+    if (OpenHelp(this, [this] { m_lock.ReleaseCursor(); }) == HelpOutcome::ShownInStation)
+        m_lock.RenewAfterDialog();
 }
 
 void MainDlg::OnSetValidAge() {
-    ValidAge dialog(this);
+    ::ValidAge dialog(this);
     dialog.exec(); // the dialog stores the new age itself; the next card result reads it
 }

@@ -1,33 +1,31 @@
 #pragma once
 // The station's one window. It owns the menu and the option items, the display fonts, the scan cycle
-// (swipe capture, timers 1-3, current card, last results) and the station lock, and paints the result
-// display the layout describes:
+// (swipe capture, timers 1-3, current card, last results, total), the scan log's session and the station
+// lock, and paints the result display the layout describes:
 //
-//   key press --RouteKey--> FeedKeyPress --> ScanCycle --(StartTimer/StopTimer/Repaint/LogScan)--> here
-//   paintEvent --> LayoutDisplay --> PaintTextItems, then the cursor confinement while "Always On Top"
+//   key press --RouteKey--> FeedKeyPress --> ScanCycle --(timers, paint, log row, Comments)--> here
+//   paintEvent --> LayoutDisplay --> PaintDisplay, then the station lock after the paint
 //
 // Esc and Enter never close it: every key press is taken before QDialog's handling. Alt+F4 and the
-// close button end the modal run through QDialog's own close handling.
+// close button end the modal run through QDialog's own close handling. It can be resized, maximised and
+// put in full screen (F11, or "Full Screen" 1 at start); the display scales with it.
 
-#include "DisplayPainter.h"
-#include "ICursorConfinement.h"
-#include "KeyboardLock.h"
+#include "DisplayFontSet.h"
+#include "LastResultsBox.h"
 #include "QtMenu.h"
 #include "ScanCycle.h"
-#include "StationLockFactory.h"
+#include "ScanLogSession.h"
+#include "StationLock.h"
 #include "UsKeyboardLayout.h"
 #include "iMenuItem.h"
 
 #include <QDialog>
-#include <QGroupBox>
 #include <QIcon>
 #include <QTimer>
 
 #include <array>
 #include <cstdint>
 #include <memory>
-
-class StationLog;
 
 class MainDlg final : public QDialog, private ScanCycleHost {
 public:
@@ -42,41 +40,52 @@ public:
 
     // The display area below the menu bar, in window coordinates.
     QRect ClientRect() const;
+    // The client size the template gives (the display's design size).
+    QSize DesignClientSize() const { return m_designClient; }
     const ScanCycle& Cycle() const { return m_cycle; }
-    std::int32_t Total() const { return m_total; }
+    std::int32_t Total() const { return m_cycle.Total(); }
     const QtMenu& Menu() const { return m_menu; }
-    const QGroupBox& LastResultsBox() const { return m_lastResultsBox; }
-    bool IsKeyboardGrabbed() const { return m_keyboardLock.IsGrabbed(); }
-    bool IsCursorConfined() const { return m_confinement->IsConfined(); }
+    const LastResultsBox& ResultsBox() const { return m_lastResultsBox; }
+    // What the last paint drew, in client coordinates.
+    const DisplayOutput& Display() const { return m_display; }
+    void ToggleFullScreen();
+    bool IsKeyboardGrabbed() const { return m_lock.IsKeyboardGrabbed(); }
+    bool IsCursorConfined() const { return m_lock.IsCursorConfined(); }
     // The items of the "system menu" offered in the client area's context menu.
     QMenu& SystemMenu() { return *m_systemMenu; }
 
 protected:
     bool event(QEvent* e) override;
-    bool eventFilter(QObject* watched, QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
     void changeEvent(QEvent* e) override;
     void moveEvent(QMoveEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
     // ScanCycleHost
     void StartTimer(int id, int periodMs) override;
     void StopTimer(int id) override;
     void Repaint() override;
+    void PaintNow() override;
     bool IsLogChecked() const override;
     bool IsCommentsChecked() const override;
-    void LogScan(const MagneticStripeCards::Card& card, bool comments) override;
+    bool IsCountValidOnlyChecked() const override;
+    std::int32_t ValidAge() override;
+    bool WriteLogRow(const MagneticStripeCards::Card& card, bool commentsFollow) override;
+    void OpenComments() override;
 
     void InitDialog();
-    void CreateFonts();
     void SetUpMenu();
     void SetUpSystemMenu();
     void LayOut();
+    void FitToSize();
     void ConnectCommand(int id, void (MainDlg::*command)());
 
     bool HandleKey(QKeyEvent& key);
-    void PaintDisplay();
+    DisplayOutput LayOutDisplay(const QSize& client) const;
+    void PaintClientArea();
+    QRect ToScreen(const QRect& clientRect) const;
     void OnTimer(int id);
 
     void OnExit();
@@ -89,30 +98,22 @@ private:
     void OnToggleCountValidOnly();
 
     bool IsOntopChecked() const;
-    bool IsOtherModalOpen() const;
-    void ConfineToFrame();
-    void ConfineIfOntop();
-    void UpdateKeyboardLock(bool modalOpening = false);
 
     QtMenu m_menu;
     QIcon m_icon;
-    DisplayFonts m_fonts;
+    DisplayFontSet m_fonts;
+    QSize m_designClient;
+    DisplayOutput m_display;
     std::array<QTimer, 3> m_timers; // ids 1 quiet, 2 result, 3 unknown; outlive the cycle that drives them
     UsKeyboardLayout m_layout;
     ScanCycle m_cycle;
-    std::int32_t m_total = 0;
-    QGroupBox m_lastResultsBox;
+    LastResultsBox m_lastResultsBox;
     std::unique_ptr<QMenu> m_systemMenu;
     std::unique_ptr<AuxW32::iMenuItem> m_onlyValidAgeItem;
     std::unique_ptr<AuxW32::iMenuItem> m_logItem;
     std::unique_ptr<AuxW32::iMenuItem> m_commentsItem;
     std::unique_ptr<AuxW32::iMenuItem> m_ontopItem;
-    std::unique_ptr<ICursorConfinement> m_confinement;
-    std::unique_ptr<StationLog> m_log;
-    KeyboardLock m_keyboardLock;
-    QRect m_confinedTo; // for the trace only
-    int m_frameChecksLeft = 30;
-    bool m_frameCheckScheduled = false;
-    bool m_grabRetryScheduled = false;
+    std::unique_ptr<ScanLogSession> m_log; // made at start, with this run's number
+    StationLock m_lock;
     bool m_firstPaintTraced = false;
 };

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QUrl>
 
 namespace {
 
@@ -27,6 +28,7 @@ ManualDlg::ManualDlg(QWidget* parent)
     // is only coloured text.
     m_text.setReadOnly(true);
     m_text.setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_text.document()->setBaseUrl(QUrl(QStringLiteral("qrc:/docs/"))); // the manual's pictures beside it
     m_text.setMarkdown(ManualText());
     connect(&m_buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 

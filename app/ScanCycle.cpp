@@ -3,6 +3,7 @@
 #include "Card.h"
 #include "KeyTranslation.h"
 #include "StringTable.h"
+#include "Verdict.h"
 
 #include <exception>
 #include <stdexcept>
@@ -41,9 +42,16 @@ void ScanCycle::OnKeyDown(std::uint16_t virtualKey) {
         m_swipe.push_back(*key.character);
 
     m_host.StopTimer(kQuietTimer);
+    m_settling = true;
+    if (m_commentsOpen || m_processing) {
+        // The verdict stays as it is under the Comments dialog (or while its row is being written); the
+        // new swipe waits and is decoded when the dialog has closed.
+        m_swipeHeld = true;
+        m_host.StartTimer(kQuietTimer, key.quietPeriodMs);
+        return;
+    }
     const bool stateChanged = m_state != DisplayState::Capturing;
     m_state = DisplayState::Capturing;
-    m_settling = true;
     m_host.StopTimer(kResultTimer);
     m_host.StartTimer(kQuietTimer, key.quietPeriodMs);
     if (stateChanged)
@@ -57,10 +65,11 @@ void ScanCycle::OnTimer(int id) {
             m_settling = false;
             return;
         }
-        // A quiet tick inside a nested event loop of LogScan (possible only if keys reached the cycle
-        // while the Comments dialog was open) waits for the next tick instead of replacing the card
-        // LogScan is working on.
-        if (m_state != DisplayState::Capturing || m_processing)
+        // A swipe taken while the Comments dialog is open (or while a scan is being processed inside a
+        // nested event loop of the host) waits for the next tick after it.
+        if (m_commentsOpen || m_processing)
+            return;
+        if (m_state != DisplayState::Capturing && !m_swipeHeld)
             return;
         ProcessScan(std::exchange(m_swipe, std::string()));
         m_host.Repaint();
@@ -84,10 +93,21 @@ void ScanCycle::OnTimer(int id) {
     }
 }
 
+void ScanCycle::OnCommentsClosed() {
+    if (!m_commentsOpen)
+        return;
+    m_commentsOpen = false;
+    // The result's ten seconds count from here: a result is never used up behind the dialog.
+    if (m_state == DisplayState::CardShown)
+        m_host.StartTimer(kResultTimer, kResultPeriodMs);
+}
+
 void ScanCycle::ProcessScan(const std::string& swipe) {
     const FlagScope processing(m_processing);
     m_host.StopTimer(kQuietTimer);
     m_state = DisplayState::Ready;
+    m_swipeHeld = false;
+    const std::int32_t totalBefore = m_total;
     // The decoder reports an unrecognised scan with the logic-error family; anything else thrown by the
     // decoder or the log (bad_alloc, a foreign exception) is no reason to lose the station, so it ends
     // the scan the same way.
@@ -96,11 +116,15 @@ void ScanCycle::ProcessScan(const std::string& swipe) {
         if (!card)
             throw std::logic_error(Resources::String(Resources::IDS_UNKNOWN_DL));
         ShowCard(std::move(card));
-        if (m_host.IsLogChecked())
-            m_host.LogScan(*m_card, m_host.IsCommentsChecked());
-    } catch (const std::exception&) {
-        ShowUnknown();
+        if (!m_commentsOpen) {
+            m_host.StartTimer(kResultTimer, kResultPeriodMs);
+            return;
+        }
+        // The verdict is on the screen before the dialog opens over the window.
+        m_host.PaintNow();
+        m_host.OpenComments();
     } catch (...) {
+        m_total = totalBefore; // a scan that ends as unknown is not counted
         ShowUnknown();
     }
 }
@@ -108,16 +132,28 @@ void ScanCycle::ProcessScan(const std::string& swipe) {
 void ScanCycle::ShowCard(std::unique_ptr<MagneticStripeCards::Card> card) {
     m_card = std::move(card);
     m_state = DisplayState::CardShown;
-    m_uncounted = true;
+    m_notLogged = false;
     m_lastResults.push_front(m_card->ResultLine());
     if (m_lastResults.size() > kLastResultsSize)
         m_lastResults.pop_back();
-    m_host.StartTimer(kResultTimer, kResultPeriodMs);
+    LogAndCount();
+}
+
+void ScanCycle::LogAndCount() {
+    // The row is on disk before the verdict is shown; its comments, if any, follow when the dialog closes.
+    if (m_host.IsLogChecked()) {
+        const bool comments = m_host.IsCommentsChecked();
+        // A row the log file cannot take now waits for the next write that succeeds, and takes its
+        // comments there.
+        m_notLogged = !m_host.WriteLogRow(*m_card, comments);
+        m_commentsOpen = comments;
+    }
+    if (CountsTowardsTotal(m_card->Age(), m_card->Expired(), m_host.ValidAge(), m_host.IsCountValidOnlyChecked()))
+        m_total = static_cast<std::int32_t>(static_cast<std::uint32_t>(m_total) + 1u); // wraps, never overflows
 }
 
 void ScanCycle::ShowUnknown() {
-    // A card whose logging failed ends as an unknown scan and is not counted either.
-    m_uncounted = false;
+    m_commentsOpen = false;
     m_unknownCardText = Resources::String(Resources::IDS_UNKNOWN_DL);
     m_state = DisplayState::UnknownCard;
     m_host.StartTimer(kUnknownTimer, kUnknownPeriodMs);
@@ -138,9 +174,12 @@ const MagneticStripeCards::Card* ScanCycle::CurrentCard() const {
 const std::deque<std::string>& ScanCycle::LastResults() const {
     return m_lastResults;
 }
-bool ScanCycle::HasUncountedCard() const {
-    return m_uncounted;
+std::int32_t ScanCycle::Total() const {
+    return m_total;
 }
-void ScanCycle::TakeUncounted() {
-    m_uncounted = false;
+bool ScanCycle::IsNotLogged() const {
+    return m_notLogged;
+}
+bool ScanCycle::IsCommentsOpen() const {
+    return m_commentsOpen;
 }

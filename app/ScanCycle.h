@@ -1,11 +1,16 @@
 #pragma once
 // Swipe capture and the scan cycle, without any windowing code:
 //
-//   key-downs --> swipe text --(quiet timer, 2nd tick)--> Card --> current card, last results, log
+//   key-downs --> swipe text --(quiet timer, 2nd tick)--> Card --> current card, last results, total
 //                                                     \--> "Unknown DL"
-//   result timer (10 s) / unknown timer (5 s) --> Ready
+//   Card --> log row written --> verdict painted --> [Comments dialog --> comments into the row]
+//        --> result timer (10 s from the dialog's close, or from the decode without one) --> Ready
+//   unknown timer (5 s) --> Ready
 //
-// The host (MainDlg in the station, a fake in tests) runs the timers, repaints and logs.
+// A swipe that arrives while the Comments dialog is open is kept: it is decoded and shown once the
+// dialog has closed, and the verdict under the dialog stays as it is meanwhile.
+//
+// The host (MainDlg in the station, a fake in tests) runs the timers, paints, logs and opens the dialog.
 
 #include "DisplayState.h"
 #include "IKeyboardLayout.h"
@@ -29,11 +34,21 @@ public:
     virtual void StopTimer(int id) = 0;
     // Repaint the whole client area.
     virtual void Repaint() = 0;
-    // "Create Log" and "Comments", read during scan processing.
+    // Paint the whole client area now: what it shows is on the screen when this returns.
+    virtual void PaintNow() = 0;
+    // "Create Log", "Comments" and "Count Valid DL Only", read during scan processing.
     virtual bool IsLogChecked() const = 0;
     virtual bool IsCommentsChecked() const = 0;
-    // LogScan of the scan log (may run the Comments dialog modally).
-    virtual void LogScan(const MagneticStripeCards::Card& card, bool comments) = 0;
+    virtual bool IsCountValidOnlyChecked() const = 0;
+    // The valid age the verdict is judged by.
+    virtual std::int32_t ValidAge() = 0;
+    // Writes the card's row to the scan log now; with `commentsFollow` with two empty comment fields,
+    // which the Comments dialog fills later. False when the row is not in the log file now (it waits
+    // for a later write, and can still take its comments).
+    virtual bool WriteLogRow(const MagneticStripeCards::Card& card, bool commentsFollow) = 0;
+    // Opens the Comments dialog for the row written last. When it has closed and its comments are in the
+    // row, the host calls ScanCycle::OnCommentsClosed (at once, or later from its event loop).
+    virtual void OpenComments() = 0;
 };
 
 class ScanCycle {
@@ -54,21 +69,23 @@ public:
 
     void OnKeyDown(std::uint16_t virtualKey);
     void OnTimer(int id);
+    void OnCommentsClosed();
 
     DisplayState State() const;
     const std::string& SwipeText() const;
     const std::string& UnknownCardText() const;
     const MagneticStripeCards::Card* CurrentCard() const;
     const std::deque<std::string>& LastResults() const;
-
-    // A card result is counted once: true from the moment a new card is shown until TakeUncounted() (or
-    // until the scan ends as unknown after all, when logging it threw).
-    bool HasUncountedCard() const;
-    void TakeUncounted();
+    // Scans counted since the start, by the counting rule at the moment each card was decoded.
+    std::int32_t Total() const;
+    // The card shown is not in the scan log file (yet).
+    bool IsNotLogged() const;
+    bool IsCommentsOpen() const;
 
 private:
     void ProcessScan(const std::string& swipe);
     void ShowCard(std::unique_ptr<MagneticStripeCards::Card> card);
+    void LogAndCount();
     void ShowUnknown();
 
     ScanCycleHost& m_host;
@@ -77,8 +94,11 @@ private:
 
     DisplayState m_state = DisplayState::Ready;
     bool m_settling = false;
-    bool m_processing = false; // a scan is being processed (LogScan may run a nested event loop)
-    bool m_uncounted = false;
+    bool m_processing = false;   // a scan is being processed (the host may run a nested event loop)
+    bool m_commentsOpen = false; // the Comments dialog of the card shown is open
+    bool m_swipeHeld = false;    // keys arrived while it was open: a swipe waits for the dialog
+    bool m_notLogged = false;
+    std::int32_t m_total = 0;
     std::string m_swipe;
     std::string m_unknownCardText;
     std::unique_ptr<MagneticStripeCards::Card> m_card;

@@ -2,18 +2,44 @@
 // Usage: kestrin_render_manual <manual.md> <output.pdf>
 // Runs without a display: the offscreen platform is used unless QT_QPA_PLATFORM says otherwise.
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
+#include <QImage>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
+#include <QTextBlock>
+#include <QTextCharFormat>
 #include <QTextDocument>
+#include <QUrl>
 
 #include <cstdio>
 
 namespace {
+
+// The pictures the manual names, relative to its own folder, become resources of the document, so the
+// copy that printing makes of it has them too.
+bool AddPictures(QTextDocument& document, const QDir& folder) {
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (!format.isImageFormat())
+                continue;
+            const QString name = format.toImageFormat().name();
+            const QImage picture(folder.filePath(name));
+            if (picture.isNull()) {
+                std::fprintf(stderr, "kestrin_render_manual: cannot read the picture %s\n", qPrintable(name));
+                return false;
+            }
+            document.addResource(QTextDocument::ImageResource, QUrl(name), picture);
+        }
+    }
+    return true;
+}
 
 bool Render(const QString& source, const QString& target) {
     QFile in(source);
@@ -26,6 +52,8 @@ bool Render(const QString& source, const QString& target) {
     body.setPointSizeF(10);
     document.setDefaultFont(body);
     document.setMarkdown(QString::fromUtf8(in.readAll()));
+    if (!AddPictures(document, QFileInfo(source).absoluteDir()))
+        return false;
     document.setMetaInformation(QTextDocument::DocumentTitle, QStringLiteral("Kestrin Advanced User Manual"));
 
     QPdfWriter writer(target);

@@ -13,7 +13,7 @@ struct Entry {
 };
 
 // Sorted by id.
-constexpr std::array<Entry, 31> kTable{{
+constexpr std::array<Entry, 32> kTable{{
     {101, "&About Kestrin..."},
     {102, "Unknown DL"},
     {103, "Ready!"},
@@ -47,6 +47,7 @@ constexpr std::array<Entry, 31> kTable{{
     {170, "Count Valid DL Only"},
     {171, "Keep Days"},
     {172, "Log Personal Data"},
+    {180, "Full Screen"},
 }};
 
 } // namespace

@@ -38,6 +38,7 @@ enum StringId : unsigned {
     IDS_COUNT_VALID_ONLY = 170,   // "Count Valid DL Only"
     IDS_KEEP_DAYS = 171,          // "Keep Days"
     IDS_LOG_PERSONAL_DATA = 172,  // "Log Personal Data"
+    IDS_FULL_SCREEN = 180,        // "Full Screen"
 };
 
 // The text of string `id`, or an empty text when the table has no such string.

@@ -227,6 +227,12 @@ std::int32_t GetKeepDays() {
 std::int32_t GetLogPersonalData() {
     return ReadNumber(Resources::IDS_LOG_PERSONAL_DATA);
 }
+bool HasValidAge() {
+    return Look(Resources::IDS_VALID_AGE, ValueType::Number, WhenMissing::Missing).value.has_value();
+}
+std::int32_t GetFullScreen() {
+    return ReadNumber(Resources::IDS_FULL_SCREEN);
+}
 
 void SetEnableLog(bool on) {
     WriteNumber(Resources::IDS_ENABLE_LOG, on ? 1 : 0);

@@ -43,6 +43,10 @@ std::int32_t GetLogPersonalData(); // 0: log rows without the holder's personal 
 // The valid age a verdict is judged by: the stored "Valid Age"; when it cannot be read (missing, or the
 // hive unreadable or damaged) the last value read, else 21. A failed read never makes a minor valid.
 std::int32_t VerdictValidAge();
+// Whether "Valid Age" is stored as a number; false also when the key cannot be opened.
+bool HasValidAge();
+// "Full Screen" (1: the station starts full screen); -1 when missing.
+std::int32_t GetFullScreen();
 
 // Writers end the program through FailCannotContinue when the key cannot be opened.
 void SetEnableLog(bool on);

@@ -5,6 +5,7 @@
 #include "ScanCycle.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -32,13 +33,22 @@ public:
         events.push_back("stop " + std::to_string(id));
     }
     void Repaint() override { events.push_back("repaint"); }
+    void PaintNow() override { events.push_back("paint now"); }
     bool IsLogChecked() const override { return logChecked; }
     bool IsCommentsChecked() const override { return commentsChecked; }
-    void LogScan(const MagneticStripeCards::Card& card, bool comments) override {
-        events.push_back(comments ? "log comments" : "log");
-        logCalls.push_back({&card, comments});
+    bool IsCountValidOnlyChecked() const override { return countValidOnly; }
+    std::int32_t ValidAge() override { return validAge; }
+    bool WriteLogRow(const MagneticStripeCards::Card& card, bool commentsFollow) override {
+        events.push_back(commentsFollow ? "log comments" : "log");
+        logCalls.push_back({&card, commentsFollow});
         if (onLogScan)
             onLogScan();
+        return logWrites;
+    }
+    void OpenComments() override {
+        events.push_back("comments open");
+        if (onOpenComments)
+            onOpenComments();
     }
 
     // Runs every timer tick due up to now + ms, in time order, on the attached cycle.
@@ -66,7 +76,11 @@ public:
 
     bool logChecked = false;
     bool commentsChecked = false;
-    std::function<void()> onLogScan; // runs inside LogScan, like the Comments dialog's nested loop
+    bool countValidOnly = false;
+    std::int32_t validAge = 21;
+    bool logWrites = true;                // what WriteLogRow answers
+    std::function<void()> onLogScan;      // runs inside WriteLogRow (a nested loop of an error box)
+    std::function<void()> onOpenComments; // runs inside OpenComments (a host whose dialog is modal)
     std::vector<std::string> events;
     std::vector<LogCall> logCalls;
 

@@ -2,15 +2,22 @@
 // lock: start-up writes, menu, key routing, geometry, the lock's triggers and the scan total.
 #include "MainDlg.h"
 #include "DialogUnits.h"
+#include "DisplayFontSet.h"
 #include "FakeStationLock.h"
 #include "Fonts.h"
 #include "KestrinResources.h"
+#include "Remarks.h"
 #include "UnknownSwipeFile.h"
 
 #include <QAction>
+#include <QDate>
+#include <QDir>
 #include <QFile>
+#include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -30,6 +37,12 @@ private slots:
     void closeButtonCloses();
     void keysGoToTheSwipeAndTabKeepsFocus();
     void geometryFromDialogUnits();
+    void historyBelowTheCaptionAtEverySize_data();
+    void historyBelowTheCaptionAtEverySize();
+    void f11AndTheFullScreenSetting();
+    void absentValidAgeIsStoredAsTwentyOne();
+    void commentsOpenBesideAPaintedVerdict();
+    void failedLogWriteShowsOnTheVerdict();
     void alwaysOnTopConfinesAtPaintAndCommand();
     void modalDialogTakesTheGrabsPlace();
     void removeStationLockReleasesBoth();
@@ -227,11 +240,163 @@ void MainDlgTest::geometryFromDialogUnits() {
     const DialogUnits units(Fonts::DialogFont(QStringLiteral("Verdana"), 10));
     const QRect client = dlg.ClientRect();
     QCOMPARE(client.size(), units.Size(222, 169));
-    QCOMPARE(dlg.minimumSize(), dlg.maximumSize()); // fixed size
-    QCOMPARE(dlg.LastResultsBox().geometry(), units.Rect(4, 114, 214, 50).translated(client.topLeft()));
-    QCOMPARE(dlg.LastResultsBox().title(), QStringLiteral("Last Results"));
+    QCOMPARE(dlg.DesignClientSize(), client.size());
+    QCOMPARE(dlg.minimumSize(), dlg.size()); // never smaller than the template, larger at will
+    QVERIFY(dlg.maximumWidth() > dlg.width() && dlg.maximumHeight() > dlg.height());
+    // The box keeps the template's left edge and bottom; its top makes room for the caption.
+    const QRect box = dlg.ResultsBox().geometry();
+    const QRect designed = units.Rect(4, 114, 214, 50).translated(client.topLeft());
+    QCOMPARE(box.left(), designed.left());
+    QCOMPARE(box.right(), designed.right());
+    QCOMPARE(box.bottom(), designed.bottom());
+    QVERIFY(std::abs(box.top() - designed.top()) < 20);
+    QCOMPARE(dlg.ResultsBox().title(), QStringLiteral("Last Results"));
     QVERIFY(!(dlg.windowFlags() & Qt::WindowMinimizeButtonHint));
-    QVERIFY(!(dlg.windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(dlg.windowFlags() & Qt::WindowMaximizeButtonHint);
+}
+
+void MainDlgTest::historyBelowTheCaptionAtEverySize_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("template size") << QSize();
+    QTest::newRow("1024 x 768") << QSize(1024, 768);
+    QTest::newRow("1920 x 1080") << QSize(1920, 1080);
+}
+
+// The last results are written below the group box's caption and inside its frame, whatever the size.
+void MainDlgTest::historyBelowTheCaptionAtEverySize() {
+    QFETCH(QSize, size);
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    if (size.isValid())
+        dlg.resize(size);
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    dlg.repaint();
+    const QRect lines = dlg.Display().lowerLines.translated(dlg.ClientRect().topLeft());
+    const QRect caption = dlg.ResultsBox().CaptionRect();
+    QVERIFY2(caption.bottom() < lines.top(), "the first line runs across the caption");
+    QVERIFY2(dlg.ResultsBox().FrameRect().contains(lines), "the lines run outside the box's frame");
+    QVERIFY(dlg.ResultsBox().geometry().bottom() < dlg.height());
+    QVERIFY(caption.height() > 0);
+}
+
+void MainDlgTest::f11AndTheFullScreenSetting() {
+    StationLockLog log;
+    {
+        MainDlg dlg(nullptr, FakeLockParts(log));
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        QTest::keyClick(&dlg, Qt::Key_F11);
+        QTRY_VERIFY(dlg.windowState() & Qt::WindowFullScreen);
+        QCOMPARE(dlg.Cycle().State(), DisplayState::Ready); // not a key of a swipe
+        QTest::keyClick(&dlg, Qt::Key_F11);
+        QTRY_VERIFY(!(dlg.windowState() & Qt::WindowFullScreen));
+    }
+    WriteHive("\"Full Screen\"=dword:00000001\r\n");
+    MainDlg full(nullptr, FakeLockParts(log));
+    full.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&full));
+    QVERIFY(full.windowState() & Qt::WindowFullScreen);
+    QTRY_COMPARE(full.size(), full.screen()->geometry().size());
+    full.repaint();
+    QVERIFY(full.Display().scale > 1.0);
+}
+
+void MainDlgTest::absentValidAgeIsStoredAsTwentyOne() {
+    WriteHive("\"Log Number\"=dword:00000005\r\n");
+    StationLockLog log;
+    { MainDlg dlg(nullptr, FakeLockParts(log)); }
+    QCOMPARE(Value("Valid Age"), QStringLiteral("dword:00000015"));
+    WriteHive("\"Valid Age\"=dword:ffffffff\r\n"); // a stored age, however odd, is the operator's
+    { MainDlg dlg(nullptr, FakeLockParts(log)); }
+    QCOMPARE(Value("Valid Age"), QStringLiteral("dword:ffffffff"));
+}
+
+void MainDlgTest::commentsOpenBesideAPaintedVerdict() {
+    const QString logs = m_dir.filePath(QStringLiteral("comments-logs"));
+    QDir(logs).removeRecursively();
+    WriteHive("\"Log Folder\"=\"" + logs.toLocal8Bit() +
+              "\"\r\n\"Log Name\"=\"T\"\r\n\"Enable Log\"=dword:00000001\r\n" +
+              "\"Enable Comments\"=dword:00000001\r\n\"Enable Ontop\"=dword:00000000\r\n");
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    Swipe(dlg, kSwipe);
+    QTRY_VERIFY_WITH_TIMEOUT(qobject_cast<Remarks*>(QApplication::activeModalWidget()), 3000);
+    auto* const remarks = qobject_cast<Remarks*>(QApplication::activeModalWidget());
+    QVERIFY(dlg.Cycle().IsCommentsOpen());
+    QCOMPARE(dlg.Cycle().State(), DisplayState::CardShown);
+
+    // The row is on disk with empty comments while the dialog is open.
+    const QStringList files = QDir(logs).entryList({QStringLiteral("*.csv")});
+    QCOMPARE(files.size(), 1);
+    const QString path = QDir(logs).filePath(files[0]);
+    const auto lastLine = [&] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().split('\n').last().trimmed() : QByteArray();
+    };
+    QVERIFY(lastLine().endsWith(",\"\",\"\""));
+    // The dialog leaves the verdict in sight.
+    const QRect verdict = dlg.Display().verdictArea.translated(dlg.mapToGlobal(dlg.ClientRect().topLeft()));
+    QVERIFY(!verdict.isEmpty());
+    QVERIFY2(!remarks->frameGeometry().intersects(verdict), "the Comments dialog covers the verdict");
+
+    remarks->findChild<QLineEdit*>(QStringLiteral("comment1"))->setText(QStringLiteral("late shift"));
+    remarks->findChild<QLineEdit*>(QStringLiteral("comment2"))->setText(QStringLiteral("ok"));
+    remarks->findChild<QPushButton*>(QStringLiteral("ok"))->click();
+    QTRY_VERIFY(!dlg.Cycle().IsCommentsOpen());
+    QVERIFY(lastLine().endsWith(",\"late shift\",\"ok\""));
+    QCOMPARE(dlg.Cycle().State(), DisplayState::CardShown);
+}
+
+// A row that cannot be written now: the verdict says so in the warning colour, and the row still takes
+// its comments where it waits.
+void MainDlgTest::failedLogWriteShowsOnTheVerdict() {
+    const QString logs = m_dir.filePath(QStringLiteral("failing-logs"));
+    QDir(logs).removeRecursively();
+    // The log file's name is taken by a folder, so the file cannot be opened.
+    const QString month = QLocale::c().toString(QDate::currentDate(), QStringLiteral("yyyy MMM"));
+    QVERIFY(QDir().mkpath(logs + QStringLiteral("/T ") + month + QStringLiteral(" #6.csv")));
+    WriteHive("\"Log Folder\"=\"" + logs.toLocal8Bit() +
+              "\"\r\n\"Log Name\"=\"T\"\r\n\"Log Number\"=dword:00000005\r\n" +
+              "\"Enable Log\"=dword:00000001\r\n\"Enable Comments\"=dword:00000001\r\n" +
+              "\"Enable Ontop\"=dword:00000000\r\n\"Valid Age\"=dword:00000015\r\n");
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    Swipe(dlg, kSwipe);
+    QTRY_VERIFY_WITH_TIMEOUT(dlg.Cycle().IsCommentsOpen(), 3000);
+    QCOMPARE(dlg.Cycle().State(), DisplayState::CardShown);
+    QVERIFY(dlg.Cycle().IsNotLogged());
+    const auto told = [] {
+        for (QWidget* const window : QApplication::topLevelWidgets())
+            if (auto* const box = qobject_cast<QMessageBox*>(window); box && box->isVisible())
+                return box->text();
+        return QString();
+    };
+    QCOMPARE(told(), QStringLiteral("Couldn't open logfile"));
+    qobject_cast<QDialog*>(QApplication::activeModalWidget())->reject(); // the Comments dialog
+    QTRY_VERIFY(!dlg.Cycle().IsCommentsOpen());
+    dlg.repaint();
+    const auto& items = dlg.Display().items;
+    const auto notice = std::find_if(items.begin(), items.end(), [](const TextItem& item) {
+        return item.text == "Not logged yet: the log file cannot be written";
+    });
+    QVERIFY(notice != items.end());
+    const TextItem noticeItem = *notice; // the grab below paints, and lays out again
+    QVERIFY(noticeItem.colour == DisplayColour::kWarning);
+    // Drawn in that colour (anti-aliased text has its full colour only in the thicker strokes).
+    const QImage shown = dlg.grab().toImage();
+    const QRect line = BoxOf(noticeItem, DisplayFontSet()).translated(dlg.ClientRect().topLeft());
+    int amber = 0;
+    for (int y = line.top(); y <= line.bottom(); ++y)
+        for (int x = line.left(); x <= line.right(); ++x) {
+            const QColor c = shown.pixelColor(x, y);
+            amber += std::abs(c.red() - 190) + std::abs(c.green() - 95) + std::abs(c.blue()) < 60;
+        }
+    QVERIFY2(amber > 20, "the notice is not drawn in the warning colour");
 }
 
 void MainDlgTest::alwaysOnTopConfinesAtPaintAndCommand() {

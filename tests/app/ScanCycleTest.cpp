@@ -3,7 +3,6 @@
 
 #include "Card.h"
 #include "Clock.h"
-#include "CycleDisplay.h"
 #include "ScanCycle.h"
 #include "TempHive.h"
 #include "UsKeyboardLayout.h"
@@ -12,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -82,7 +82,7 @@ TEST_F(ScanCycleTest, StartsReadyWithNothingShown) {
     EXPECT_EQ(cycle.State(), DisplayState::Ready);
     EXPECT_EQ(cycle.CurrentCard(), nullptr);
     EXPECT_TRUE(cycle.LastResults().empty());
-    EXPECT_FALSE(cycle.HasUncountedCard());
+    EXPECT_EQ(cycle.Total(), 0);
     EXPECT_TRUE(host.events.empty());
 }
 
@@ -175,11 +175,11 @@ TEST_F(ScanCycleTest, EnterAloneHandsAnEmptySwipeToTheDecoderAndShowsUnknown) {
     EXPECT_EQ(cycle.UnknownCardText(), "Unknown DL");
 }
 
-TEST_F(ScanCycleTest, SuccessfulScanRequestsInOrderAndRepaintsAfterLogging) {
+TEST_F(ScanCycleTest, SuccessfulScanWritesTheRowBeforeTheResultShows) {
     host.logChecked = true;
     Scan(kExampleSwipe);
     // The tail of the event list from the decoding tick on.
-    const std::vector<std::string> expected{"stop 1", "start 2 10000", "log", "repaint"};
+    const std::vector<std::string> expected{"stop 1", "log", "start 2 10000", "repaint"};
     ASSERT_GE(host.events.size(), expected.size());
     EXPECT_EQ(std::vector<std::string>(host.events.end() - 4, host.events.end()), expected);
     ASSERT_NE(cycle.CurrentCard(), nullptr);
@@ -270,8 +270,11 @@ struct LogCase {
     bool logChecked;
     bool commentsAtKeys;
     bool commentsAtDecode;
+    bool writeSucceeds;
     const char* swipe;
     int expectedLogCalls;
+    bool dialogOpens;
+    bool notLogged;
 };
 
 void PrintTo(const LogCase& row, std::ostream* os) {
@@ -284,6 +287,7 @@ TEST_P(ScanCycleLogTest, LogsEveryDecodedCardWhileCreateLogIsChecked) {
     const LogCase& c = GetParam();
     host.logChecked = c.logChecked;
     host.commentsChecked = c.commentsAtKeys;
+    host.logWrites = c.writeSucceeds;
     Type(c.swipe);
     host.Advance(1500);
     host.commentsChecked = c.commentsAtDecode;
@@ -293,36 +297,103 @@ TEST_P(ScanCycleLogTest, LogsEveryDecodedCardWhileCreateLogIsChecked) {
         EXPECT_EQ(host.logCalls[0].card, cycle.CurrentCard());
         EXPECT_EQ(host.logCalls[0].comments, c.commentsAtDecode);
     }
+    const bool opened = std::find(host.events.begin(), host.events.end(), "comments open") != host.events.end();
+    EXPECT_EQ(opened, c.dialogOpens);
+    EXPECT_EQ(cycle.IsCommentsOpen(), c.dialogOpens);
+    EXPECT_EQ(cycle.IsNotLogged(), c.notLogged);
+    EXPECT_EQ(host.IsRunning(ScanCycle::kResultTimer), !c.dialogOpens && c.swipe == kExampleSwipe)
+        << "the result's time starts at the decode, or when the dialog closes";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ScanCycleLogTest,
-    ::testing::Values(LogCase{"LogOffCommentsOn", false, true, true, kExampleSwipe, 0},
-                      LogCase{"LogOffCommentsOff", false, false, false, kExampleSwipe, 0},
-                      LogCase{"LogOnCommentsOff", true, false, false, kExampleSwipe, 1},
-                      LogCase{"LogOnCommentsOn", true, true, true, kExampleSwipe, 1},
-                      LogCase{"CommentsSwitchedOnBeforeDecode", true, false, true, kExampleSwipe, 1},
-                      LogCase{"CommentsSwitchedOffBeforeDecode", true, true, false, kExampleSwipe, 1},
-                      LogCase{"FailedDecodeIsNeverLogged", true, true, true, kUndecodable, 0}),
+    ::testing::Values(
+        LogCase{"LogOffCommentsOn", false, true, true, true, kExampleSwipe, 0, false, false},
+        LogCase{"LogOffCommentsOff", false, false, false, true, kExampleSwipe, 0, false, false},
+        LogCase{"LogOnCommentsOff", true, false, false, true, kExampleSwipe, 1, false, false},
+        LogCase{"LogOnCommentsOn", true, true, true, true, kExampleSwipe, 1, true, false},
+        LogCase{"CommentsSwitchedOnBeforeDecode", true, false, true, true, kExampleSwipe, 1, true, false},
+        LogCase{"CommentsSwitchedOffBeforeDecode", true, true, false, true, kExampleSwipe, 1, false, false},
+        LogCase{"RowNotWrittenYetStillTakesComments", true, true, true, false, kExampleSwipe, 1, true, true},
+        LogCase{"FailedWriteWithoutComments", true, false, false, false, kExampleSwipe, 1, false, true},
+        LogCase{"FailedDecodeIsNeverLogged", true, true, true, true, kUndecodable, 0, false, false}),
     RowName());
 
-TEST_F(ScanCycleTest, CommentsDialogRunsInsideTheQuietTickWhileTheResultTimerRuns) {
+// The operator takes 30 s over the comments: the verdict was painted before the dialog opened and stays
+// until ten seconds after it has closed.
+TEST_F(ScanCycleTest, CommentsOpenOverAPaintedVerdictWhoseTimeStartsAtTheirClose) {
     host.logChecked = true;
     host.commentsChecked = true;
-    DisplayState stateDuringDialog = DisplayState::Ready;
-    host.onLogScan = [&] {
-        stateDuringDialog = cycle.State();
-        host.Advance(11000); // the operator takes 11 s over the comments
+    Scan(kExampleSwipe);
+    const std::vector<std::string> tail{"stop 1", "log comments", "paint now", "comments open", "repaint"};
+    ASSERT_GE(host.events.size(), tail.size());
+    EXPECT_EQ(std::vector<std::string>(host.events.end() - 5, host.events.end()), tail);
+    EXPECT_TRUE(cycle.IsCommentsOpen());
+    host.Advance(30000);
+    EXPECT_EQ(cycle.State(), DisplayState::CardShown);
+    EXPECT_FALSE(host.IsRunning(ScanCycle::kResultTimer));
+
+    cycle.OnCommentsClosed();
+    EXPECT_FALSE(cycle.IsCommentsOpen());
+    EXPECT_EQ(host.events.back(), "start 2 10000");
+    host.Advance(9999);
+    EXPECT_EQ(cycle.State(), DisplayState::CardShown);
+    host.Advance(1);
+    EXPECT_EQ(cycle.State(), DisplayState::Ready);
+    cycle.OnCommentsClosed(); // a late second report changes nothing
+    EXPECT_FALSE(host.IsRunning(ScanCycle::kResultTimer));
+}
+
+// A host whose dialog is modal reports the close from inside OpenComments.
+TEST_F(ScanCycleTest, ModalCommentsDialogAlsoStartsTheResultTimeAtItsClose) {
+    host.logChecked = true;
+    host.commentsChecked = true;
+    host.onOpenComments = [&] {
+        host.Advance(11000);
+        cycle.OnCommentsClosed();
     };
     Scan(kExampleSwipe);
-    EXPECT_EQ(stateDuringDialog, DisplayState::CardShown);
-    EXPECT_EQ(cycle.State(), DisplayState::Ready) << "the result timer ran out while the dialog was open";
-    EXPECT_EQ(host.events.back(), "repaint");
-    EXPECT_EQ(handedToDecoder.size(), 1u) << "no second decode from inside the dialog";
-    std::int32_t total = 0;
-    LayoutCycleDisplay(cycle, {21, false}, total, 640, 480);
-    LayoutCycleDisplay(cycle, {21, false}, total, 640, 480);
-    EXPECT_EQ(total, 1) << "the scan counts although its result was never painted";
+    EXPECT_EQ(cycle.State(), DisplayState::CardShown);
+    host.Advance(9999);
+    EXPECT_EQ(cycle.State(), DisplayState::CardShown);
+    host.Advance(1);
+    EXPECT_EQ(cycle.State(), DisplayState::Ready);
+}
+
+// A reader burst while the dialog is open (routed to the cycle by the station): the verdict under the
+// dialog stays, the new card is decoded and shown once the dialog has closed.
+TEST_F(ScanCycleTest, SwipeDuringCommentsWaitsForTheDialogAndIsShownAfterIt) {
+    host.logChecked = true;
+    host.commentsChecked = true;
+    Scan(kExampleSwipe);
+    const Card* const first = cycle.CurrentCard();
+    host.events.clear();
+    host.commentsChecked = false;
+    Scan(SwipeOf("SECOND$ANN"));
+    host.Advance(5000);
+    EXPECT_EQ(handedToDecoder.size(), 1u);
+    EXPECT_EQ(cycle.CurrentCard(), first);
+    EXPECT_EQ(cycle.State(), DisplayState::CardShown);
+    EXPECT_EQ(std::count(host.events.begin(), host.events.end(), "repaint"), 0) << "the verdict was blanked";
+
+    cycle.OnCommentsClosed();
+    host.Advance(1000);
+    ASSERT_EQ(handedToDecoder.size(), 2u);
+    EXPECT_EQ(handedToDecoder[1], SwipeOf("SECOND$ANN"));
+    ASSERT_NE(cycle.CurrentCard(), nullptr);
+    EXPECT_EQ(cycle.CurrentCard()->Name(), "SECOND ANN");
+    EXPECT_EQ(cycle.State(), DisplayState::CardShown);
+    EXPECT_EQ(cycle.LastResults().size(), 2u);
+}
+
+TEST_F(ScanCycleTest, FailureToOpenTheCommentsEndsAsAnUncountedUnknownScan) {
+    host.logChecked = true;
+    host.commentsChecked = true;
+    host.onOpenComments = [] { throw std::runtime_error("no dialog"); };
+    Scan(kExampleSwipe);
+    EXPECT_EQ(cycle.State(), DisplayState::UnknownCard);
+    EXPECT_FALSE(cycle.IsCommentsOpen());
+    EXPECT_EQ(cycle.Total(), 0);
 }
 
 TEST_F(ScanCycleTest, QuietTickInsideLogScanDoesNotReplaceTheCardBeingLogged) {
@@ -374,7 +445,7 @@ TEST_P(ScanCycleThrowTest, AnyExceptionFromLoggingShowsUnknownAndKeepsTheCard) {
     ASSERT_NE(cycle.CurrentCard(), nullptr);
     EXPECT_EQ(cycle.LastResults().size(), 1u);
     EXPECT_EQ(host.events.back(), "repaint");
-    EXPECT_FALSE(cycle.HasUncountedCard()) << "an unknown scan is not counted";
+    EXPECT_EQ(cycle.Total(), 0) << "an unknown scan is not counted";
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ScanCycleThrowTest,
@@ -393,53 +464,46 @@ TEST_F(ScanCycleTest, FactoryGivingNoCardShowsUnknown) {
     EXPECT_TRUE(cycle.LastResults().empty());
 }
 
-TEST_F(ScanCycleTest, EachShownCardIsUncountedUntilTaken) {
-    Scan(kExampleSwipe);
-    EXPECT_TRUE(cycle.HasUncountedCard());
-    cycle.TakeUncounted();
-    EXPECT_FALSE(cycle.HasUncountedCard());
+struct CountCase {
+    const char* name;
+    const char* track2; // expiry YYMM and birth date CCYYMMDD; the scans are made on 10 Mar 2007
+    std::int32_t validAge;
+    bool countValidOnly;
+    int counted;
+};
+
+void PrintTo(const CountCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class ScanCycleCountTest : public ScanCycleTest, public ::testing::WithParamInterface<CountCase> {};
+
+// The total follows the counting rule at the decode, once per scan, whatever is painted afterwards.
+TEST_P(ScanCycleCountTest, CountsEachDecodedCardOnceByTheRule) {
+    const CountCase& c = GetParam();
+    host.validAge = c.validAge;
+    host.countValidOnly = c.countValidOnly;
+    const std::string swipe = std::string("%CASACRAMENTO^DOE$JOHN$Q^123 MAIN ST^?;6360141234567=") + c.track2 +
+                              "?#0295814      C               1508150BRNBLU?";
+    Scan(swipe);
+    ASSERT_EQ(cycle.State(), DisplayState::CardShown);
+    EXPECT_EQ(cycle.Total(), c.counted);
     host.Advance(10000);
-    EXPECT_FALSE(cycle.HasUncountedCard()) << "returning to Ready does not bring the card back";
     Scan(kUndecodable);
-    EXPECT_FALSE(cycle.HasUncountedCard());
-    Scan(kExampleSwipe);
-    EXPECT_TRUE(cycle.HasUncountedCard());
+    EXPECT_EQ(cycle.Total(), c.counted) << "the result's end and an unknown scan count nothing";
+    Scan(swipe);
+    EXPECT_EQ(cycle.Total(), 2 * c.counted);
 }
 
-// The paint handler's view: each scan counts once however often its result is repainted.
-TEST_F(ScanCycleTest, RepaintsOfTheSameResultCountItOnce) {
-    std::int32_t total = 0;
-    const CycleDisplayOptions options{21, false};
-    auto paint = [&] { return LayoutCycleDisplay(cycle, options, total, 640, 480); };
-    paint();
-    Type(";");
-    paint(); // Capturing: nothing to count yet
-    EXPECT_EQ(total, 0);
-    host.Advance(2000);
-    Scan(kExampleSwipe);
-    const DisplayOutput shown = paint();
-    EXPECT_EQ(total, 1);
-    EXPECT_EQ(shown.total, 1);
-    paint();
-    paint();
-    EXPECT_EQ(total, 1) << "uncovering the window repaints, it does not count";
-    host.Advance(10000);
-    EXPECT_EQ(paint().items.front().text, "Ready!");
-    EXPECT_EQ(total, 1);
-    Scan(kExampleSwipe);
-    paint();
-    EXPECT_EQ(total, 2);
-}
-
-TEST_F(ScanCycleTest, CardJudgedNotCountableStaysUncounted) {
-    std::int32_t total = 5;
-    Scan(kExampleSwipe);
-    const std::int32_t overItsAge = cycle.CurrentCard()->Age() + 1;
-    LayoutCycleDisplay(cycle, {overItsAge, true}, total, 640, 480);
-    EXPECT_EQ(total, 5);
-    LayoutCycleDisplay(cycle, {overItsAge, false}, total, 640, 480);
-    EXPECT_EQ(total, 5) << "switching the option off afterwards does not count the card shown before";
-}
+INSTANTIATE_TEST_SUITE_P(Cases, ScanCycleCountTest,
+                         ::testing::Values(CountCase{"OfAgeValidOptionOn", "08121980061500", 21, true, 1},
+                                           CountCase{"ExactlyValidAgeOptionOn", "08121986031000", 21, true, 1},
+                                           CountCase{"DayBeforeValidAgeOptionOn", "08121986031100", 21, true, 0},
+                                           CountCase{"UnderAgeOptionOff", "08121990061500", 21, false, 1},
+                                           CountCase{"ExpiredOptionOn", "06121980061500", 21, true, 0},
+                                           CountCase{"ExpiredOptionOff", "06121980061500", 21, false, 1},
+                                           CountCase{"ValidAgeReadAtTheDecode", "08121990061500", 16, true, 1}),
+                         RowName());
 
 TEST_F(ScanCycleTest, OtherTimerIdsAndStrayTicksDoNothing) {
     cycle.OnTimer(7);
