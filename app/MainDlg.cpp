@@ -60,7 +60,8 @@ MainDlg::MainDlg(QWidget* parent) : MainDlg(parent, CreateStationLockParts()) {}
 MainDlg::MainDlg(QWidget* parent, StationLockParts lock)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
-      m_menu(*this), m_cycle(*this, m_layout), m_lastResultsBox(this), m_confinement(std::move(lock.confinement)),
+      m_menu(*this), m_readerKeymap(ReaderKeymap::FromSetting(Settings::GetReaderLayout())), m_cycle(*this, m_layout),
+      m_lastResultsBox(this), m_confinement(std::move(lock.confinement)),
       m_keyboardLock(*this, std::move(lock.keyboardGrab)) {
     for (std::size_t i = 0; i < m_timers.size(); ++i) {
         const int id = static_cast<int>(i) + 1;
@@ -197,12 +198,16 @@ bool MainDlg::HandleKey(QKeyEvent& key) {
         return QDialog::event(&key);
     case KeyRoute::Feed:
         key.accept();
-        if (StationTrace::Enabled() && (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter))
-            StationTrace::Line("key Enter");
-        Guarded("keystroke", [&] { FeedKeyPress(m_cycle, m_layout, key); });
+        FeedReaderKey(key);
         return true;
     }
     return true;
+}
+
+void MainDlg::FeedReaderKey(const QKeyEvent& key) {
+    if (StationTrace::Enabled() && (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter))
+        StationTrace::Line("key Enter");
+    Guarded("keystroke", [&] { FeedKeyPress(m_cycle, m_layout, m_readerKeymap, key); });
 }
 
 // ---- timers and the cycle's host

@@ -13,6 +13,7 @@
 #include "ICursorConfinement.h"
 #include "KeyboardLock.h"
 #include "QtMenu.h"
+#include "ReaderKeymap.h"
 #include "ScanCycle.h"
 #include "StationLockFactory.h"
 #include "UsKeyboardLayout.h"
@@ -74,6 +75,7 @@ private:
     void ConnectCommand(int id, void (MainDlg::*command)());
 
     bool HandleKey(QKeyEvent& key);
+    void FeedReaderKey(const QKeyEvent& key);
     void PaintDisplay();
     void OnTimer(int id);
 
@@ -97,6 +99,7 @@ private:
     DisplayFonts m_fonts;
     std::array<QTimer, 3> m_timers; // ids 1 quiet, 2 result, 3 unknown; outlive the cycle that drives them
     UsKeyboardLayout m_layout;
+    ReaderKeymap m_readerKeymap;
     ScanCycle m_cycle;
     std::int32_t m_total = 0;
     QGroupBox m_lastResultsBox;

@@ -13,7 +13,7 @@ struct Entry {
 };
 
 // Sorted by id.
-constexpr std::array<Entry, 29> kTable{{
+constexpr std::array<Entry, 30> kTable{{
     {101, "&About Kestrin..."},
     {102, "Unknown DL"},
     {103, "Ready!"},
@@ -45,6 +45,7 @@ constexpr std::array<Entry, 29> kTable{{
           "\"DL#\",\"EXPIRATION DATE\",\"ISOIIN\",\"RESTRICTIONS\",\"HEIGHT\",\"WEIGHT\",\"HAIR COLOR\","
           "\"EYE COLOR\",\"DATE\",\"TIME\"\r\n"},
     {170, "Count Valid DL Only"},
+    {180, "Reader Layout"},
 }};
 
 } // namespace

@@ -36,6 +36,7 @@ enum StringId : unsigned {
     IDS_VALID_AGE = 166,          // "Valid Age"
     IDS_LOG_HEADER = 167,         // the 19 quoted column names and CR LF
     IDS_COUNT_VALID_ONLY = 170,   // "Count Valid DL Only"
+    IDS_READER_LAYOUT = 180,      // "Reader Layout"
 };
 
 // The text of string `id`, or an empty text when the table has no such string.

@@ -64,6 +64,9 @@ std::string GetLogName() {
 std::string GetAppFolder() {
     return ReadText(Resources::IDS_APP_FOLDER, {});
 }
+std::string GetReaderLayout() {
+    return ReadText(Resources::IDS_READER_LAYOUT, {});
+}
 
 std::string GetLogNumberText() {
     RegistryKey key;

@@ -12,6 +12,7 @@ namespace Settings {
 std::string GetLogFolder();     // "My Log Files" when the key cannot be opened, empty when the value is missing
 std::string GetLogName();       // "Kestrin Log" when the key cannot be opened, empty when missing
 std::string GetAppFolder();     // empty when the key cannot be opened or the value is missing
+std::string GetReaderLayout();  // "Reader Layout": "us" or "desktop"; empty when unopenable or missing
 std::string GetLogNumberText(); // "Log Number" as unsigned decimal; "0" when missing
 void IncrementLogNumber();      // +1 with 32-bit wrap; does nothing when the key cannot be opened
 
