@@ -91,6 +91,8 @@ void MainDlg::InitDialog() {
     LayOut();
     Settings::IncrementLogNumber();
     qApp->installEventFilter(this); // modal dialogs of the station take the keyboard grab's place
+    m_burstFilter = std::make_unique<ReaderBurstFilter>(*this, m_readerKeymap,
+                                                        [this](const QKeyEvent& key) { FeedReaderKey(key); });
     setFocusPolicy(Qt::StrongFocus);
     m_keyboardLock.Arm();
 }

@@ -4,6 +4,7 @@
 // display the layout describes:
 //
 //   key press --RouteKey--> FeedKeyPress --> ScanCycle --(StartTimer/StopTimer/Repaint/LogScan)--> here
+//   reader burst at an open dialog --ReaderBurstFilter--> FeedKeyPress
 //   paintEvent --> LayoutDisplay --> PaintTextItems, then the cursor confinement while "Always On Top"
 //
 // Esc and Enter never close it: every key press is taken before QDialog's handling. Alt+F4 and the
@@ -13,6 +14,7 @@
 #include "ICursorConfinement.h"
 #include "KeyboardLock.h"
 #include "QtMenu.h"
+#include "ReaderBurstFilter.h"
 #include "ReaderKeymap.h"
 #include "ScanCycle.h"
 #include "StationLockFactory.h"
@@ -110,6 +112,7 @@ private:
     std::unique_ptr<AuxW32::iMenuItem> m_ontopItem;
     std::unique_ptr<ICursorConfinement> m_confinement;
     KeyboardLock m_keyboardLock;
+    std::unique_ptr<ReaderBurstFilter> m_burstFilter;
     QRect m_confinedTo; // for the trace only
     int m_frameChecksLeft = 30;
     bool m_frameCheckScheduled = false;
