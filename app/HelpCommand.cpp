@@ -1,6 +1,7 @@
 #include "HelpCommand.h"
 
 #include "IShellOpen.h"
+#include "ManualDlg.h"
 #include "Settings.h"
 #include "StringTable.h"
 
@@ -26,15 +27,25 @@ QString HelpFilePath(const std::string& appFolder) {
     return QString::fromLocal8Bit(appFolder) + QLatin1Char('/') + Text(Resources::IDS_HELP_FILE);
 }
 
-bool OpenHelp(QWidget* owner, const std::function<void()>& releaseConfinement, IShellOpen& shell) {
+HelpOutcome OpenHelp(QWidget* owner, const std::function<void()>& releaseConfinement, IShellOpen& shell) {
     if (releaseConfinement)
         releaseConfinement();
     const QString path = HelpFilePath(Settings::GetAppFolder());
     // The desktop's launcher reports success before any viewer has seen the file, so a missing manual
     // is caught here.
     const QFileInfo file(path);
-    if (file.isFile() && file.isReadable() && shell.Open(QUrl::fromLocalFile(path)) > 32)
-        return true;
+    if (!file.isFile() || !file.isReadable()) {
+        ShowCannotOpen(owner);
+        return HelpOutcome::CannotOpen;
+    }
+    const int result = shell.Open(QUrl::fromLocalFile(path));
+    if (result > 32)
+        return HelpOutcome::ViewerStarted;
+    if (result == IShellOpen::kNoAssociation && !ManualDlg::ManualText().isEmpty()) {
+        ManualDlg manual(owner);
+        manual.exec();
+        return HelpOutcome::ShownInStation;
+    }
     ShowCannotOpen(owner);
-    return false;
+    return HelpOutcome::CannotOpen;
 }

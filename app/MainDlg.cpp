@@ -409,8 +409,10 @@ void MainDlg::OnAbout() {
 }
 
 void MainDlg::OnHelp() {
-    // The confinement stays released for the viewer until the next paint of the station renews it.
-    OpenHelp(this, [this] { m_confinement->Release(); });
+    // For a viewer the confinement stays released until the next paint of the station renews it; the
+    // manual shown inside the station has closed by now, so the fence goes back at once, as after About.
+    if (OpenHelp(this, [this] { m_confinement->Release(); }) == HelpOutcome::ShownInStation && IsOntopChecked())
+        ConfineToFrame();
 }
 
 void MainDlg::OnSetValidAge() {

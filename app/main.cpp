@@ -1,4 +1,5 @@
 // The kestrin executable: the age-verification station.
+#include "CommandLine.h"
 #include "Fonts.h"
 #include "Kestrin.h"
 #include "KestrinResources.h"
@@ -9,6 +10,11 @@
 #include <exception>
 
 int main(int argc, char* argv[]) {
+    // --version and --help need no display: answer them before QApplication looks for one.
+    if (const auto text = CommandLine::InfoText(argc, argv)) {
+        std::fputs(text->c_str(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     try {
         QApplication app(argc, argv);
         InitKestrinResources();

@@ -1,5 +1,6 @@
 #include "HelpCommand.h"
 #include "FakeShellOpen.h"
+#include "ManualDlg.h"
 #include "ModalSpy.h"
 #include "QtTestFiles.h"
 #include "Settings.h"
@@ -7,10 +8,13 @@
 #include <QDialog>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTextEdit>
 #include <QtTest>
 
 #include <memory>
 #include <string>
+
+Q_DECLARE_METATYPE(HelpOutcome)
 
 namespace {
 
@@ -23,6 +27,29 @@ QByteArray HiveText(const QString& appFolder) {
            "\"App Folder\"=\"" +
            folder + "\"\r\n";
 }
+
+// Closes the manual shown inside the station from inside its own event loop, noting what it showed and
+// whether the cursor was free meanwhile. Arm it right before the call that shows it.
+struct ManualSpy {
+    bool seen = false;
+    QString title;
+    QString text;
+    int releasedWhileShown = 0;
+
+    void Arm(const int& released) {
+        QTimer::singleShot(0, [this, &released] {
+            auto* manual = dynamic_cast<ManualDlg*>(QApplication::activeModalWidget());
+            if (!manual)
+                return;
+            seen = true;
+            title = manual->windowTitle();
+            if (const auto* view = manual->findChild<QTextEdit*>())
+                text = view->toPlainText();
+            releasedWhileShown = released;
+            manual->reject();
+        });
+    }
+};
 
 } // namespace
 
@@ -38,7 +65,8 @@ private slots:
     void presentManualReachesTheViewerProgram();
     void missingManualShowsTheErrorBox();
     void withoutAppFolderTheRootIsTried();
-    void viewerFailureShowsTheErrorBox();
+    void shellAnswer_data();
+    void shellAnswer();
     void folderInsteadOfManualShowsTheErrorBox();
 
 private:
@@ -104,7 +132,7 @@ void HelpCommandTest::presentManualIsOpenedAfterReleasingTheCursor() {
     ModalSpy spy;
     spy.Arm();
     const auto release = [&released] { ++released; };
-    QVERIFY(OpenHelp(nullptr, release, shell));
+    QCOMPARE(OpenHelp(nullptr, release, shell), HelpOutcome::ViewerStarted);
     QCOMPARE(shell.Opened(), QList<QUrl>{QUrl::fromLocalFile(pdf)});
     QVERIFY(releasedBeforeOpen);
     QCOMPARE(released, 1);
@@ -122,7 +150,7 @@ void HelpCommandTest::presentManualReachesTheViewerProgram() {
     qputenv("KESTRIN_OPEN_COMMAND", viewer.toLocal8Bit());
     if (!UseAppFolder(m_dir.path()))
         return;
-    QVERIFY(OpenHelp(nullptr));
+    QCOMPARE(OpenHelp(nullptr), HelpOutcome::ViewerStarted);
     QTRY_COMPARE(ReadFile(record), pdf.toUtf8());
 }
 
@@ -134,8 +162,9 @@ void HelpCommandTest::missingManualShowsTheErrorBox() {
     int released = 0;
     ModalSpy spy;
     spy.Arm();
-    QVERIFY(!OpenHelp(
-        &owner, [&released] { ++released; }, shell));
+    QCOMPARE(OpenHelp(
+                 &owner, [&released] { ++released; }, shell),
+             HelpOutcome::CannotOpen);
     QVERIFY(spy.seen);
     QCOMPARE(spy.text, QStringLiteral("Cannot open help file."));
     QCOMPARE(spy.caption, QStringLiteral("Error"));
@@ -154,23 +183,52 @@ void HelpCommandTest::withoutAppFolderTheRootIsTried() {
     FakeShellOpen shell;
     ModalSpy spy;
     spy.Arm();
-    QVERIFY(!OpenHelp(nullptr, {}, shell));
+    QCOMPARE(OpenHelp(nullptr, {}, shell), HelpOutcome::CannotOpen);
     QVERIFY(spy.seen);
     QCOMPARE(spy.text, QStringLiteral("Cannot open help file."));
     QVERIFY(shell.Opened().isEmpty());
 }
 
-void HelpCommandTest::viewerFailureShowsTheErrorBox() {
+// What the desktop answers for a present manual decides what Help does: a viewer, the manual inside the
+// station when no application is associated (a kiosk), the error box for any other failure.
+void HelpCommandTest::shellAnswer_data() {
+    QTest::addColumn<int>("answer");
+    QTest::addColumn<HelpOutcome>("outcome");
+    QTest::newRow("viewer started") << IShellOpen::kSuccess << HelpOutcome::ViewerStarted;
+    QTest::newRow("no application for PDF documents") << IShellOpen::kNoAssociation << HelpOutcome::ShownInStation;
+    QTest::newRow("file gone meanwhile") << IShellOpen::kFileNotFound << HelpOutcome::CannotOpen;
+    QTest::newRow("access denied") << 5 << HelpOutcome::CannotOpen;
+}
+
+void HelpCommandTest::shellAnswer() {
+    QFETCH(int, answer);
+    QFETCH(HelpOutcome, outcome);
     WriteFile(m_dir.filePath(QStringLiteral("KestrinHelp.pdf")), "%PDF-1.4\n%%EOF\n");
     if (!UseAppFolder(m_dir.path()))
         return;
-    FakeShellOpen shell(IShellOpen::kNoAssociation);
-    ModalSpy spy;
-    spy.Arm();
-    QVERIFY(!OpenHelp(nullptr, {}, shell));
+    FakeShellOpen shell(answer);
+    QDialog owner;
+    int released = 0;
+    ModalSpy box;
+    box.Arm();
+    ManualSpy manual;
+    manual.Arm(released);
+    QCOMPARE(OpenHelp(
+                 &owner, [&released] { ++released; }, shell),
+             outcome);
     QCOMPARE(shell.Opened().size(), 1);
-    QVERIFY(spy.seen);
-    QCOMPARE(spy.text, QStringLiteral("Cannot open help file."));
+    QCOMPARE(box.seen, outcome == HelpOutcome::CannotOpen);
+    if (box.seen)
+        QCOMPARE(box.text, QStringLiteral("Cannot open help file."));
+    QCOMPARE(manual.seen, outcome == HelpOutcome::ShownInStation);
+    if (!manual.seen)
+        return;
+    // The project's own manual, whole, with the cursor free while it is read.
+    QCOMPARE(manual.title, QStringLiteral("Kestrin Advanced User Manual"));
+    for (const char* section : {"Setting up the station", "Log files", "Installation and removal"})
+        QVERIFY2(manual.text.contains(QLatin1String(section)), section);
+    QVERIFY(!manual.text.contains(QLatin1String("## ")));
+    QCOMPARE(manual.releasedWhileShown, 1);
 }
 
 void HelpCommandTest::folderInsteadOfManualShowsTheErrorBox() {
@@ -180,7 +238,7 @@ void HelpCommandTest::folderInsteadOfManualShowsTheErrorBox() {
     FakeShellOpen shell;
     ModalSpy spy;
     spy.Arm();
-    QVERIFY(!OpenHelp(nullptr, {}, shell));
+    QCOMPARE(OpenHelp(nullptr, {}, shell), HelpOutcome::CannotOpen);
     QVERIFY(spy.seen);
     QVERIFY(shell.Opened().isEmpty());
 }

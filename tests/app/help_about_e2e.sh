@@ -3,7 +3,8 @@
 # xdotool: Help opens KestrinHelp.pdf with the desktop's default PDF application (found by xdg-open
 # through a desktop entry that records what it was given), Help without the manual shows the error box
 # and starts nothing, the About box shows the product picture at (10, 19) and closes with Escape; both
-# boxes take their keys also while the station lock holds the keyboard.
+# boxes take their keys also while the station lock holds the keyboard. On a kiosk without any PDF
+# application Help shows the manual inside the station.
 #
 # usage: help_about_e2e.sh <kestrin executable> <folder holding KestrinHelp.pdf> <art folder> <artefacts>
 set -uo pipefail
@@ -177,6 +178,38 @@ else
     fail "no Error box under the station lock"
 fi
 kill -0 "$station" 2>/dev/null && pass "the station runs on under the lock" || fail "the station ended under the lock"
+stop_station
+
+# ---- a kiosk: nothing on the desktop opens PDF documents, so Help shows the manual inside the station,
+# with the pointer free while it is read and fenced in again as soon as it closes
+mkdir -p "$work/kiosk"
+ln -s /usr/share/mime "$work/kiosk/mime" # the system's MIME types, none of its applications
+export XDG_CONFIG_HOME=$work/kiosk XDG_DATA_HOME=$work/kiosk XDG_DATA_DIRS=$work/kiosk BROWSER=$work/viewer.sh
+: >"$record"
+write_hive "$manual_folder" 1
+start_station
+help_menu 0
+manual=$(wait_window "Kestrin Advanced User Manual")
+if [ -n "$manual" ]; then
+    pass "Help without a PDF application shows the manual inside the station"
+    sleep 0.5
+    import -window "$manual" "$artifacts/manual-in-station.png" 2>/dev/null
+    push_right
+    [ "$(pointer_x)" -gt "$fence" ] && pass "the manual frees the pointer" ||
+        fail "the pointer stayed fenced in while the manual was shown (x $(pointer_x))"
+    xdotool windowactivate --sync "$manual" 2>/dev/null
+    xdotool key Next Next Escape
+    gone "Kestrin Advanced User Manual" && pass "Escape closes the manual under the station lock" ||
+        fail "the manual got no Escape under the station lock"
+    push_right
+    [ "$(pointer_x)" -le "$fence" ] && pass "closing the manual fences the pointer in again" ||
+        fail "the pointer stayed free after the manual closed (x $(pointer_x))"
+else
+    fail "no manual inside the station for a desktop without a PDF application"
+fi
+[ ! -s "$record" ] && pass "no viewer or browser is started on the kiosk" || fail "started: $(cat "$record")"
+xdotool search --onlyvisible --name "^Error$" >/dev/null 2>&1 && fail "an Error box came with the manual"
+kill -0 "$station" 2>/dev/null && pass "the station runs on after the manual" || fail "the station ended"
 stop_station
 
 [ $failures -eq 0 ] || { echo "help_about_e2e: $failures check(s) failed"; sed -n 1,20p "$work/station.log"; exit 1; }
