@@ -123,7 +123,8 @@ Windows Registry Editor Version 5.00
 HIVE
     KESTRIN_REGISTRY="$hive" KESTRIN_TRACE=1 QT_QPA_PLATFORM=xcb "$kestrin" 2>>"$trace" &
     station_pid=$!
-    window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Orbelon Kestrin$' 2>/dev/null | head -n1)
+    # A machine busy with other builds may take a while to show the window.
+    window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Orbelon Kestrin$' 2>/dev/null | head -n1)
     if [ -z "$window" ]; then echo "FAIL: no station window"; cat "$trace"; exit 1; fi
     for _ in $(seq 50); do
         xdotool windowactivate "$window" 2>/dev/null
@@ -151,7 +152,7 @@ wait_trace() {
     return 1
 }
 trace_lines() { wc -l <"$trace"; }
-wait_window() { timeout "${2:-5}" xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n1; }
+wait_window() { timeout "${2:-10}" xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n1; }
 is_open() { xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; }
 # Waits until window $1 is no longer shown.
 wait_gone() {
@@ -319,7 +320,7 @@ if [ -n "$valid_age" ]; then
     is_open '^Valid Age$' && pass "Set Valid Age stays open through a swipe" \
         || fail "the swipe closed Set Valid Age"
     # With "Comments" on, the card asks for its comments over the dialog.
-    comments=$(wait_window '^Comments$' 5)
+    comments=$(wait_window '^Comments$')
     if [ -n "$comments" ]; then
         sleep 0.3
         xdotool key Return
