@@ -1,27 +1,49 @@
 #pragma once
-// The settings store: one reader or writer per value under SOFTWARE\Orbelon\Kestrin. Nothing is cached;
-// every call opens the key, reads or writes one value and closes it again, so a change made anywhere is
-// seen by the next read. The key is never created here: the installer puts it in place.
+// The settings store: one reader or writer per value under SOFTWARE\Orbelon\Kestrin. Every call reads the
+// hive as it is now, so a change made anywhere is seen by the next read. The key is never created here:
+// the installer puts it in place.
+//
+// A station must keep going on settings it can trust, so the store remembers, per hive file, the value
+// each name had at its last successful read:
+// - A read that cannot open the key once the program has read it successfully (the hive was damaged,
+//   emptied, made unreadable or replaced by something that does not parse) gives that last value, and the
+//   failure is reported once (standard error, the system journal and the warning reporter) until a read
+//   succeeds again. Before any successful read the defaults below hold.
+// - Reads take no lock and never wait. A write waits at most RegistryKey::kWritePatience for the hive's
+//   lock; when another process holds it longer (or the new file cannot be written) the change is kept in
+//   memory, reported once, read back by every reader, and stored with the next write.
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace Settings {
 
-std::string GetLogFolder();     // "My Log Files" when the key cannot be opened, empty when the value is missing
-std::string GetLogName();       // "Kestrin Log" when the key cannot be opened, empty when missing
-std::string GetAppFolder();     // empty when the key cannot be opened or the value is missing
-std::string GetReaderLayout();  // "Reader Layout": "us" or "desktop"; empty when unopenable or missing
+// Text readers. Once a text value has been read, a later read that finds it gone keeps the value read last:
+// the installer puts these values in place and the program never removes them, so a gap is damage.
+std::string GetLogFolder(); // "My Log Files" when the key cannot be opened, empty when the value is missing
+std::string GetLogName();   // "Kestrin Log" when the key cannot be opened, empty when missing
+std::string GetAppFolder(); // empty when the key cannot be opened or the value is missing
+
+// "Reader Layout": "us" or "desktop"; empty when the key cannot be opened or the value is missing.
+std::string GetReaderLayout();
+
 std::string GetLogNumberText(); // "Log Number" as unsigned decimal; "0" when missing
-void IncrementLogNumber();      // +1 with 32-bit wrap; does nothing when the key cannot be opened
+// +1 with 32-bit wrap, atomically across processes; the number stored, which is this run's own. Nothing
+// when the key cannot be opened or the change could not be stored.
+std::optional<std::uint32_t> IncrementLogNumber();
 
 // Number readers give -1 for a missing value (or one of another type) and when the key cannot be opened.
 std::int32_t GetEnableLog();
 std::int32_t GetEnableOntop();
 std::int32_t GetEnableComments();
 std::int32_t GetCountValidOnly();
-std::int32_t GetValidAge();
+std::int32_t GetValidAge(); // for the Set Valid Age dialog: -1 when missing
+
+// The valid age a verdict is judged by: the stored "Valid Age"; when it cannot be read (missing, or the
+// hive unreadable or damaged) the last value read, else 21. A failed read never makes a minor valid.
+std::int32_t VerdictValidAge();
 
 // Writers end the program through FailCannotContinue when the key cannot be opened.
 void SetEnableLog(bool on);
@@ -30,13 +52,23 @@ void SetEnableComments(bool on);
 void SetCountValidOnly(bool on);
 void SetValidAge(std::int32_t age);
 
-// Shows "Cannot continue.\nPlease reinstall the program!" (caption "error") and exits with code 1.
-[[noreturn]] void FailCannotContinue();
+// Stores the changes still kept in memory (see above); true when none is left. For the end of the program.
+bool SaveDeferredChanges();
+
+// Shows "Cannot continue.\nPlease reinstall the program!" (caption "error") and exits with code 1. The
+// cause (which file, which operation, the system's error text) goes to standard error and the journal.
+[[noreturn]] void FailCannotContinue(const std::string& cause = {});
 
 // How the fatal message reaches the user. Without a reporter it goes to standard error; the station
 // installs one that shows a message box. The reporter returns when the user has acknowledged it.
 using FatalReporter = std::function<void(const std::string& text, const std::string& caption)>;
 void SetFatalReporter(FatalReporter reporter);
+
+// How a settings failure that the station survives reaches the operator (once per failure): the station
+// installs one that shows a non-modal box. It may be called while the station paints, so it must not
+// block. The cause is on standard error and in the journal already.
+using WarningReporter = std::function<void(const std::string& text)>;
+void SetWarningReporter(WarningReporter reporter);
 
 // Path of the settings hive file: $KESTRIN_REGISTRY, else /var/lib/kestrin/registry.reg.
 std::string HivePath();

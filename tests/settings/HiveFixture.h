@@ -1,9 +1,14 @@
 #pragma once
-// A test with a temporary settings hive of its own (see TempHive), and the key's section as text.
+// A test with a temporary settings hive of its own (see TempHive), the key's section as text, and what
+// every reader of the store gives at one moment.
 
+#include "Settings.h"
 #include "TempHive.h"
 
+#include <cstdint>
+#include <ostream>
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -21,3 +26,27 @@ protected:
     const std::string m_dir = m_temp.Dir();
     const std::string m_hive = m_temp.Path();
 };
+
+// Every reader of the store, compared as a whole so that a failure shows all of them.
+struct Readings {
+    std::string logFolder, logName, appFolder, logNumber;
+    std::int32_t enableLog, enableOntop, enableComments, countValidOnly, validAge, verdictAge;
+
+    auto Tied() const {
+        return std::tie(logFolder, logName, appFolder, logNumber, enableLog, enableOntop, enableComments,
+                        countValidOnly, validAge, verdictAge);
+    }
+    bool operator==(const Readings& o) const { return Tied() == o.Tied(); }
+    friend std::ostream& operator<<(std::ostream& os, const Readings& r) {
+        return os << "{" << r.logFolder << "|" << r.logName << "|" << r.appFolder << "|" << r.logNumber << "|"
+                  << r.enableLog << "," << r.enableOntop << "," << r.enableComments << "," << r.countValidOnly << ","
+                  << r.validAge << "," << r.verdictAge << "}";
+    }
+};
+
+inline Readings ReadAll() {
+    return {Settings::GetLogFolder(),      Settings::GetLogName(),        Settings::GetAppFolder(),
+            Settings::GetLogNumberText(),  Settings::GetEnableLog(),      Settings::GetEnableOntop(),
+            Settings::GetEnableComments(), Settings::GetCountValidOnly(), Settings::GetValidAge(),
+            Settings::VerdictValidAge()};
+}
