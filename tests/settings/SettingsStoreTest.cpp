@@ -284,8 +284,8 @@ TEST(HivePath, EnvironmentNamesTheHiveElseTheSystemPath) {
 }
 
 TEST_F(SettingsStore, ReaderLayoutIsATextThatMayBeMissing) {
-    WriteHive(KeyedHive("\"Reader Layout\"=\"desktop\"\r\n"));
-    EXPECT_EQ(Settings::GetReaderLayout(), "desktop");
     WriteHive(KeyedHive("\"Reader Layout\"=dword:00000001\r\n"));
     EXPECT_EQ(Settings::GetReaderLayout(), "");
+    WriteHive(KeyedHive("\"Reader Layout\"=\"desktop\"\r\n"));
+    EXPECT_EQ(Settings::GetReaderLayout(), "desktop");
 }
