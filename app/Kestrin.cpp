@@ -1,6 +1,7 @@
 #include "Kestrin.h"
 
 #include "MainDlg.h"
+#include "RetentionSchedule.h"
 #include "Settings.h"
 #include "UnknownSwipeFile.h"
 
@@ -17,6 +18,7 @@ int Kestrin::InitInstance() {
     // Scans the decoder rejects are kept in the unknown-swipe file of the log folder.
     MagneticStripeCards::UnknownSwipeFile unknownFile;
     const MagneticStripeCards::ScopedUnknownScanSink sink(&unknownFile);
+    const RetentionSchedule retention; // old logs go at the start and then daily, as "Keep Days" says
     MainDlg dlg;
     m_mainDlg = &dlg;
     dlg.show();

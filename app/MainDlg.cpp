@@ -8,13 +8,13 @@
 #include "HelpCommand.h"
 #include "KestrinResources.h"
 #include "KeyRoute.h"
-#include "LogScan.h"
 #include "MenuItem_Comments.h"
 #include "MenuItem_Log.h"
 #include "MenuItem_OnlyValidAge.h"
 #include "MenuItem_Ontop.h"
 #include "QtKeyInput.h"
 #include "Settings.h"
+#include "StationLog.h"
 #include "StationTrace.h"
 #include "StringTable.h"
 #include "ValidAge.h"
@@ -24,6 +24,10 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
+
+#include <cstdint>
+#include <optional>
+#include <string>
 
 namespace {
 constexpr int kAboutSystemCommand = 16;
@@ -89,7 +93,10 @@ void MainDlg::InitDialog() {
     // The display state starts as Ready in the scan cycle.
     SetUpMenu();
     LayOut();
-    Settings::IncrementLogNumber();
+    // Every row of this run goes to the file of the number this start stored, whatever other stations on
+    // the same hive do to "Log Number" later.
+    const std::optional<std::uint32_t> run = Settings::IncrementLogNumber();
+    m_log = std::make_unique<StationLog>(run ? std::to_string(*run) : Settings::GetLogNumberText());
     qApp->installEventFilter(this); // modal dialogs of the station take the keyboard grab's place
     m_burstFilter = std::make_unique<ReaderBurstFilter>(*this, m_readerKeymap,
                                                         [this](const QKeyEvent& key) { FeedReaderKey(key); });
@@ -243,7 +250,7 @@ bool MainDlg::IsCommentsChecked() const {
 }
 
 void MainDlg::LogScan(const MagneticStripeCards::Card& card, bool comments) {
-    ::LogScan(card, comments);
+    m_log->LogScan(card, comments);
 }
 
 // ---- painting

@@ -30,6 +30,8 @@
 #include <cstdint>
 #include <memory>
 
+class StationLog;
+
 class MainDlg final : public QDialog, private ScanCycleHost {
 public:
     explicit MainDlg(QWidget* parent = nullptr);
@@ -111,6 +113,7 @@ private:
     std::unique_ptr<AuxW32::iMenuItem> m_commentsItem;
     std::unique_ptr<AuxW32::iMenuItem> m_ontopItem;
     std::unique_ptr<ICursorConfinement> m_confinement;
+    std::unique_ptr<StationLog> m_log;
     KeyboardLock m_keyboardLock;
     std::unique_ptr<ReaderBurstFilter> m_burstFilter;
     QRect m_confinedTo; // for the trace only

@@ -60,8 +60,30 @@ int LeadingNumber(const std::string& text) {
     return value;
 }
 
+namespace {
+
+bool CouldStartAFormula(const std::string& field) {
+    if (field.empty())
+        return false;
+    switch (field.front()) {
+    case '=':
+    case '+':
+    case '-':
+    case '@':
+    case '\t':
+    case '\r':
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 void AppendCsvField(std::string& row, const std::string& field) {
     row += '"';
+    if (CouldStartAFormula(field))
+        row += '\'';
     for (const char c : field) {
         if (c == '"')
             row += '"';

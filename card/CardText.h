@@ -24,7 +24,10 @@ std::string ClampedPart(const std::string& text, std::size_t p, std::size_t n);
 // The leading decimal digits as a number, 0 when there are none.
 int LeadingNumber(const std::string& text);
 
-// `field` in double quotes, each quote inside doubled (RFC 4180).
+// `field` in double quotes, each quote inside doubled (RFC 4180). A field that starts with '=', '+', '-',
+// '@', tab or carriage return gets an apostrophe in front, inside its quotes, so a spreadsheet takes it as
+// text and never as a formula (OWASP, CSV injection). Card fields and the operator's comments both go
+// through here.
 void AppendCsvField(std::string& row, const std::string& field);
 
 } // namespace MagneticStripeCards::CardText

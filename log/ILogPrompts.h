@@ -1,6 +1,6 @@
 #pragma once
-// What the scan log needs from the operator: the two comments of a row, and being told that a row could
-// not be written. The station shows the Comments dialog and a message box (DialogLogPrompts); tests answer
+// What the scan log needs from the operator: the two comments of a row, and being told that rows cannot be
+// written. The station shows the Comments dialog and a message box (DialogLogPrompts); tests answer
 // without a screen.
 
 #include <string>
@@ -13,6 +13,7 @@ public:
     // Cancel the two fields are empty.
     virtual std::string AskLogSuffix() = 0;
 
-    // "Couldn't open logfile" (caption "Error", OK only, no icon); returns when acknowledged.
+    // "Couldn't open logfile" (caption "Error", OK only, no icon), once at the start of each run of failed
+    // writes. Returns at once: the box must not take the next card's key strokes.
     virtual void ShowCannotOpenLog() = 0;
 };

@@ -1,23 +1,12 @@
 #include "Remarks.h"
 
+#include "CardText.h"
 #include "DialogUnits.h"
 #include "Fonts.h"
 
 #include <QKeyEvent>
 
 namespace {
-
-// A comment as one RFC 4180 field: in double quotes, each quote inside doubled.
-std::string QuotedField(const std::string& text) {
-    std::string field = "\"";
-    for (const char c : text) {
-        if (c == '"')
-            field += '"';
-        field += c;
-    }
-    field += '"';
-    return field;
-}
 
 void SetUpBox(QLineEdit& box, const char* name) {
     box.setObjectName(QString::fromLatin1(name));
@@ -72,5 +61,10 @@ void Remarks::keyPressEvent(QKeyEvent* event) {
 }
 
 std::string Remarks::GetLogSuffix() const {
-    return "," + QuotedField(m_comment1) + "," + QuotedField(m_comment2);
+    // The same field rule as the card's own fields, so a comment can no more become a formula than a name.
+    std::string suffix = ",";
+    MagneticStripeCards::CardText::AppendCsvField(suffix, m_comment1);
+    suffix += ',';
+    MagneticStripeCards::CardText::AppendCsvField(suffix, m_comment2);
+    return suffix;
 }

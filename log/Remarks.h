@@ -14,7 +14,8 @@ class Remarks : public QDialog {
 public:
     explicit Remarks(QWidget* parent = nullptr);
 
-    // ,"<comment 1>","<comment 2>" with every double quote of a comment doubled (RFC 4180).
+    // ,"<comment 1>","<comment 2>" with every double quote of a comment doubled (RFC 4180), and an
+    // apostrophe before a comment that a spreadsheet would take for a formula.
     std::string GetLogSuffix() const;
 
     const std::string& Comment1() const { return m_comment1; }

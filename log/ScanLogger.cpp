@@ -1,11 +1,19 @@
 #include "ScanLogger.h"
 
-ScanLogger::ScanLogger(const MagneticStripeCards::Clock& clock, ILogPrompts& prompts)
-    : m_prompts(prompts), m_writer(clock, prompts) {}
+#include "Card.h"
+#include "Settings.h"
+
+ScanLogger::ScanLogger(const MagneticStripeCards::Clock& clock, ILogPrompts& prompts, std::string runNumber)
+    : m_prompts(prompts), m_writer(clock, prompts, std::move(runNumber)) {}
 
 const std::string ScanLogger::kNoComments = ",\"\",\"\"";
 
-LogFileWriter::Result ScanLogger::Log(const std::string& row, bool comments) const {
+std::string ScanLogger::CardRow(const MagneticStripeCards::Card& card) {
+    // Read at every row: a venue that turns personal data off is obeyed from the next card on.
+    return card.LogRow(Settings::GetLogPersonalData() != 0);
+}
+
+LogFileWriter::Result ScanLogger::Log(const std::string& row, bool comments) {
     if (!comments)
         return m_writer.Write(row);
     return m_writer.Write(row + m_prompts.AskLogSuffix());
@@ -17,9 +25,11 @@ LogFileWriter::Result ScanLogger::WriteRow(const std::string& row, bool comments
         return m_writer.Write(row);
     LogFileWriter::WrittenRow where;
     const LogFileWriter::Result result = m_writer.Write(row + kNoComments, &where);
-    if (result == LogFileWriter::Result::Written) {
+    // Written or waiting in the spool (also in memory only), the row can still take its comments.
+    if (result == LogFileWriter::Result::Written || !where.keptAs.empty()) {
         m_pendingRow = row;
         m_pending = std::move(where);
+        m_pendingResult = result;
     }
     return result;
 }
@@ -29,7 +39,7 @@ LogFileWriter::Result ScanLogger::AddComments(const std::string& suffix) {
         return LogFileWriter::Result::WriteFailed;
     if (suffix == kNoComments) {
         m_pending.reset();
-        return LogFileWriter::Result::Written;
+        return m_pendingResult;
     }
     const LogFileWriter::Result result = m_writer.Replace(*m_pending, m_pendingRow + suffix);
     m_pending.reset();

@@ -13,7 +13,7 @@ struct Entry {
 };
 
 // Sorted by id.
-constexpr std::array<Entry, 30> kTable{{
+constexpr std::array<Entry, 32> kTable{{
     {101, "&About Kestrin..."},
     {102, "Unknown DL"},
     {103, "Ready!"},
@@ -45,6 +45,8 @@ constexpr std::array<Entry, 30> kTable{{
           "\"DL#\",\"EXPIRATION DATE\",\"ISOIIN\",\"RESTRICTIONS\",\"HEIGHT\",\"WEIGHT\",\"HAIR COLOR\","
           "\"EYE COLOR\",\"DATE\",\"TIME\"\r\n"},
     {170, "Count Valid DL Only"},
+    {171, "Keep Days"},
+    {172, "Log Personal Data"},
     {180, "Reader Layout"},
 }};
 

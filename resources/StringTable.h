@@ -36,6 +36,8 @@ enum StringId : unsigned {
     IDS_VALID_AGE = 166,          // "Valid Age"
     IDS_LOG_HEADER = 167,         // the 19 quoted column names and CR LF
     IDS_COUNT_VALID_ONLY = 170,   // "Count Valid DL Only"
+    IDS_KEEP_DAYS = 171,          // "Keep Days"
+    IDS_LOG_PERSONAL_DATA = 172,  // "Log Personal Data"
     IDS_READER_LAYOUT = 180,      // "Reader Layout"
 };
 

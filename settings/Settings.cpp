@@ -224,6 +224,12 @@ std::int32_t GetValidAge() {
 std::int32_t VerdictValidAge() {
     return ReadNumberOr(Resources::IDS_VALID_AGE, kSafeValidAge);
 }
+std::int32_t GetKeepDays() {
+    return ReadNumber(Resources::IDS_KEEP_DAYS);
+}
+std::int32_t GetLogPersonalData() {
+    return ReadNumber(Resources::IDS_LOG_PERSONAL_DATA);
+}
 
 void SetEnableLog(bool on) {
     WriteNumber(Resources::IDS_ENABLE_LOG, on ? 1 : 0);

@@ -39,7 +39,9 @@ std::int32_t GetEnableLog();
 std::int32_t GetEnableOntop();
 std::int32_t GetEnableComments();
 std::int32_t GetCountValidOnly();
-std::int32_t GetValidAge(); // for the Set Valid Age dialog: -1 when missing
+std::int32_t GetValidAge();        // for the Set Valid Age dialog: -1 when missing
+std::int32_t GetKeepDays();        // days a log or unknown-swipe file is kept; -1 (missing) or 0: for ever
+std::int32_t GetLogPersonalData(); // 0: log rows without the holder's personal data; -1 (missing) or 1: with
 
 // The valid age a verdict is judged by: the stored "Valid Age"; when it cannot be read (missing, or the
 // hive unreadable or damaged) the last value read, else 21. A failed read never makes a minor valid.

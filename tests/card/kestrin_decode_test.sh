@@ -97,7 +97,7 @@ found=$(find "$work/run" -name unknowndl.txt)
 case $found in
 "$work/run/logs/unknowndl.txt" | "$work/run/My Log Files/unknowndl.txt")
     cmp -s "$found" "$work/expected_unknown" || fail "unknown-swipe file content: $(od -c "$found" | head -3)"
-    [ "$(stat -c %a "$found")" = 640 ] || fail "unknown-swipe file mode $(stat -c %a "$found")"
+    [ "$(stat -c %a "$found")" = 660 ] || fail "unknown-swipe file mode $(stat -c %a "$found")"
     ;;
 *) fail "unknown-swipe file not where expected: [$found]" ;;
 esac

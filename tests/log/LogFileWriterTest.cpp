@@ -13,6 +13,7 @@
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -63,6 +64,43 @@ private:
     bool m_set = false;
 };
 
+// A second process that holds a file's flock for a while, as another station in the middle of its write.
+class LockHolder {
+public:
+    LockHolder(const std::string& path, int holdMs) {
+        int ready[2];
+        if (::pipe(ready) != 0)
+            return;
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND);
+            const char locked = fd >= 0 && ::flock(fd, LOCK_EX) == 0 ? 'y' : 'n';
+            (void)!::write(ready[1], &locked, 1);
+            ::usleep(static_cast<useconds_t>(holdMs) * 1000);
+            ::_exit(0);
+        }
+        char locked = 'n';
+        ::close(ready[1]);
+        m_locked = m_pid > 0 && ::read(ready[0], &locked, 1) == 1 && locked == 'y';
+        ::close(ready[0]);
+    }
+    ~LockHolder() {
+        if (m_pid <= 0)
+            return;
+        ::kill(m_pid, SIGKILL);
+        ::waitpid(m_pid, nullptr, 0);
+    }
+    LockHolder(const LockHolder&) = delete;
+    LockHolder& operator=(const LockHolder&) = delete;
+
+    bool Locked() const { return m_locked; }
+    bool StillHolding() const { return m_pid > 0 && ::waitpid(m_pid, nullptr, WNOHANG) == 0; }
+
+private:
+    pid_t m_pid = -1;
+    bool m_locked = false;
+};
+
 class LogFileWriterTest : public ::testing::Test {
 protected:
     void SetUp() override { m_oldMask = ::umask(022); }
@@ -73,7 +111,10 @@ protected:
         hive.Write({{"Log Folder", folder.empty() ? Logs() : folder}, {"Log Name", name}, {"Log Number", number}});
     }
     std::string Logs() const { return hive.Dir() + "/logs"; }
-    Result WriteOn(const FixedClock& clock, const std::string& row) { return LogFileWriter(clock, prompts).Write(row); }
+    // A writer of run 7, as a station started afresh would make it.
+    Result WriteOn(const FixedClock& clock, const std::string& row) {
+        return LogFileWriter(clock, prompts, "7").Write(row);
+    }
 
     TempHive hive;
     FakeLogPrompts prompts;
@@ -112,15 +153,27 @@ TEST_F(LogFileWriterTest, SecondWriteAppendsWithoutSecondHeader) {
     EXPECT_EQ(Read(Logs() + "/Kestrin Log 2005 Jun #7.csv"), kHeader + kRow1 + "\r\n" + kRow2 + "\r\n");
 }
 
-TEST_F(LogFileWriterTest, NewMonthAndNewRunNumberStartNewFiles) {
+TEST_F(LogFileWriterTest, NewMonthStartsANewFileOfTheSameRun) {
     Configure("Kestrin Log");
     ASSERT_EQ(WriteOn(june22, kRow1), Result::Written);
     ASSERT_EQ(WriteOn(FixedClock(2005, 7, 1, 0, 0, 1), kRow2), Result::Written);
     EXPECT_EQ(Read(Logs() + "/Kestrin Log 2005 Jun #7.csv"), kHeader + kRow1 + "\r\n");
     EXPECT_EQ(Read(Logs() + "/Kestrin Log 2005 Jul #7.csv"), kHeader + kRow2 + "\r\n");
+}
+
+// Another station on the same hive raises "Log Number" at its start; this run stays in its own file.
+TEST_F(LogFileWriterTest, EachRunKeepsToTheNumberItStartedWith) {
+    Configure("Kestrin Log");
+    LogFileWriter run7(june22, prompts, "7");
+    ASSERT_EQ(run7.Write(kRow1), Result::Written);
     Settings::IncrementLogNumber();
-    ASSERT_EQ(WriteOn(june22, kRow2), Result::Written);
+    LogFileWriter run8(june22, prompts, Settings::GetLogNumberText());
+    Settings::IncrementLogNumber();
+    ASSERT_EQ(run7.Write(kRow2), Result::Written);
+    ASSERT_EQ(run8.Write(kRow2), Result::Written);
+    EXPECT_EQ(Read(Logs() + "/Kestrin Log 2005 Jun #7.csv"), kHeader + kRow1 + "\r\n" + kRow2 + "\r\n");
     EXPECT_EQ(Read(Logs() + "/Kestrin Log 2005 Jun #8.csv"), kHeader + kRow2 + "\r\n");
+    EXPECT_FALSE(fs::exists(Logs() + "/Kestrin Log 2005 Jun #9.csv"));
 }
 
 TEST_F(LogFileWriterTest, MissingLogNameStartsWithTheDatePart) {
@@ -137,15 +190,21 @@ TEST_F(LogFileWriterTest, ExistingEmptyFileGetsNoHeader) {
     EXPECT_EQ(Read(Logs() + "/Kestrin Log 2005 Jun #7.csv"), kRow1 + "\r\n");
 }
 
-TEST_F(LogFileWriterTest, FilesAreOwnerWriteGroupRead) {
+// Every staff account of the folder's group can go on writing what another account created.
+TEST_F(LogFileWriterTest, FilesAreSharedWithTheFoldersGroupWhateverTheUmask) {
     Configure("Kestrin Log");
-    ::umask(0);
-    ASSERT_EQ(WriteOn(june22, kRow1), Result::Written);
-    struct stat info {};
-    ASSERT_EQ(::stat((Logs() + "/Kestrin Log 2005 Jun #7.csv").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0640u);
-    ASSERT_EQ(::stat(Logs().c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0750u);
+    for (const mode_t mask : {mode_t{077}, mode_t{0}}) {
+        ::umask(mask);
+        fs::remove_all(Logs());
+        ASSERT_EQ(WriteOn(june22, kRow1), Result::Written);
+        struct stat info {};
+        ASSERT_EQ(::stat((Logs() + "/Kestrin Log 2005 Jun #7.csv").c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 0660u) << "umask " << mask;
+        const gid_t fileGroup = info.st_gid;
+        ASSERT_EQ(::stat(Logs().c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 02770u) << "umask " << mask;
+        EXPECT_EQ(fileGroup, info.st_gid);
+    }
 }
 
 TEST_F(LogFileWriterTest, RelativeFolderIsAnchoredAtTheStartDirectoryAndCwdNeverMoves) {
@@ -165,7 +224,9 @@ TEST_F(LogFileWriterTest, RelativeFolderIsAnchoredAtTheStartDirectoryAndCwdNever
     fs::remove_all(anchored);
 }
 
-TEST_F(LogFileWriterTest, FolderThatCannotBeMadeFallsBackToTheStartDirectory) {
+// Nothing is written anywhere else: the row waits in the spool, and the next write that reaches the folder
+// puts it in first.
+TEST_F(LogFileWriterTest, UnreachableFolderDivertsNothing) {
     // Two levels missing (only one is created), and a folder path that is a file.
     const std::string file = hive.Dir() + "/plain-file";
     std::ofstream(file) << "not a folder";
@@ -173,17 +234,19 @@ TEST_F(LogFileWriterTest, FolderThatCannotBeMadeFallsBackToTheStartDirectory) {
     for (const std::string& folder : {hive.Dir() + "/a/b", file}) {
         SCOPED_TRACE(folder);
         Configure(name, folder);
-        ASSERT_EQ(WriteOn(june22, kRow1), Result::Written);
-        const std::string landed = Settings::StartDirectory() + "/" + name + " 2005 Jun #7.csv";
-        EXPECT_EQ(Read(landed), kHeader + kRow1 + "\r\n");
-        fs::remove(landed);
+        EXPECT_EQ(WriteOn(june22, kRow1), Result::Kept);
+        EXPECT_FALSE(fs::exists(Settings::StartDirectory() + "/" + name + " 2005 Jun #7.csv"));
         EXPECT_EQ(Read(file), "not a folder");
     }
     EXPECT_FALSE(fs::exists(hive.Dir() + "/a"));
-    EXPECT_EQ(prompts.cannotOpen, 0);
+    EXPECT_EQ(prompts.cannotOpen, 2);
+    Configure(name);
+    ASSERT_EQ(WriteOn(june22, kRow2), Result::Written);
+    EXPECT_EQ(Read(Logs() + "/" + name + " 2005 Jun #7.csv"),
+              kHeader + kRow1 + "\r\n" + kRow1 + "\r\n" + kRow2 + "\r\n");
 }
 
-// Each of these ends in the box, with the row dropped and the earlier rows intact.
+// Each of these ends in the box, with the row kept for later and the earlier rows intact.
 struct Refusal {
     const char* label;
     std::string logName;
@@ -200,7 +263,7 @@ TEST_P(LogFileRefusalTest, ShowsTheBoxAndWritesNothing) {
     fs::create_directory(Logs());
     const std::string sibling = Logs() + "/Kestrin Log 2005 Jun #7.csv";
     std::ofstream(sibling, std::ios::binary) << kHeader << kRow1 << "\r\n";
-    EXPECT_EQ(WriteOn(june22, kRow2), Result::CannotOpen);
+    EXPECT_EQ(WriteOn(june22, kRow2), Result::Kept);
     EXPECT_EQ(prompts.cannotOpen, 1);
     EXPECT_EQ(Read(sibling), kHeader + kRow1 + "\r\n");
     // Nothing escaped the log folder.
@@ -222,7 +285,7 @@ INSTANTIATE_TEST_SUITE_P(BadLogNames, LogFileRefusalTest,
 TEST_F(LogFileWriterTest, LogFileThatIsAFolderShowsTheBox) {
     Configure("Kestrin Log");
     fs::create_directories(Logs() + "/Kestrin Log 2005 Jun #7.csv");
-    EXPECT_EQ(WriteOn(june22, kRow1), Result::CannotOpen);
+    EXPECT_EQ(WriteOn(june22, kRow1), Result::Kept);
     EXPECT_EQ(prompts.cannotOpen, 1);
     EXPECT_TRUE(fs::is_directory(Logs() + "/Kestrin Log 2005 Jun #7.csv"));
 }
@@ -235,57 +298,65 @@ TEST_F(LogFileWriterTest, ReadOnlyLogFileShowsTheBox) {
     const std::string path = Logs() + "/Kestrin Log 2005 Jun #7.csv";
     std::ofstream(path, std::ios::binary) << kHeader << kRow1 << "\r\n";
     fs::permissions(path, fs::perms::owner_read);
-    EXPECT_EQ(WriteOn(june22, kRow2), Result::CannotOpen);
+    EXPECT_EQ(WriteOn(june22, kRow2), Result::Kept);
     EXPECT_EQ(prompts.cannotOpen, 1);
     EXPECT_EQ(Read(path), kHeader + kRow1 + "\r\n");
 }
 
-TEST_F(LogFileWriterTest, SecondWriterIsRefusedWhileTheFileIsLocked) {
+TEST_F(LogFileWriterTest, AWriterWaitsBrieflyForAnotherWritersLockButNoLonger) {
     Configure("Kestrin Log");
-    ASSERT_EQ(WriteOn(june22, kRow1), Result::Written);
+    LogFileWriter writer(june22, prompts, "7");
+    ASSERT_EQ(writer.Write(kRow1), Result::Written);
     const std::string path = Logs() + "/Kestrin Log 2005 Jun #7.csv";
+    const std::string row3 = "\"Thu Jun 02 14:36:00 2005\"";
     {
-        // Another station in the middle of its write.
-        Base::UniqueFd other(::open(path.c_str(), O_WRONLY | O_APPEND));
-        ASSERT_TRUE(other.Valid());
-        ASSERT_EQ(::flock(other.Get(), LOCK_EX | LOCK_NB), 0);
-        EXPECT_EQ(WriteOn(june22, kRow2), Result::CannotOpen);
-        EXPECT_EQ(prompts.cannotOpen, 1);
-        EXPECT_EQ(Read(path), kHeader + kRow1 + "\r\n");
+        const LockHolder brief(path, 20);
+        ASSERT_TRUE(brief.Locked());
+        EXPECT_EQ(writer.Write(kRow2), Result::Written);
     }
-    // Later scans try again.
-    ASSERT_EQ(WriteOn(june22, kRow2), Result::Written);
-    EXPECT_EQ(Read(path), kHeader + kRow1 + "\r\n" + kRow2 + "\r\n");
+    {
+        const LockHolder holdsOn(path, 20000);
+        ASSERT_TRUE(holdsOn.Locked());
+        EXPECT_EQ(writer.Write(row3), Result::Kept);
+        EXPECT_TRUE(holdsOn.StillHolding()) << "the write waited for the other writer to finish";
+        EXPECT_EQ(prompts.cannotOpen, 1);
+    }
+    ASSERT_EQ(writer.Write(kRow1), Result::Written);
+    EXPECT_EQ(Read(path), kHeader + kRow1 + "\r\n" + kRow2 + "\r\n" + row3 + "\r\n" + kRow1 + "\r\n");
 }
 
 TEST_F(LogFileWriterTest, FailedWriteIsTakenBackAndReported) {
     Configure("Kestrin Log");
-    ASSERT_EQ(WriteOn(june22, kRow1), Result::Written);
+    LogFileWriter writer(june22, prompts, "7");
+    ASSERT_EQ(writer.Write(kRow1), Result::Written);
     const std::string path = Logs() + "/Kestrin Log 2005 Jun #7.csv";
     const std::string before = Read(path);
     {
         // Room for 10 more bytes: the row starts to go out, then the disk is full.
         const FileSizeLimit limit(before.size() + 10);
         ASSERT_TRUE(limit.Set());
-        EXPECT_EQ(WriteOn(june22, std::string(100, 'x')), Result::WriteFailed);
+        // The log has no room, the spool (a small file) has: the row waits there.
+        EXPECT_EQ(writer.Write(std::string(100, 'x')), Result::Kept);
+        EXPECT_EQ(Read(path), before);
     }
     EXPECT_EQ(prompts.cannotOpen, 1);
-    EXPECT_EQ(Read(path), before);
-    ASSERT_EQ(WriteOn(june22, kRow2), Result::Written);
-    EXPECT_EQ(Read(path), before + kRow2 + "\r\n");
+    ASSERT_EQ(writer.Write(kRow2), Result::Written);
+    EXPECT_EQ(Read(path), before + std::string(100, 'x') + "\r\n" + kRow2 + "\r\n");
 }
 
 TEST_F(LogFileWriterTest, FailedFirstWriteLeavesNoHeaderlessFile) {
     Configure("Kestrin Log");
     const std::string path = Logs() + "/Kestrin Log 2005 Jun #7.csv";
+    LogFileWriter writer(june22, prompts, "7");
     {
         const FileSizeLimit limit(10);
         ASSERT_TRUE(limit.Set());
-        EXPECT_EQ(WriteOn(june22, kRow1), Result::WriteFailed);
+        // Neither the log nor the spool has room: the row is held in memory only.
+        EXPECT_EQ(writer.Write(kRow1), Result::WriteFailed);
+        EXPECT_FALSE(fs::exists(path));
     }
-    EXPECT_FALSE(fs::exists(path));
-    ASSERT_EQ(WriteOn(june22, kRow2), Result::Written);
-    EXPECT_EQ(Read(path), kHeader + kRow2 + "\r\n");
+    ASSERT_EQ(writer.Write(kRow2), Result::Written);
+    EXPECT_EQ(Read(path), kHeader + kRow1 + "\r\n" + kRow2 + "\r\n");
 }
 
 TEST_F(LogFileWriterTest, RowsAreWrittenAsBuiltWhateverTheyHold) {
@@ -307,10 +378,10 @@ TEST_F(LogFileWriterTest, RowsAreWrittenAsBuiltWhateverTheyHold) {
 }
 
 TEST_F(LogFileWriterTest, UnopenableSettingsKeyUsesTheDefaults) {
-    // No hive: "My Log Files" under the start directory, "Kestrin Log", run number 0.
+    // No hive: "My Log Files" under the start directory, "Kestrin Log"; the run number is 0 then.
     const std::string folder = Settings::StartDirectory() + "/My Log Files";
     const bool existed = fs::exists(folder);
-    ASSERT_EQ(WriteOn(june22, kRow1), Result::Written);
+    ASSERT_EQ(LogFileWriter(june22, prompts, "0").Write(kRow1), Result::Written);
     const std::string path = folder + "/Kestrin Log 2005 Jun #0.csv";
     EXPECT_TRUE(fs::exists(path));
     if (existed)

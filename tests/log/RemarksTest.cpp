@@ -20,7 +20,7 @@ QPushButton* Button(Remarks& dialog, const char* name) {
 // an input method would.
 void Type(QLineEdit* box, const QString& text) {
     for (const QChar c : text) {
-        if (c.unicode() < 0x80)
+        if (c.unicode() < 0x80 && c != QLatin1Char('\t') && c != QLatin1Char('\r'))
             QTest::keyClicks(box, QString(c));
         else
             box->insert(QString(c));
@@ -72,6 +72,14 @@ private slots:
             << QStringLiteral("a, b") << QString() << QByteArray(",\"a, b\",\"\"");
         QTest::newRow("quotes are doubled")
             << QStringLiteral("say \"hi\"") << QStringLiteral("\"") << QByteArray(",\"say \"\"hi\"\"\",\"\"\"\"");
+        QTest::newRow("formula signs get an apostrophe")
+            << QStringLiteral("=1+2") << QStringLiteral("@SUM(A1)") << QByteArray(",\"'=1+2\",\"'@SUM(A1)\"");
+        QTest::newRow("plus and minus too")
+            << QStringLiteral("+1") << QStringLiteral("-1") << QByteArray(",\"'+1\",\"'-1\"");
+        QTest::newRow("tab and carriage return too")
+            << QStringLiteral("\tx") << QStringLiteral("\ry") << QByteArray(",\"'\tx\",\"'\ry\"");
+        QTest::newRow("a sign further in stays")
+            << QStringLiteral("a=b") << QStringLiteral(" -1") << QByteArray(",\"a=b\",\" -1\"");
         QTest::newRow("non-ASCII as local 8-bit")
             << QStringLiteral("Zo\u00eb") << QStringLiteral("\u20ac5") << (",\"Zo\u00eb\",\"\u20ac5\"" + QByteArray());
     }

@@ -3,6 +3,7 @@
 
 #include "Clock.h"
 #include "ScanLogger.h"
+#include "StringTable.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,8 @@
 #include <iterator>
 
 namespace {
+
+const std::string kHeader = Resources::String(Resources::IDS_LOG_HEADER);
 
 std::string Read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -35,26 +38,26 @@ protected:
 };
 
 TEST_F(ScanLoggerTest, CommentsOffAsksNothingAndWritesTheRowAlone) {
-    ASSERT_EQ(ScanLogger(clock, prompts).Log(row, false), LogFileWriter::Result::Written);
+    ASSERT_EQ(ScanLogger(clock, prompts, "3").Log(row, false), LogFileWriter::Result::Written);
     EXPECT_EQ(prompts.asked, 0);
     EXPECT_EQ(LastLine(), row);
 }
 
 TEST_F(ScanLoggerTest, CommentsOnAppendsTheSuffix) {
     prompts.suffix = ",\"late shift\",\"ok\"";
-    ASSERT_EQ(ScanLogger(clock, prompts).Log(row, true), LogFileWriter::Result::Written);
+    ASSERT_EQ(ScanLogger(clock, prompts, "3").Log(row, true), LogFileWriter::Result::Written);
     EXPECT_EQ(prompts.asked, 1);
     EXPECT_EQ(LastLine(), row + ",\"late shift\",\"ok\"");
 }
 
 TEST_F(ScanLoggerTest, CancelledCommentsStillWriteTheRow) {
-    ASSERT_EQ(ScanLogger(clock, prompts).Log(row, true), LogFileWriter::Result::Written);
+    ASSERT_EQ(ScanLogger(clock, prompts, "3").Log(row, true), LogFileWriter::Result::Written);
     EXPECT_EQ(LastLine(), row + ",\"\",\"\"");
 }
 
 // The station's order: the row is on disk before the verdict, the comments come into it afterwards.
 TEST_F(ScanLoggerTest, RowFirstThenCommentsIntoTheSameRow) {
-    ScanLogger logger(clock, prompts);
+    ScanLogger logger(clock, prompts, "3");
     ASSERT_EQ(logger.WriteRow(row, true), LogFileWriter::Result::Written);
     EXPECT_EQ(LastLine(), row + ",\"\",\"\""); // what stays if the station dies now
     ASSERT_EQ(logger.AddComments(",\"late shift\",\"ok\""), LogFileWriter::Result::Written);
@@ -71,12 +74,24 @@ TEST_F(ScanLoggerTest, RowFirstThenCommentsIntoTheSameRow) {
 }
 
 TEST_F(ScanLoggerTest, CommentsNeverOverwriteALineThatFollowedTheRow) {
-    ScanLogger logger(clock, prompts);
+    ScanLogger logger(clock, prompts, "3");
     ASSERT_EQ(logger.WriteRow(row, true), LogFileWriter::Result::Written);
-    ASSERT_EQ(ScanLogger(clock, prompts).Log("\"other\"", false), LogFileWriter::Result::Written);
+    ASSERT_EQ(ScanLogger(clock, prompts, "3").Log("\"other\"", false), LogFileWriter::Result::Written);
     const std::string before = Read(hive.Dir() + "/Door 2005 Jan #3.csv");
     EXPECT_EQ(logger.AddComments(",\"late\",\"ok\""), LogFileWriter::Result::WriteFailed);
     EXPECT_EQ(Read(hive.Dir() + "/Door 2005 Jan #3.csv"), before);
+    EXPECT_EQ(prompts.cannotOpen, 1);
+}
+
+// The log folder is away while the Comments dialog is open: the comments join the row where it waits.
+TEST_F(ScanLoggerTest, CommentsOfAWaitingRowWaitWithIt) {
+    ScanLogger logger(clock, prompts, "3");
+    hive.Write({{"Log Folder", hive.Dir() + "/away/logs"}, {"Log Name", std::string("Door")}});
+    ASSERT_EQ(logger.WriteRow(row, true), LogFileWriter::Result::Kept);
+    ASSERT_EQ(logger.AddComments(",\"late shift\",\"ok\""), LogFileWriter::Result::Kept);
+    SetUp();
+    ASSERT_EQ(logger.WriteRow(row, false), LogFileWriter::Result::Written);
+    EXPECT_EQ(Read(hive.Dir() + "/Door 2005 Jan #3.csv"), kHeader + row + ",\"late shift\",\"ok\"\r\n" + row + "\r\n");
     EXPECT_EQ(prompts.cannotOpen, 1);
 }
 

@@ -1,5 +1,5 @@
 // The unknown-swipe file as the station installs it: rejected scans land in "<log folder>/unknowndl.txt",
-// each followed by two line feeds, in a file only owner and group may read.
+// each followed by two line feeds, in a file only owner and group may read and write.
 
 #include "TempHive.h"
 
@@ -29,7 +29,8 @@ std::string Read(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-TEST(UnknownSwipeFile, RejectedScansLandInTheLogFolderPrivately) {
+TEST(UnknownSwipeFile, RejectedScansLandInTheLogFolderForTheGroupOnly) {
+    const mode_t mask = ::umask(077);
     const TempSettings settings;
     UnknownSwipeFile file;
     const ScopedUnknownScanSink sink(&file);
@@ -40,7 +41,8 @@ TEST(UnknownSwipeFile, RejectedScansLandInTheLogFolderPrivately) {
     EXPECT_EQ(Read(path), "?\n\n!\n\n");
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0640U);
+    EXPECT_EQ(info.st_mode & 0777, 0660U);
+    ::umask(mask);
 }
 
 TEST(UnknownSwipeFile, NothingIsWrittenWithoutTheSink) {

@@ -5,7 +5,7 @@
 #include "Clock.h"
 #include "Fonts.h"
 #include "LogFileWriter.h"
-#include "LogScan.h"
+#include "StationLog.h"
 #include "StringTable.h"
 
 #include <QLineEdit>
@@ -35,7 +35,7 @@ std::string Swipe() {
 } // namespace
 
 // The station's road: a decoded card, the real Comments dialog and message box, the system clock.
-class LogScanTest : public QObject {
+class StationLogTest : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { Fonts::InstallFontSubstitutions(); }
@@ -54,13 +54,14 @@ private slots:
     }
 
     void twoScansGiveOneHeaderAndTwoRows() {
-        LogScan(*m_card, false);
+        StationLog log("7");
+        QCOMPARE(log.LogScan(*m_card, false), LogFileWriter::Result::Written);
         WhenModal([](QWidget* modal) {
             modal->findChild<QLineEdit*>(QStringLiteral("comment1"))->setText(QStringLiteral("late shift"));
             modal->findChild<QLineEdit*>(QStringLiteral("comment2"))->setText(QStringLiteral("ok"));
             modal->findChild<QPushButton*>(QStringLiteral("ok"))->click();
         });
-        LogScan(*m_card, true);
+        QCOMPARE(log.LogScan(*m_card, true), LogFileWriter::Result::Written);
         const std::string crlf = "\r\n";
         QCOMPARE(Read(LogPath()), Resources::String(Resources::IDS_LOG_HEADER) + m_card->LogRow() + crlf +
                                       m_card->LogRow() + ",\"late shift\",\"ok\"" + crlf);
@@ -68,22 +69,38 @@ private slots:
 
     void cancelledCommentsStillLogTheRow() {
         WhenModal([](QWidget* modal) { modal->findChild<QPushButton*>(QStringLiteral("cancel"))->click(); });
-        LogScan(*m_card, true);
+        StationLog("7").LogScan(*m_card, true);
         QCOMPARE(Read(LogPath()), Resources::String(Resources::IDS_LOG_HEADER) + m_card->LogRow() + ",\"\",\"\"\r\n");
     }
 
-    void unopenableFileShowsTheBoxAndCarriesOn() {
+    // The box does not block the station, and the rows it was about reach the log once the file can be
+    // opened again.
+    void unopenableFileShowsOneBoxThatDoesNotBlockAndRowsWait() {
+        QWidget station;
+        station.show();
+        station.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&station));
         std::filesystem::create_directories(LogPath()); // the log file's name is taken by a folder
-        QString shown;
-        WhenModal([&shown](QWidget* modal) {
-            auto* box = qobject_cast<QMessageBox*>(modal);
-            QVERIFY(box);
-            shown = box->text();
-            box->button(QMessageBox::Ok)->click();
-        });
-        LogScan(*m_card, false);
-        QCOMPARE(shown, QStringLiteral("Couldn't open logfile"));
-        QVERIFY(std::filesystem::is_directory(LogPath()));
+        StationLog log("7");
+        QCOMPARE(log.LogScan(*m_card, false), LogFileWriter::Result::Kept);
+        QCOMPARE(log.LogScan(*m_card, false), LogFileWriter::Result::Kept);
+        const QMessageBox* const box = log.Prompts().CannotOpenBox();
+        QVERIFY(box && box->isVisible());
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        QCOMPARE(QApplication::activeWindow(), &station);
+
+        std::filesystem::remove(LogPath());
+        QCOMPARE(log.LogScan(*m_card, false), LogFileWriter::Result::Written);
+        const std::string line = m_card->LogRow() + "\r\n";
+        QCOMPARE(Read(LogPath()), Resources::String(Resources::IDS_LOG_HEADER) + line + line + line);
+    }
+
+    void personalDataZeroLogsTheMinimalRow() {
+        m_hive->Write({{"Log Folder", m_hive->Dir() + "/logs"},
+                       {"Log Name", std::string("Door")},
+                       {"Log Personal Data", std::uint32_t{0}}});
+        QCOMPARE(StationLog("7").LogScan(*m_card, false), LogFileWriter::Result::Written);
+        QCOMPARE(Read(LogPath()), Resources::String(Resources::IDS_LOG_HEADER) + m_card->LogRow(false) + "\r\n");
     }
 
 private:
@@ -96,5 +113,5 @@ private:
     std::unique_ptr<Card> m_card;
 };
 
-QTEST_MAIN(LogScanTest)
-#include "LogScanTest.moc"
+QTEST_MAIN(StationLogTest)
+#include "StationLogTest.moc"
