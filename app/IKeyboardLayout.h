@@ -18,4 +18,6 @@ public:
     virtual int ToAscii(std::uint32_t unshifted, std::uint16_t virtualKey, unsigned char out[2]) const = 0;
     // GetKeyState(VK_SHIFT) < 0
     virtual bool IsShiftDown() const = 0;
+    // GetKeyState(VK_CONTROL) < 0
+    virtual bool IsControlDown() const = 0;
 };

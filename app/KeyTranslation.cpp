@@ -29,7 +29,16 @@ char ShiftedPunctuation(unsigned char unshifted) {
     return 0;
 }
 
-TranslatedKey TranslateKey(std::uint16_t virtualKey, IKeyboardLayout& layout) {
+std::optional<char> ControlCharacter(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    if ((u >= '@' && u <= '_') || (u >= 'a' && u <= 'z'))
+        return static_cast<char>(u & 0x1Fu);
+    return std::nullopt;
+}
+
+namespace {
+
+TranslatedKey TranslateWithoutControl(std::uint16_t virtualKey, IKeyboardLayout& layout) {
     if (virtualKey == kVirtualKeyEnter)
         return {true, std::nullopt, kQuietPeriodAfterEnterMs};
 
@@ -57,4 +66,16 @@ TranslatedKey TranslateKey(std::uint16_t virtualKey, IKeyboardLayout& layout) {
         return {true, shifted, kQuietPeriodAfterKeyMs};
     }
     return {true, static_cast<char>(c), kQuietPeriodAfterKeyMs};
+}
+
+} // namespace
+
+TranslatedKey TranslateKey(std::uint16_t virtualKey, IKeyboardLayout& layout) {
+    TranslatedKey key = TranslateWithoutControl(virtualKey, layout);
+    // Enter is no character, with or without Ctrl; Ctrl+M is the carriage return of a barcode.
+    if (!key.character || !layout.IsControlDown())
+        return key;
+    if (const std::optional<char> control = ControlCharacter(*key.character))
+        key.character = control;
+    return key;
 }

@@ -1,7 +1,9 @@
 #pragma once
 // From one key-down to at most one character of the swipe text, through the keyboard-layout service.
 // The reader types in US key positions; the shift table fills in what the layout service leaves out for
-// punctuation keys (their unshifted character is handed to it as if it were a key code).
+// punctuation keys (their unshifted character is handed to it as if it were a key code). With Ctrl held,
+// a character that has a control form becomes that control byte (Ctrl+J LF, Ctrl+M CR, Ctrl+^ RS), so a
+// reader in "Ctrl + ASCII" mode delivers the separators of a barcode.
 
 #include "IKeyboardLayout.h"
 
@@ -22,3 +24,7 @@ TranslatedKey TranslateKey(std::uint16_t virtualKey, IKeyboardLayout& layout);
 
 // What Shift makes of an unshifted punctuation character of a US keyboard; 0 when it is not one of them.
 char ShiftedPunctuation(unsigned char unshifted);
+
+// The ASCII control character that Ctrl makes of `c` in caret notation ('@' to '_' and the lower-case
+// letters: Ctrl+J 0x0A, Ctrl+^ 0x1E, Ctrl+] 0x1D); nothing for any other character.
+std::optional<char> ControlCharacter(char c);

@@ -76,8 +76,8 @@ MainDlg::MainDlg(QWidget* parent) : MainDlg(parent, CreateStationLockParts()) {}
 MainDlg::MainDlg(QWidget* parent, StationLockParts lock)
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
-      m_menu(*this), m_cycle(*this, m_layout), m_lastResultsBox(this),
-      m_lock(*this, std::move(lock), [this] { return IsOntopChecked(); }) {
+      m_menu(*this), m_readerKeymap(ReaderKeymap::FromSetting(Settings::GetReaderLayout())), m_cycle(*this, m_layout),
+      m_lastResultsBox(this), m_lock(*this, std::move(lock), [this] { return IsOntopChecked(); }) {
     for (std::size_t i = 0; i < m_timers.size(); ++i) {
         const int id = static_cast<int>(i) + 1;
         // A coarse timer may fire 5 % early, which would cut the quiet period short of its 500/1000 ms.
@@ -108,6 +108,8 @@ void MainDlg::InitDialog() {
     // the same hive do to "Log Number" later.
     const std::optional<std::uint32_t> run = Settings::IncrementLogNumber();
     m_log = std::make_unique<ScanLogSession>(run ? std::to_string(*run) : Settings::GetLogNumberText());
+    m_burstFilter = std::make_unique<ReaderBurstFilter>(*this, m_readerKeymap,
+                                                        [this](const QKeyEvent& key) { FeedReaderKey(key); });
     setFocusPolicy(Qt::StrongFocus);
     m_lock.Arm();
 }
@@ -227,12 +229,16 @@ bool MainDlg::HandleKey(QKeyEvent& key) {
             Guarded("full screen", [this] { ToggleFullScreen(); });
             return true;
         }
-        if (StationTrace::Enabled() && (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter))
-            StationTrace::Line("key Enter");
-        Guarded("keystroke", [&] { FeedKeyPress(m_cycle, m_layout, key); });
+        FeedReaderKey(key);
         return true;
     }
     return true;
+}
+
+void MainDlg::FeedReaderKey(const QKeyEvent& key) {
+    if (StationTrace::Enabled() && (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter))
+        StationTrace::Line("key Enter");
+    Guarded("keystroke", [&] { FeedKeyPress(m_cycle, m_layout, m_readerKeymap, key); });
 }
 
 // ---- timers and the cycle's host

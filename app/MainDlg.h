@@ -4,6 +4,7 @@
 // lock, and paints the result display the layout describes:
 //
 //   key press --RouteKey--> FeedKeyPress --> ScanCycle --(timers, paint, log row, Comments)--> here
+//   reader burst at an open dialog --ReaderBurstFilter--> FeedKeyPress
 //   paintEvent --> LayoutDisplay --> PaintDisplay, then the station lock after the paint
 //
 // Esc and Enter never close it: every key press is taken before QDialog's handling. Alt+F4 and the
@@ -13,6 +14,8 @@
 #include "DisplayFontSet.h"
 #include "LastResultsBox.h"
 #include "QtMenu.h"
+#include "ReaderBurstFilter.h"
+#include "ReaderKeymap.h"
 #include "ScanCycle.h"
 #include "ScanLogSession.h"
 #include "StationLock.h"
@@ -83,6 +86,7 @@ private:
     void ConnectCommand(int id, void (MainDlg::*command)());
 
     bool HandleKey(QKeyEvent& key);
+    void FeedReaderKey(const QKeyEvent& key);
     DisplayOutput LayOutDisplay(const QSize& client) const;
     void PaintClientArea();
     QRect ToScreen(const QRect& clientRect) const;
@@ -106,6 +110,7 @@ private:
     DisplayOutput m_display;
     std::array<QTimer, 3> m_timers; // ids 1 quiet, 2 result, 3 unknown; outlive the cycle that drives them
     UsKeyboardLayout m_layout;
+    ReaderKeymap m_readerKeymap;
     ScanCycle m_cycle;
     LastResultsBox m_lastResultsBox;
     std::unique_ptr<QMenu> m_systemMenu;
@@ -115,5 +120,6 @@ private:
     std::unique_ptr<AuxW32::iMenuItem> m_ontopItem;
     std::unique_ptr<ScanLogSession> m_log; // made at start, with this run's number
     StationLock m_lock;
+    std::unique_ptr<ReaderBurstFilter> m_burstFilter;
     bool m_firstPaintTraced = false;
 };

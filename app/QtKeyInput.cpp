@@ -1,5 +1,6 @@
 #include "QtKeyInput.h"
 
+#include "ReaderKeymap.h"
 #include "ScanCycle.h"
 #include "UsKeyboardLayout.h"
 
@@ -70,14 +71,19 @@ std::uint16_t VirtualKeyOfSpecialKey(int qtKey) {
     return 0;
 }
 
-bool IsPrintableAscii(char16_t c) {
+bool IsPrintableAscii(char32_t c) {
     return c >= 0x20 && c <= 0x7E;
+}
+
+bool IsLetterOrDigitKey(int qtKey) {
+    return (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9);
 }
 
 } // namespace
 
 UsKeyStroke UsKeyStrokeFromQt(int qtKey, const QString& text, Qt::KeyboardModifiers modifiers) {
     UsKeyStroke stroke;
+    stroke.control = modifiers.testFlag(Qt::ControlModifier);
     if (text.size() == 1 && IsPrintableAscii(text.front().unicode())) {
         UsKeyboardLayout::KeyForCharacter(static_cast<char>(text.front().unicode()), stroke.virtualKey, stroke.shift);
         return stroke;
@@ -87,17 +93,43 @@ UsKeyStroke UsKeyStrokeFromQt(int qtKey, const QString& text, Qt::KeyboardModifi
         stroke.shift = modifiers.testFlag(Qt::ShiftModifier);
         return stroke;
     }
-    // A letter or digit key whose text is a control character (Ctrl held): the key itself, with the
-    // Shift that was reported.
-    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)) {
+    // A key whose text is a control character because Ctrl is held: the key itself. Letters and digits
+    // take the Shift that was reported; a symbol's Qt key is the symbol (Ctrl+^ is Key_AsciiCircum).
+    if (IsLetterOrDigitKey(qtKey)) {
         stroke.virtualKey = static_cast<std::uint16_t>(qtKey);
         stroke.shift = modifiers.testFlag(Qt::ShiftModifier);
+    } else if (IsPrintableAscii(static_cast<char32_t>(qtKey))) {
+        UsKeyboardLayout::KeyForCharacter(static_cast<char>(qtKey), stroke.virtualKey, stroke.shift);
     }
     return stroke;
 }
 
-void FeedKeyPress(ScanCycle& cycle, UsKeyboardLayout& layout, const QKeyEvent& event) {
-    const UsKeyStroke stroke = UsKeyStrokeFromQt(event.key(), event.text(), event.modifiers());
-    layout.SetModifiers(stroke.shift, stroke.capsLock);
+UsKeyStroke UsKeyStrokeOfCharacter(char32_t c, bool control) {
+    UsKeyStroke stroke;
+    stroke.control = control;
+    switch (c) {
+    case U'\r':
+        stroke.virtualKey = VirtualKey::Return;
+        return stroke;
+    case U'\b':
+        stroke.virtualKey = VirtualKey::Back;
+        return stroke;
+    case U'\t':
+        stroke.virtualKey = VirtualKey::Tab;
+        return stroke;
+    case 0x1B:
+        stroke.virtualKey = VirtualKey::Escape;
+        return stroke;
+    default:
+        break;
+    }
+    if (IsPrintableAscii(c))
+        UsKeyboardLayout::KeyForCharacter(static_cast<char>(c), stroke.virtualKey, stroke.shift);
+    return stroke;
+}
+
+void FeedKeyPress(ScanCycle& cycle, UsKeyboardLayout& layout, const ReaderKeymap& keymap, const QKeyEvent& event) {
+    const UsKeyStroke stroke = keymap.Stroke(event);
+    layout.SetModifiers(stroke.shift, stroke.capsLock, stroke.control);
     cycle.OnKeyDown(stroke.virtualKey);
 }

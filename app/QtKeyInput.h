@@ -1,8 +1,10 @@
 #pragma once
-// Qt key presses as the reader's US keyboard would have sent them. The typed character (text()) is the
-// authority: under X11 xdotool presses Shift for capitals and symbols, under the offscreen platform no
-// modifier is reported at all, so Shift is worked out from the character itself, which makes the swipe
-// text equal the typed text byte for byte. Keys without a printable character go by their Qt key code.
+// Qt key presses as the reader's US keyboard would have sent them. The typed character is the authority:
+// the one the reader's key position gives on a US layout (ReaderKeymap), or Qt's text() when the keys go
+// by the desktop's layout. Under X11 xdotool presses Shift for capitals and symbols, under the offscreen
+// platform no modifier is reported at all, so Shift is worked out from the character itself, which makes
+// the swipe text equal the typed text byte for byte. Keys without a printable character go by their Qt
+// key code. Ctrl is passed on as it was reported: the keystroke handler makes the control byte.
 
 #include <QtCore/qnamespace.h>
 
@@ -10,6 +12,7 @@
 
 class QKeyEvent;
 class QString;
+class ReaderKeymap;
 class ScanCycle;
 class UsKeyboardLayout;
 
@@ -17,9 +20,14 @@ struct UsKeyStroke {
     std::uint16_t virtualKey = 0; // 0: a key the US layout gives no character (ignored by the cycle)
     bool shift = false;
     bool capsLock = false;
+    bool control = false;
 };
 
+// By the text the desktop's layout made of the key.
 UsKeyStroke UsKeyStrokeFromQt(int qtKey, const QString& text, Qt::KeyboardModifiers modifiers);
 
+// The US key that types `c`, the character of a key as it types without Ctrl (0: none).
+UsKeyStroke UsKeyStrokeOfCharacter(char32_t c, bool control);
+
 // Feeds one key press to the cycle; `layout` must be the layout the cycle was built with.
-void FeedKeyPress(ScanCycle& cycle, UsKeyboardLayout& layout, const QKeyEvent& event);
+void FeedKeyPress(ScanCycle& cycle, UsKeyboardLayout& layout, const ReaderKeymap& keymap, const QKeyEvent& event);

@@ -50,9 +50,10 @@ int Emit(char c, unsigned char out[2]) {
 
 } // namespace
 
-void UsKeyboardLayout::SetModifiers(bool shift, bool capsLock) {
+void UsKeyboardLayout::SetModifiers(bool shift, bool capsLock, bool control) {
     m_shift = shift;
     m_capsLock = capsLock;
+    m_control = control;
 }
 
 std::uint32_t UsKeyboardLayout::MapVirtualKeyToChar(std::uint16_t virtualKey) const {

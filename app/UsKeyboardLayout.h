@@ -1,7 +1,7 @@
 #pragma once
 // The US keyboard layout as the Windows layout service reports it, for the reader's keys: virtual-key
-// codes, their unshifted characters, and the characters Shift and Caps Lock make of them. The Shift and
-// Caps Lock state is set by whoever feeds the key, before each key-down.
+// codes, their unshifted characters, and the characters Shift and Caps Lock make of them. The Shift, Caps
+// Lock and Ctrl state is set by whoever feeds the key, before each key-down.
 
 #include "IKeyboardLayout.h"
 
@@ -58,7 +58,7 @@ inline constexpr std::uint16_t Oem7 = 0xDE;      // ' "
 class UsKeyboardLayout final : public IKeyboardLayout {
 public:
     // The modifier state of the key about to be fed.
-    void SetModifiers(bool shift, bool capsLock);
+    void SetModifiers(bool shift, bool capsLock, bool control = false);
 
     bool ReadKeyboardState() override { return true; }
     std::uint32_t MapVirtualKeyToChar(std::uint16_t virtualKey) const override;
@@ -66,6 +66,7 @@ public:
     // Num Lock on; the scan-code argument is not needed by this layout.
     int ToAscii(std::uint32_t unshifted, std::uint16_t virtualKey, unsigned char out[2]) const override;
     bool IsShiftDown() const override { return m_shift; }
+    bool IsControlDown() const override { return m_control; }
 
     // The key that types `c` (printable ASCII) on a US keyboard, and whether Shift is needed for it with
     // Caps Lock off; false when no single key types it.
@@ -74,4 +75,5 @@ public:
 private:
     bool m_shift = false;
     bool m_capsLock = false;
+    bool m_control = false;
 };

@@ -13,7 +13,7 @@ struct Entry {
 };
 
 // Sorted by id.
-constexpr std::array<Entry, 32> kTable{{
+constexpr std::array<Entry, 33> kTable{{
     {101, "&About Kestrin..."},
     {102, "Unknown DL"},
     {103, "Ready!"},
@@ -48,6 +48,7 @@ constexpr std::array<Entry, 32> kTable{{
     {171, "Keep Days"},
     {172, "Log Personal Data"},
     {180, "Full Screen"},
+    {181, "Reader Layout"},
 }};
 
 } // namespace

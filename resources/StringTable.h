@@ -39,6 +39,7 @@ enum StringId : unsigned {
     IDS_KEEP_DAYS = 171,          // "Keep Days"
     IDS_LOG_PERSONAL_DATA = 172,  // "Log Personal Data"
     IDS_FULL_SCREEN = 180,        // "Full Screen"
+    IDS_READER_LAYOUT = 181,      // "Reader Layout"
 };
 
 // The text of string `id`, or an empty text when the table has no such string.

@@ -183,6 +183,9 @@ std::string GetLogName() {
 std::string GetAppFolder() {
     return ReadText(Resources::IDS_APP_FOLDER, {});
 }
+std::string GetReaderLayout() {
+    return ReadText(Resources::IDS_READER_LAYOUT, {});
+}
 
 std::string GetLogNumberText() {
     const Lookup got = Look(Resources::IDS_LOG_NUMBER, ValueType::Number, WhenMissing::Missing);

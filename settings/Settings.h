@@ -26,6 +26,9 @@ std::string GetLogFolder(); // "My Log Files" when the key cannot be opened, emp
 std::string GetLogName();   // "Kestrin Log" when the key cannot be opened, empty when missing
 std::string GetAppFolder(); // empty when the key cannot be opened or the value is missing
 
+// "Reader Layout": "us" or "desktop"; empty when the key cannot be opened or the value is missing.
+std::string GetReaderLayout();
+
 std::string GetLogNumberText(); // "Log Number" as unsigned decimal; "0" when missing
 // +1 with 32-bit wrap, atomically across processes; the number stored, which is this run's own. Nothing
 // when the key cannot be opened or the change could not be stored.

@@ -3,6 +3,7 @@
 #include "Card.h"
 #include "FakeScanHost.h"
 #include "QtKeyInput.h"
+#include "ReaderKeymap.h"
 #include "ScanCycle.h"
 #include "UsKeyboardLayout.h"
 
@@ -14,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstring>
 #include <optional>
 #include <ostream>
 #include <stdexcept>
@@ -43,6 +45,7 @@ public:
         return produced;
     }
     bool IsShiftDown() const override { return shift; }
+    bool IsControlDown() const override { return false; }
 };
 
 struct ScriptCase {
@@ -116,6 +119,7 @@ struct UsCase {
     bool shift;
     bool capsLock;
     int appended; // -1: the key is ignored
+    bool control = false;
 };
 
 void PrintTo(const UsCase& row, std::ostream* os) {
@@ -129,7 +133,7 @@ class UsLayoutKeys : public ::testing::TestWithParam<UsCase> {};
 TEST_P(UsLayoutKeys, TypeWhatAUsKeyboardTypes) {
     const UsCase& c = GetParam();
     UsKeyboardLayout layout;
-    layout.SetModifiers(c.shift, c.capsLock);
+    layout.SetModifiers(c.shift, c.capsLock, c.control);
     const TranslatedKey key = TranslateKey(c.virtualKey, layout);
     if (c.appended < 0) {
         EXPECT_FALSE(key.counted);
@@ -157,8 +161,28 @@ INSTANTIATE_TEST_SUITE_P(
         UsCase{"CtrlKey", VirtualKey::Control, false, false, -1}, UsCase{"AltKey", VirtualKey::Menu, false, false, -1},
         UsCase{"CapsLockKey", VirtualKey::Capital, false, true, -1}, UsCase{"F1", VirtualKey::F1, false, false, -1},
         UsCase{"LeftArrow", VirtualKey::Left, false, false, -1}, UsCase{"Delete", VirtualKey::Delete, false, false, -1},
-        UsCase{"NoKey", 0, false, false, -1}),
+        UsCase{"NoKey", 0, false, false, -1},
+        // Ctrl + ASCII: a character with a control form becomes that byte; any other stays as it is.
+        UsCase{"CtrlJLineFeed", 'J', false, false, 0x0A, true}, UsCase{"CtrlShiftJ", 'J', true, false, 0x0A, true},
+        UsCase{"CtrlMCarriageReturn", 'M', false, false, 0x0D, true},
+        UsCase{"CtrlCaretRecordSeparator", '6', true, false, 0x1E, true},
+        UsCase{"CtrlBracketGroupSeparator", VirtualKey::Oem6, false, false, 0x1D, true},
+        UsCase{"CtrlBackslashFileSeparator", VirtualKey::Oem5, false, false, 0x1C, true},
+        UsCase{"CtrlUnderscoreUnitSeparator", VirtualKey::OemMinus, true, false, 0x1F, true},
+        UsCase{"CtrlAtNul", '2', true, false, 0x00, true}, UsCase{"Ctrl6IsSix", '6', false, false, '6', true},
+        UsCase{"CtrlSemicolonStays", VirtualKey::Oem1, false, false, ';', true},
+        UsCase{"CtrlQuestionStays", VirtualKey::Oem2, true, false, '?', true},
+        UsCase{"CtrlTabStays", VirtualKey::Tab, false, false, 0x09, true}),
     RowName());
+
+TEST(TranslateKey, CtrlEnterStillAddsNothing) {
+    UsKeyboardLayout layout;
+    layout.SetModifiers(false, false, true);
+    const TranslatedKey key = TranslateKey(VirtualKey::Return, layout);
+    EXPECT_TRUE(key.counted);
+    EXPECT_FALSE(key.character.has_value());
+    EXPECT_EQ(key.quietPeriodMs, kQuietPeriodAfterEnterMs);
+}
 
 // What a QKeyEvent for the typed character looks like: Qt key codes of ASCII characters are the
 // characters themselves, letters upper case.
@@ -246,43 +270,178 @@ TEST(QtKeyInput, KeysWithoutCharacterAreIgnoredByTheCycle) {
         << "Enter counts and adds nothing";
 }
 
-class QtFeed : public ::testing::TestWithParam<bool> {};
+// ---- whole scans typed into the cycle as Qt key presses
 
-// The three-track swipe typed into the cycle as key presses: with the Shift presses and modifiers that
-// xdotool sends under X11 (true), or with bare characters as the offscreen platform delivers them.
-TEST_P(QtFeed, ExampleSwipeReproducesItself) {
-    const bool withShift = GetParam();
-    const std::string swipe = "%CASACRAMENTO^DOE$JOHN$Q^123 MAIN ST^?;6360141234567=08121980061500?"
-                              "#0295814      C               1508150BRNBLU?";
+const std::string kSwipe = "%CASACRAMENTO^DOE$JOHN$Q^123 MAIN ST^?;6360141234567=08121980061500?"
+                           "#0295814      C               1508150BRNBLU?";
+// The start of a barcode with every separator an AAMVA barcode uses (LF, RS, CR).
+const std::string kBarcode = "@\n\x1e\rANSI 636000100102DL00410278ZV03190008DLDAQT64230917\nDCSHARTWELL\nDACNORA\r";
+
+// One key press as a platform delivers it: Qt key, modifiers and text as the desktop's layout made them,
+// and the key's X key code with the X modifier state (0 where the platform gives none).
+struct Press {
+    int qtKey;
+    Qt::KeyboardModifiers modifiers;
+    QString text;
+    quint32 keycode = 0;
+    quint32 xState = 0;
+};
+
+constexpr quint32 kXShift = 1, kXLock = 2, kXControl = 4, kXNumLock = 16;
+
+// The key positions of a US keyboard as X numbers them (evdev): what a reader presses for each character.
+std::optional<Press> UsPosition(char c) {
+    struct Row {
+        quint32 firstKeycode;
+        const char* plain;
+        const char* shifted;
+    };
+    static const Row rows[] = {{10, "1234567890-=", "!@#$%^&*()_+"},
+                               {24, "qwertyuiop[]", "QWERTYUIOP{}"},
+                               {38, "asdfghjkl;'`", "ASDFGHJKL:\"~"},
+                               {51, "\\zxcvbnm,./", "|ZXCVBNM<>?"},
+                               {65, " ", " "}};
+    for (const Row& row : rows) {
+        for (const char* keys : {row.plain, row.shifted}) {
+            if (const char* at = std::strchr(keys, c); at && c != '\0') {
+                const bool shift = keys == row.shifted && c != ' ';
+                return Press{0, shift ? Qt::ShiftModifier : Qt::NoModifier, QString(),
+                             row.firstKeycode + static_cast<quint32>(at - keys), shift ? kXShift : 0};
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+// A reader in "Ctrl + ASCII" mode: LF as Ctrl+J, RS as Ctrl+^ (Ctrl+Shift+6), CR as Ctrl+M; by US
+// position, with the texts Qt gives on a US desktop (so both readings of the keys can be fed).
+std::vector<Press> CtrlAsciiPresses(const std::string& text) {
+    std::vector<Press> presses;
+    for (const char c : text) {
+        const char* const control = c == '\n' ? "j" : c == '\x1e' ? "^" : c == '\r' ? "m" : nullptr;
+        Press press = *UsPosition(control ? *control : c);
+        press.qtKey = control ? (*control == '^' ? Qt::Key_AsciiCircum : std::toupper(*control)) : QtKeyOf(c);
+        press.text = QString(QChar::fromLatin1(c));
+        if (control) {
+            press.modifiers |= Qt::ControlModifier;
+            press.xState |= kXControl;
+        }
+        presses.push_back(press);
+    }
+    return presses;
+}
+
+// Types the presses into a cycle and gives the swipe text it gathered.
+std::string TypeIntoCycle(const ReaderKeymap& keymap, const std::vector<Press>& presses) {
     FakeScanHost host;
     UsKeyboardLayout layout;
-    std::vector<std::string> decoded;
-    ScanCycle cycle(host, layout, [&](const std::string& s) -> std::unique_ptr<MagneticStripeCards::Card> {
-        decoded.push_back(s);
+    ScanCycle cycle(host, layout, [](const std::string&) -> std::unique_ptr<MagneticStripeCards::Card> {
         throw std::logic_error("not decoded here");
     });
     host.Attach(cycle);
     // A keyboard of the test's own: without an application, Qt's default one is never freed.
     const QInputDevice keyboard(QStringLiteral("reader"), 1, QInputDevice::DeviceType::Keyboard);
-    auto press = [&](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
-        FeedKeyPress(cycle, layout, QKeyEvent(QEvent::KeyPress, key, modifiers, 0, 0, 0, text, false, 1, &keyboard));
-    };
-    for (const char c : swipe) {
-        const bool shift = withShift && NeedsShift(c);
-        if (shift)
-            press(Qt::Key_Shift, Qt::ShiftModifier, QString());
-        press(QtKeyOf(c), shift ? Qt::ShiftModifier : Qt::NoModifier, QString(QChar::fromLatin1(c)));
-    }
-    press(Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
-    EXPECT_EQ(cycle.SwipeText(), swipe);
-    host.Advance(1000);
-    ASSERT_EQ(decoded.size(), 1u);
-    EXPECT_EQ(decoded[0], swipe);
+    for (const Press& p : presses)
+        FeedKeyPress(
+            cycle, layout, keymap,
+            QKeyEvent(QEvent::KeyPress, p.qtKey, p.modifiers, p.keycode, 0, p.xState, p.text, false, 1, &keyboard));
+    return cycle.SwipeText();
 }
 
-INSTANTIATE_TEST_SUITE_P(Platforms, QtFeed, ::testing::Values(true, false),
+class TextFeed : public ::testing::TestWithParam<bool> {};
+
+// Without key codes (the offscreen platform, synthesised events) every key goes by its text: with the
+// Shift presses and modifiers that xdotool sends under X11 (true), or with bare characters.
+TEST_P(TextFeed, ExampleSwipeReproducesItself) {
+    const bool withShift = GetParam();
+    std::vector<Press> presses;
+    for (const char c : kSwipe) {
+        const bool shift = withShift && NeedsShift(c);
+        if (shift)
+            presses.push_back({Qt::Key_Shift, Qt::ShiftModifier, QString()});
+        presses.push_back({QtKeyOf(c), shift ? Qt::ShiftModifier : Qt::NoModifier, QString(QChar::fromLatin1(c))});
+    }
+    presses.push_back({Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r")});
+    for (const auto source : {ReaderKeymap::Source::UsPositions, ReaderKeymap::Source::DesktopLayout})
+        EXPECT_EQ(TypeIntoCycle(ReaderKeymap(source), presses), kSwipe);
+}
+
+INSTANTIATE_TEST_SUITE_P(Platforms, TextFeed, ::testing::Values(true, false),
                          [](const ::testing::TestParamInfo<bool>& row) {
                              return std::string(row.param ? "Xvfb" : "Offscreen");
                          });
+
+TEST(ReaderKeymap, SettingValues) {
+    using Source = ReaderKeymap::Source;
+    EXPECT_EQ(ReaderKeymap::FromSetting("").ActiveSource(), Source::UsPositions);
+    EXPECT_EQ(ReaderKeymap::FromSetting("US").ActiveSource(), Source::UsPositions);
+    EXPECT_EQ(ReaderKeymap::FromSetting("Desktop").ActiveSource(), Source::DesktopLayout);
+    EXPECT_EQ(ReaderKeymap::FromSetting("de").ActiveSource(), Source::UsPositions) << "unknown value";
+}
+
+// The station's desktop has another layout: every key's text is something the reader never meant.
+TEST(ReaderKeymap, UsPositionsWhateverTheDesktopLayout) {
+    std::vector<Press> presses;
+    for (const char c : kSwipe) {
+        Press press = *UsPosition(c);
+        press.qtKey = Qt::Key_Eacute;
+        press.text = QStringLiteral("\u00e9");
+        presses.push_back(press);
+    }
+    const ReaderKeymap us(ReaderKeymap::Source::UsPositions);
+    ASSERT_EQ(us.ActiveSource(), ReaderKeymap::Source::UsPositions) << "XKB data missing";
+    EXPECT_EQ(TypeIntoCycle(us, presses), kSwipe);
+    EXPECT_EQ(TypeIntoCycle(ReaderKeymap(ReaderKeymap::Source::DesktopLayout), presses), "")
+        << "\"desktop\" takes the desktop's characters";
+}
+
+TEST(ReaderKeymap, CtrlAsciiBarcodeKeepsItsSeparators) {
+    const std::vector<Press> presses = CtrlAsciiPresses(kBarcode);
+    for (const auto source : {ReaderKeymap::Source::UsPositions, ReaderKeymap::Source::DesktopLayout})
+        EXPECT_EQ(TypeIntoCycle(ReaderKeymap(source), presses), kBarcode);
+}
+
+struct PositionCase {
+    const char* name;
+    quint32 keycode;
+    quint32 xState;
+    int appended; // -1: ignored; -2: counted, nothing appended
+};
+
+void PrintTo(const PositionCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class UsPositionKeys : public ::testing::TestWithParam<PositionCase> {};
+
+TEST_P(UsPositionKeys, TypeWhatTheUsKeyTypes) {
+    const PositionCase& c = GetParam();
+    const QInputDevice keyboard(QStringLiteral("reader"), 1, QInputDevice::DeviceType::Keyboard);
+    const Qt::KeyboardModifiers modifiers = (c.xState & kXShift) ? Qt::ShiftModifier : Qt::NoModifier;
+    const QKeyEvent event(QEvent::KeyPress, Qt::Key_unknown, modifiers, c.keycode, 0, c.xState, QString(), false, 1,
+                          &keyboard);
+    const UsKeyStroke stroke = ReaderKeymap(ReaderKeymap::Source::UsPositions).Stroke(event);
+    UsKeyboardLayout layout;
+    layout.SetModifiers(stroke.shift, stroke.capsLock, stroke.control);
+    const TranslatedKey key = TranslateKey(stroke.virtualKey, layout);
+    if (c.appended == -1) {
+        EXPECT_FALSE(key.counted);
+        return;
+    }
+    EXPECT_TRUE(key.counted);
+    EXPECT_EQ(key.character, c.appended == -2 ? std::nullopt : std::optional<char>(static_cast<char>(c.appended)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, UsPositionKeys,
+    ::testing::Values(PositionCase{"CapsLockLetter", 38, kXLock, 'A'},
+                      PositionCase{"CapsLockShiftLetter", 38, kXLock | kXShift, 'a'},
+                      PositionCase{"CapsLockDigit", 10, kXLock, '1'},
+                      PositionCase{"KeypadDigitWithNumLock", 87, kXNumLock, '1'},
+                      PositionCase{"KeypadDigitWithoutNumLock", 87, 0, -1},
+                      PositionCase{"ReturnAddsNothing", 36, 0, -2}, PositionCase{"KeypadEnterAddsNothing", 104, 0, -2},
+                      PositionCase{"ShiftTabIsTab", 23, kXShift, '\t'}, PositionCase{"Backspace", 22, 0, '\b'},
+                      PositionCase{"ShiftKeyIgnored", 50, kXShift, -1}, PositionCase{"F1Ignored", 67, 0, -1}),
+    RowName());
 
 } // namespace

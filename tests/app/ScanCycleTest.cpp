@@ -155,6 +155,7 @@ TEST_F(ScanCycleTest, UnreadableKeyboardStateIgnoresTheKey) {
             return 1;
         }
         bool IsShiftDown() const override { return false; }
+        bool IsControlDown() const override { return false; }
     } unreadable;
     ScanCycle other(host, unreadable, DecodeAtTestTime);
     other.OnKeyDown('A');

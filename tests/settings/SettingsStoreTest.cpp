@@ -282,3 +282,10 @@ TEST(HivePath, EnvironmentNamesTheHiveElseTheSystemPath) {
     unsetenv("KESTRIN_REGISTRY");
     EXPECT_EQ(Settings::HivePath(), "/var/lib/kestrin/registry.reg");
 }
+
+TEST_F(SettingsStore, ReaderLayoutIsATextThatMayBeMissing) {
+    WriteHive(KeyedHive("\"Reader Layout\"=dword:00000001\r\n"));
+    EXPECT_EQ(Settings::GetReaderLayout(), "");
+    WriteHive(KeyedHive("\"Reader Layout\"=\"desktop\"\r\n"));
+    EXPECT_EQ(Settings::GetReaderLayout(), "desktop");
+}

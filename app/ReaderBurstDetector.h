@@ -1,0 +1,46 @@
+#pragma once
+// Tells a card reader from a person at the keyboard while a dialog of the station has the keys. A reader
+// types a whole scan in one burst, far faster than anybody types, and every scan starts with a start
+// sentinel (% ; # of a stripe's tracks, @ of a barcode). So a sentinel key is held back briefly and the
+// next key decides:
+//
+//   sentinel --(next press within kStartGapMs)--> burst: sentinel and the keys that follow go to the scan
+//            \-(a later press, or the hold timer)--> person: the sentinel goes to the dialog after all
+//   burst ----(a press more than kContinueGapMs after the last one)--> over; that press is judged afresh
+//
+// Times are the key events' own time stamps in milliseconds (the X server's), not the moment the station
+// gets round to them, so a station busy painting does not stretch a reader's burst.
+
+#include <cstdint>
+#include <optional>
+
+class ReaderBurstDetector {
+public:
+    static constexpr std::uint64_t kStartGapMs = 50;
+    static constexpr std::uint64_t kContinueGapMs = 100;
+    // How long the filter holds a sentinel when no further key comes (a person typing "%").
+    static constexpr int kHoldMs = 150;
+
+    enum class Route { Dialog, Scan, Hold };
+    struct Decision {
+        std::optional<Route> held; // where the key held so far goes, before this one (Dialog or Scan)
+        Route key = Route::Dialog;
+    };
+
+    static bool IsSentinel(char32_t c);
+
+    Decision OnPress(char32_t character, bool autoRepeat, std::uint64_t timeMs);
+    // A release inside a burst belongs to a key the dialog never saw pressed: Scan (withheld from it).
+    Route OnRelease() const;
+    // The hold timer ran out: true when a key was held, which then goes to the dialog.
+    bool OnHoldExpired();
+
+private:
+    enum class State { Idle, Holding, Burst };
+
+    Decision Judge(char32_t character, bool autoRepeat, std::uint64_t timeMs);
+    bool Within(std::uint64_t timeMs, std::uint64_t gapMs) const;
+
+    State m_state = State::Idle;
+    std::uint64_t m_lastMs = 0;
+};

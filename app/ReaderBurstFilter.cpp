@@ -1,0 +1,118 @@
+#include "ReaderBurstFilter.h"
+
+#include "Guarded.h"
+#include "ReaderKeymap.h"
+#include "StationTrace.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QScopedValueRollback>
+#include <QWidget>
+
+#include <utility>
+
+ReaderBurstFilter::ReaderBurstFilter(const QWidget& station, const ReaderKeymap& keymap, Feed feed)
+    : m_station(station), m_keymap(keymap), m_feed(std::move(feed)) {
+    m_holdTimer.setSingleShot(true);
+    m_holdTimer.setInterval(ReaderBurstDetector::kHoldMs);
+    connect(&m_holdTimer, &QTimer::timeout, this, [this] {
+        Guarded("reader burst", [this] {
+            if (m_detector.OnHoldExpired())
+                ReplayHeld();
+        });
+    });
+    m_burstTimer.setSingleShot(true);
+    m_burstTimer.setInterval(static_cast<int>(ReaderBurstDetector::kContinueGapMs) + 50);
+    connect(&m_burstTimer, &QTimer::timeout, this, [this] { Guarded("reader burst", [this] { EndBurst(); }); });
+    qApp->installEventFilter(this);
+}
+
+ReaderBurstFilter::~ReaderBurstFilter() {
+    qApp->removeEventFilter(this);
+}
+
+bool ReaderBurstFilter::IsDialogOpen() const {
+    const QWidget* const modal = QApplication::activeModalWidget();
+    return modal && modal != &m_station && !QApplication::activePopupWidget();
+}
+
+bool ReaderBurstFilter::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    // A key event reaches the window first and then the widget with the focus; the window is where it is
+    // judged once.
+    if ((type != QEvent::KeyPress && type != QEvent::KeyRelease) || !watched->isWindowType() || m_replaying)
+        return false;
+    if (!IsDialogOpen())
+        return false;
+    auto& key = static_cast<QKeyEvent&>(*event);
+    if (type == QEvent::KeyRelease)
+        return m_detector.OnRelease() == ReaderBurstDetector::Route::Scan;
+    bool consumed = false;
+    Guarded("reader burst", [&] { consumed = OnPress(watched, key); });
+    return consumed;
+}
+
+bool ReaderBurstFilter::OnPress(QObject* window, QKeyEvent& key) {
+    const ReaderBurstDetector::Decision decision =
+        m_detector.OnPress(m_keymap.Character(key), key.isAutoRepeat(), key.timestamp());
+    if (decision.held) {
+        m_holdTimer.stop();
+        if (*decision.held == ReaderBurstDetector::Route::Scan) {
+            StationTrace::Line("reader burst while a dialog is open: keys go to the scan");
+            StartBurst();
+            FeedHeld();
+        } else {
+            ReplayHeld();
+        }
+    }
+    switch (decision.key) {
+    case ReaderBurstDetector::Route::Dialog:
+        EndBurst();
+        return false;
+    case ReaderBurstDetector::Route::Hold:
+        Hold(window, key);
+        return true;
+    case ReaderBurstDetector::Route::Scan:
+        m_burstTimer.start();
+        m_feed(key);
+        return true;
+    }
+    return false;
+}
+
+void ReaderBurstFilter::Hold(QObject* window, const QKeyEvent& key) {
+    m_held.reset(key.clone());
+    m_heldWindow = window;
+    m_holdTimer.start();
+}
+
+void ReaderBurstFilter::FeedHeld() {
+    const std::unique_ptr<QKeyEvent> held = std::move(m_held);
+    if (held)
+        m_feed(*held);
+}
+
+void ReaderBurstFilter::StartBurst() {
+    m_burstTimer.start();
+    QWidget* const focus = QApplication::focusWidget();
+    if (!focus)
+        return;
+    m_focusBefore = focus;
+    focus->clearFocus();
+}
+
+void ReaderBurstFilter::EndBurst() {
+    m_burstTimer.stop();
+    const QPointer<QWidget> focus = std::exchange(m_focusBefore, nullptr);
+    if (focus && focus->isVisible() && !QApplication::focusWidget())
+        focus->setFocus(Qt::OtherFocusReason);
+}
+
+void ReaderBurstFilter::ReplayHeld() {
+    const std::unique_ptr<QKeyEvent> held = std::move(m_held);
+    if (!held || !m_heldWindow)
+        return;
+    // A person typed it: the dialog gets the key it would have had, only a moment later.
+    const QScopedValueRollback<bool> replaying(m_replaying, true);
+    QCoreApplication::sendEvent(m_heldWindow, held.get());
+}
