@@ -30,7 +30,6 @@ constexpr int kAboutSystemCommand = 16;
 constexpr int kWidthDu = 222;
 constexpr int kHeightDu = 169;
 constexpr int kGrabRetryMs = 100;
-constexpr int kFrameCheckMs = 100;
 
 QString Text(unsigned id) {
     return QString::fromLatin1(Resources::String(id).c_str());
@@ -276,12 +275,7 @@ bool MainDlg::IsOntopChecked() const {
 }
 
 void MainDlg::ConfineToFrame() {
-    const QRect frame = frameGeometry();
-    if (StationTrace::Enabled() && !(m_confinement->IsConfined() && frame == m_confinedTo))
-        StationTrace::Line("cursor confined to " + std::to_string(frame.x()) + "," + std::to_string(frame.y()) + " " +
-                           std::to_string(frame.width()) + "x" + std::to_string(frame.height()));
-    m_confinement->ConfineTo(frame);
-    m_confinedTo = frame;
+    m_confinement->ConfineTo(*this);
 }
 
 bool MainDlg::IsOtherModalOpen() const {
@@ -296,18 +290,7 @@ void MainDlg::ConfineIfOntop() {
     // release it.
     if (!IsOntopChecked() || !isVisible() || IsOtherModalOpen())
         return;
-    ConfineToFrame();
-    // The first paints can come before the window manager has framed the window; Qt then reports the
-    // client rectangle as the frame and tells nothing when the frame arrives (the client does not move).
-    // Look again a few times until the frame shows.
-    if (frameGeometry() != geometry() || m_frameChecksLeft <= 0 || m_frameCheckScheduled)
-        return;
-    --m_frameChecksLeft;
-    m_frameCheckScheduled = true;
-    QTimer::singleShot(kFrameCheckMs, this, [this] {
-        m_frameCheckScheduled = false;
-        Guarded("cursor confinement", [this] { ConfineIfOntop(); });
-    });
+    ConfineToFrame(); // the confinement follows the frame from here, also while the window manager builds it
 }
 
 void MainDlg::moveEvent(QMoveEvent* e) {

@@ -107,9 +107,6 @@ private:
     std::unique_ptr<AuxW32::iMenuItem> m_ontopItem;
     std::unique_ptr<ICursorConfinement> m_confinement;
     KeyboardLock m_keyboardLock;
-    QRect m_confinedTo; // for the trace only
-    int m_frameChecksLeft = 30;
-    bool m_frameCheckScheduled = false;
     bool m_grabRetryScheduled = false;
     bool m_firstPaintTraced = false;
 };
