@@ -11,6 +11,7 @@
 #include <xcb/xfixes.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -187,6 +188,9 @@ void X11CursorConfinement::Fence(const QRect& fence) {
         DropBarriers(raised);
         xcb_flush(m_connection);
         StationTrace::Line("cursor not fenced: the X server refused a barrier for " + Describe(fence));
+        if (!m_refusalReported)
+            std::fprintf(stderr, "kestrin: the X server refused a pointer barrier: the cursor is not fenced\n");
+        m_refusalReported = true;
         return;
     }
     if (m_fenced)

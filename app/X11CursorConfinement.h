@@ -61,4 +61,5 @@ private:
     std::array<std::uint32_t, 4> m_barriers{};
     QRect m_fence;
     bool m_fenced = false;
+    bool m_refusalReported = false; // said once on standard error, as the station lock fails open
 };
