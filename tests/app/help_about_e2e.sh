@@ -64,12 +64,27 @@ start_station() {
 stop_station() { kill "$station" 2>/dev/null; wait "$station" 2>/dev/null; }
 
 # Opens the Help menu (through "Options", whose place is known, and Right) and picks an item.
+# Each key goes out once the menu it is meant for is shown: a key that comes before the drop-down menu
+# reaches the station instead, and the menu stays open.
 help_menu() { # <number of Down presses: 0 Help, 1 About>
+    local options
     xdotool mousemove $((cx + 70)) $((cy + 10)) click 1
-    sleep 0.4
+    options=$(shown_menu) || { fail "the Options menu did not open"; return; }
     xdotool key Right
+    shown_menu "$options" >/dev/null || { fail "the Help menu did not open"; return; }
     for _ in $(seq "$1"); do xdotool key Down; done
     xdotool key Return
+}
+shown_menu() { # [a menu's window]: waits (at most 5 s) for a drop-down menu of the station other than it
+    local id
+    for _ in $(seq 50); do
+        # While the menus are used the station shows no window but its own and the drop-down menu.
+        for id in $(xdotool search --onlyvisible --class '^kestrin$' 2>/dev/null); do
+            [ "$id" != "$window" ] && [ "$id" != "${1:-}" ] && { echo "$id"; return 0; }
+        done
+        sleep 0.1
+    done
+    return 1
 }
 wait_window() { # <title>; prints its id
     timeout 5 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n1
