@@ -114,7 +114,7 @@ X11CursorConfinement::X11CursorConfinement(xcb_connection_t* connection, std::ui
 }
 
 X11CursorConfinement::~X11CursorConfinement() {
-    Release();
+    Guarded("cursor confinement", [this] { Release(); });
 }
 
 void X11CursorConfinement::ConfineTo(const QWidget& window) {
