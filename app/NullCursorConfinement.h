@@ -5,7 +5,7 @@
 
 class NullCursorConfinement final : public ICursorConfinement {
 public:
-    void ConfineTo(const QRect&) override {}
+    void ConfineTo(const QWidget&, const QRect&) override {}
     void Release() override {}
     bool IsConfined() const override { return false; }
 };

@@ -8,17 +8,10 @@
 #include <QTimer>
 #include <QWidget>
 
-#include <string>
 #include <utility>
 
 namespace {
 constexpr int kGrabRetryMs = 100;
-constexpr int kFrameCheckMs = 100;
-
-std::string RectText(const QRect& r) {
-    return std::to_string(r.x()) + "," + std::to_string(r.y()) + " " + std::to_string(r.width()) + "x" +
-           std::to_string(r.height());
-}
 } // namespace
 
 StationLock::StationLock(QWidget& window, StationLockParts parts, std::function<bool()> ontopChecked)
@@ -52,17 +45,8 @@ bool StationLock::IsOtherModalOpen() const {
     return modal && modal != &m_window;
 }
 
-QRect StationLock::FenceRect() const {
-    const QRect frame = m_window.frameGeometry();
-    return m_extraArea.isEmpty() ? frame : frame.united(m_extraArea);
-}
-
 void StationLock::ConfineToFrame() {
-    const QRect fence = FenceRect();
-    if (StationTrace::Enabled() && !(m_confinement->IsConfined() && fence == m_confinedTo))
-        StationTrace::Line("cursor confined to " + RectText(fence));
-    m_confinement->ConfineTo(fence);
-    m_confinedTo = fence;
+    m_confinement->ConfineTo(m_window, m_extraArea);
 }
 
 void StationLock::ConfineIfOntop() {
@@ -72,18 +56,7 @@ void StationLock::ConfineIfOntop() {
     // release it.
     if (!IsOntopChecked() || !m_window.isVisible() || IsOtherModalOpen())
         return;
-    ConfineToFrame();
-    // The first paints can come before the window manager has framed the window; Qt then reports the
-    // client rectangle as the frame and tells nothing when the frame arrives (the client does not move).
-    // Look again a few times until the frame shows.
-    if (m_window.frameGeometry() != m_window.geometry() || m_frameChecksLeft <= 0 || m_frameCheckScheduled)
-        return;
-    --m_frameChecksLeft;
-    m_frameCheckScheduled = true;
-    QTimer::singleShot(kFrameCheckMs, this, [this] {
-        m_frameCheckScheduled = false;
-        Guarded("cursor confinement", [this] { ConfineIfOntop(); });
-    });
+    ConfineToFrame(); // the confinement follows the frame from here, also while the window manager builds it
 }
 
 void StationLock::AfterPaint() {

@@ -56,7 +56,6 @@ protected:
 private:
     bool IsOntopChecked() const;
     bool IsOtherModalOpen() const;
-    QRect FenceRect() const;
     void ConfineToFrame();
     void ConfineIfOntop();
     void UpdateKeyboardLock(bool modalOpening = false);
@@ -66,9 +65,6 @@ private:
     std::unique_ptr<ICursorConfinement> m_confinement;
     KeyboardLock m_keyboardLock;
     QRect m_extraArea;
-    QRect m_confinedTo; // for the trace only
-    int m_frameChecksLeft = 30;
-    bool m_frameCheckScheduled = false;
     bool m_grabRetryScheduled = false;
     bool m_filterInstalled = false;
 };

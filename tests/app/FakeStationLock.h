@@ -6,6 +6,7 @@
 #include "StationLockFactory.h"
 
 #include <QRect>
+#include <QWidget>
 
 #include <memory>
 #include <vector>
@@ -23,8 +24,8 @@ struct StationLockLog {
 class FakeConfinement final : public ICursorConfinement {
 public:
     explicit FakeConfinement(StationLockLog& log) : m_log(log) {}
-    void ConfineTo(const QRect& frame) override {
-        m_log.confinedTo.push_back(frame);
+    void ConfineTo(const QWidget& window, const QRect& alsoReachable) override {
+        m_log.confinedTo.push_back(window.frameGeometry().united(alsoReachable));
         m_log.confined = true;
     }
     void Release() override {

@@ -55,9 +55,9 @@ void StationLockFactoryTest::offscreenGetsNullPartsAndOneNotice() {
     QCOMPARE(Count(said, "without the lock"), 1);
 
     QVERIFY(first.confinement && first.keyboardGrab);
-    first.confinement->ConfineTo(QRect(0, 0, 100, 100));
-    QVERIFY(!first.confinement->IsConfined());
     QWidget window;
+    first.confinement->ConfineTo(window, QRect());
+    QVERIFY(!first.confinement->IsConfined());
     QVERIFY(first.keyboardGrab->Grab(window)); // nothing to refuse, so no retries
     QCOMPARE(QWidget::keyboardGrabber(), nullptr);
 }

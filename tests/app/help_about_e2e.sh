@@ -23,19 +23,14 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+# shellcheck source=../support/x11-session.sh
+source "$(dirname "$0")/../support/x11-session.sh"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-[ -s "$work/display" ] || { echo "FAIL: Xvfb did not start"; exit 1; }
-export DISPLAY=":$(head -n1 "$work/display")"
-unset WAYLAND_DISPLAY XDG_CURRENT_DESKTOP KESTRIN_OPEN_COMMAND
-openbox --sm-disable >/dev/null 2>&1 &
-pids+=($!)
-for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
+start_x11_session
+unset KESTRIN_OPEN_COMMAND
 
 # The desktop's default PDF application: a recorder.
 mkdir -p "$work/config" "$work/data/applications"
@@ -57,11 +52,12 @@ write_hive() { # <app folder> <ontop 0|1>
 }
 
 start_station() {
-    KESTRIN_REGISTRY=$hive QT_QPA_PLATFORM=xcb "$kestrin" 2>>"$work/station.log" &
+    KESTRIN_REGISTRY=$hive KESTRIN_TRACE=1 QT_QPA_PLATFORM=xcb "$kestrin" 2>>"$work/station.log" &
     station=$!
     pids+=("$station")
     window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Orbelon Kestrin$' 2>/dev/null | head -n1)
     [ -n "$window" ] || { echo "FAIL: no station window"; cat "$work/station.log"; exit 1; }
+    wait_framed "$window" || fail "the window manager did not frame the station"
     xdotool windowactivate --sync "$window" 2>/dev/null || true
     cx=$(xwininfo -id "$window" | awk '/Absolute upper-left X/{print $4}')
     cy=$(xwininfo -id "$window" | awk '/Absolute upper-left Y/{print $4}')
@@ -69,12 +65,27 @@ start_station() {
 stop_station() { kill "$station" 2>/dev/null; wait "$station" 2>/dev/null; }
 
 # Opens the Help menu (through "Options", whose place is known, and Right) and picks an item.
+# Each key goes out once the menu it is meant for is shown: a key that comes before the drop-down menu
+# reaches the station instead, and the menu stays open.
 help_menu() { # <number of Down presses: 0 Help, 1 About>
+    local options
     xdotool mousemove $((cx + 70)) $((cy + 10)) click 1
-    sleep 0.4
+    options=$(shown_menu) || { fail "the Options menu did not open"; return; }
     xdotool key Right
+    shown_menu "$options" >/dev/null || { fail "the Help menu did not open"; return; }
     for _ in $(seq "$1"); do xdotool key Down; done
     xdotool key Return
+}
+shown_menu() { # [a menu's window]: waits (at most 5 s) for a drop-down menu of the station other than it
+    local id
+    for _ in $(seq 50); do
+        # While the menus are used the station shows no window but its own and the drop-down menu.
+        for id in $(xdotool search --onlyvisible --class '^kestrin$' 2>/dev/null); do
+            [ "$id" != "$window" ] && [ "$id" != "${1:-}" ] && { echo "$id"; return 0; }
+        done
+        sleep 0.1
+    done
+    return 1
 }
 wait_window() { # <title>; prints its id
     timeout 5 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n1
@@ -137,31 +148,38 @@ stop_station
 # ---- with the station lock on, the About box and the Error box get the keys
 write_hive "$work/nowhere" 1
 start_station
-# The pointer is fenced in by the lock (on the window's frame, a few pixels beyond the client area);
-# About and Help let it out.
+# The pointer is fenced in by the lock, on the window's frame; About and Help let it out. The station
+# fences at its first paint, which may come after its window shows: the checks wait for its word that
+# the fence is up (its trace), and a check that fails says what the station had fenced at that moment.
 pointer_x() { xdotool getmouselocation | sed 's/x:\([0-9]*\).*/\1/'; }
-fence=$((cx + $(xwininfo -id "$window" | awk '/^ *Width:/{print $2}') + 10))
+read -r fx fy fw fh < <(frame_of "$window")
+fence=$((fx + fw)) # the first column right of the frame
+fenced() { echo "station: $(fence_lines "$work/station.log" | tail -n1 | cut -d' ' -f3-)"; }
 push_right() {
     xdotool mousemove --sync $((cx + 100)) $((cy + 100))
     for _ in $(seq 20); do xdotool mousemove_relative 40 0; done
     sleep 0.2
 }
+wait_fence "$work/station.log" 0 "$fx $fy $fw $fh" || fail "the station did not fence its frame ($(fenced))"
 push_right
-[ "$(pointer_x)" -le "$fence" ] && pass "the lock keeps the pointer in the window" ||
-    fail "the pointer left the locked window (x $(pointer_x), fence $fence)"
+[ "$(pointer_x)" -lt "$fence" ] && pass "the lock keeps the pointer in the window" ||
+    fail "the pointer left the locked window (x $(pointer_x), frame $fx,$fy ${fw}x$fh; $(fenced))"
 help_menu 1
 about=$(wait_window "About Kestrin")
 if [ -n "$about" ]; then
     push_right
-    [ "$(pointer_x)" -gt "$fence" ] && pass "the About box frees the pointer" ||
-        fail "the pointer stayed fenced in while the About box was shown (x $(pointer_x))"
+    [ "$(pointer_x)" -ge "$fence" ] && pass "the About box frees the pointer" ||
+        fail "the pointer stayed fenced in while the About box was shown (x $(pointer_x); $(fenced))"
+    fences=$(fence_lines "$work/station.log" | grep -c 'cursor fenced')
     xdotool windowactivate --sync "$about" 2>/dev/null
     xdotool key Escape
     gone "About Kestrin" && pass "Escape closes the About box under the station lock" ||
         fail "the About box got no Escape under the station lock"
+    wait_fence "$work/station.log" "$fences" "$fx $fy $fw $fh" ||
+        fail "the station did not fence its frame again after the About box ($(fenced))"
     push_right
-    [ "$(pointer_x)" -le "$fence" ] && pass "closing the About box fences the pointer in again" ||
-        fail "the pointer stayed free after the About box closed (x $(pointer_x))"
+    [ "$(pointer_x)" -lt "$fence" ] && pass "closing the About box fences the pointer in again" ||
+        fail "the pointer stayed free after the About box closed (x $(pointer_x); $(fenced))"
 else
     fail "no About box under the station lock"
 fi
@@ -169,8 +187,8 @@ help_menu 0
 box=$(wait_window Error)
 if [ -n "$box" ]; then
     push_right
-    [ "$(pointer_x)" -gt "$fence" ] && pass "Help frees the pointer" ||
-        fail "the pointer stayed fenced in during Help (x $(pointer_x))"
+    [ "$(pointer_x)" -ge "$fence" ] && pass "Help frees the pointer" ||
+        fail "the pointer stayed fenced in during Help (x $(pointer_x); $(fenced))"
     xdotool key Return
     gone Error && pass "Enter closes the Error box under the station lock" ||
         fail "the Error box got no Enter under the station lock"
@@ -187,7 +205,11 @@ ln -s /usr/share/mime "$work/kiosk/mime" # the system's MIME types, none of its 
 export XDG_CONFIG_HOME=$work/kiosk XDG_DATA_HOME=$work/kiosk XDG_DATA_DIRS=$work/kiosk BROWSER=$work/viewer.sh
 : >"$record"
 write_hive "$manual_folder" 1
+fences=$(fence_lines "$work/station.log" | grep -c 'cursor fenced')
 start_station
+read -r fx fy fw fh < <(frame_of "$window")
+fence=$((fx + fw))
+wait_fence "$work/station.log" "$fences" "$fx $fy $fw $fh" || fail "the kiosk station did not fence its frame ($(fenced))"
 help_menu 0
 manual=$(wait_window "Kestrin Advanced User Manual")
 if [ -n "$manual" ]; then
@@ -197,13 +219,16 @@ if [ -n "$manual" ]; then
     push_right
     [ "$(pointer_x)" -gt "$fence" ] && pass "the manual frees the pointer" ||
         fail "the pointer stayed fenced in while the manual was shown (x $(pointer_x))"
+    fences=$(fence_lines "$work/station.log" | grep -c 'cursor fenced')
     xdotool windowactivate --sync "$manual" 2>/dev/null
     xdotool key Next Next Escape
     gone "Kestrin Advanced User Manual" && pass "Escape closes the manual under the station lock" ||
         fail "the manual got no Escape under the station lock"
+    wait_fence "$work/station.log" "$fences" "$fx $fy $fw $fh" ||
+        fail "the station did not fence its frame again after the manual ($(fenced))"
     push_right
-    [ "$(pointer_x)" -le "$fence" ] && pass "closing the manual fences the pointer in again" ||
-        fail "the pointer stayed free after the manual closed (x $(pointer_x))"
+    [ "$(pointer_x)" -lt "$fence" ] && pass "closing the manual fences the pointer in again" ||
+        fail "the pointer stayed free after the manual closed (x $(pointer_x); $(fenced))"
 else
     fail "no manual inside the station for a desktop without a PDF application"
 fi
@@ -212,5 +237,9 @@ xdotool search --onlyvisible --name "^Error$" >/dev/null 2>&1 && fail "an Error 
 kill -0 "$station" 2>/dev/null && pass "the station runs on after the manual" || fail "the station ended"
 stop_station
 
-[ $failures -eq 0 ] || { echo "help_about_e2e: $failures check(s) failed"; sed -n 1,20p "$work/station.log"; exit 1; }
+if [ $failures -ne 0 ]; then
+    echo "help_about_e2e: $failures check(s) failed; the station said:"
+    grep -v 'kestrin-trace [0-9]* paint' "$work/station.log" | tail -n 40
+    exit 1
+fi
 echo "help_about_e2e: all checks passed"
