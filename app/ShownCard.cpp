@@ -3,13 +3,19 @@
 #include "Card.h"
 
 ShownCard ShownCardOf(const MagneticStripeCards::Card& card, std::int32_t validAge) {
-    (void)validAge; // the day of coming of age and the hints come with the decoder's date accessors
     ShownCard shown;
     shown.displayName = card.DisplayName();
     shown.age = card.Age();
     shown.ageText = card.AgeText();
     shown.expirationText = card.ExpirationText();
     shown.expired = card.Expired();
+    // Only a holder still under the valid age has a day to come; the layout shows it for them alone.
+    if (shown.age < validAge) {
+        if (const auto day = card.ComesOfAgeOn(validAge))
+            shown.comesOfAgeOn = DisplayDate(day->year, day->month, day->day);
+    }
+    for (const auto& warning : card.Warnings())
+        shown.warnings.push_back(warning.text);
     return shown;
 }
 
