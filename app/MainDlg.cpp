@@ -29,8 +29,8 @@
 #include <QPainter>
 #include <QScreen>
 
+#include <algorithm>
 #include <cmath>
-
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -300,7 +300,10 @@ void MainDlg::OpenComments() {
     const QSize frameSize = dialog.size().grownBy(margins);
     const QRect verdict = ToScreen(m_display.verdictArea);
     const QRect available = screen() ? screen()->availableGeometry() : QRect(QPoint(0, 0), frameSize * 4);
-    const QPoint at = CommentsDialogPosition(verdict.marginsAdded(margins), frame, available, frameSize);
+    // Whichever side of the verdict the dialog takes, its title bar may be the side that faces it.
+    const int thickest = std::max({margins.left(), margins.top(), margins.right(), margins.bottom()});
+    const QMargins clearance(thickest, thickest, thickest, thickest);
+    const QPoint at = CommentsDialogPosition(verdict.marginsAdded(clearance), frame, available, frameSize);
     dialog.setGeometry(QRect(at, dialog.size()));
     // The pointer may reach the dialog where it lies outside the window.
     m_lock.SetExtraArea(QRect(at, frameSize));
