@@ -1,8 +1,8 @@
 // What the result display takes from a decoded card: the day of coming of age for a holder under the
 // valid age, and the fake-ID hints as their texts. Golden scans as of 2026-03-10.
 
-#include "Card.h"
 #include "ShownCard.h"
+#include "Card.h"
 
 #include <gtest/gtest.h>
 
