@@ -37,6 +37,7 @@ ReaderBurstDetector::Decision ReaderBurstDetector::Judge(char32_t character, boo
         return {std::nullopt, Route::Dialog};
     m_state = State::Holding;
     m_lastMs = timeMs;
+    m_lateWaits = 0;
     return {std::nullopt, Route::Hold};
 }
 
@@ -44,9 +45,13 @@ ReaderBurstDetector::Route ReaderBurstDetector::OnRelease() const {
     return m_state == State::Burst ? Route::Scan : Route::Dialog;
 }
 
-bool ReaderBurstDetector::OnHoldExpired() {
+ReaderBurstDetector::Expiry ReaderBurstDetector::OnHoldExpired(std::uint64_t lateMs) {
     if (m_state != State::Holding)
-        return false;
+        return Expiry::Nothing;
+    if (lateMs > kLateMs && m_lateWaits < kMostLateWaits) {
+        ++m_lateWaits;
+        return Expiry::WaitLonger;
+    }
     m_state = State::Idle;
-    return true;
+    return Expiry::GiveToDialog;
 }

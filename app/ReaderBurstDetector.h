@@ -8,6 +8,10 @@
 //            \-(a later press, or the hold timer)--> person: the sentinel goes to the dialog after all
 //   burst ----(a press more than kContinueGapMs after the last one)--> over; that press is judged afresh
 //
+// The hold timer runs on the station's clock. A station held up (painting, a loaded machine) can see its
+// timer fire late with the reader's next keys already waiting to be read: a late timer waits for them a
+// moment longer instead of giving the sentinel to the dialog.
+//
 // Times are the key events' own time stamps in milliseconds (the X server's), not the moment the station
 // gets round to them, so a station busy painting does not stretch a reader's burst.
 
@@ -20,8 +24,13 @@ public:
     static constexpr std::uint64_t kContinueGapMs = 100;
     // How long the filter holds a sentinel when no further key comes (a person typing "%").
     static constexpr int kHoldMs = 150;
+    // A hold timer this late waits kLateWaitMs more, at most kMostLateWaits times in a row.
+    static constexpr std::uint64_t kLateMs = 20;
+    static constexpr int kLateWaitMs = 20;
+    static constexpr int kMostLateWaits = 25;
 
     enum class Route { Dialog, Scan, Hold };
+    enum class Expiry { Nothing, GiveToDialog, WaitLonger };
     struct Decision {
         std::optional<Route> held; // where the key held so far goes, before this one (Dialog or Scan)
         Route key = Route::Dialog;
@@ -32,8 +41,9 @@ public:
     Decision OnPress(char32_t character, bool autoRepeat, std::uint64_t timeMs);
     // A release inside a burst belongs to a key the dialog never saw pressed: Scan (withheld from it).
     Route OnRelease() const;
-    // The hold timer ran out: true when a key was held, which then goes to the dialog.
-    bool OnHoldExpired();
+    // The hold timer ran out, `lateMs` after it should have: a held key goes to the dialog, or waits
+    // longer for keys the late station has not read yet.
+    Expiry OnHoldExpired(std::uint64_t lateMs);
 
 private:
     enum class State { Idle, Holding, Burst };
@@ -43,4 +53,5 @@ private:
 
     State m_state = State::Idle;
     std::uint64_t m_lastMs = 0;
+    int m_lateWaits = 0;
 };

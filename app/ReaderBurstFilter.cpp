@@ -9,18 +9,14 @@
 #include <QScopedValueRollback>
 #include <QWidget>
 
+#include <algorithm>
+#include <string>
 #include <utility>
 
 ReaderBurstFilter::ReaderBurstFilter(const QWidget& station, const ReaderKeymap& keymap, Feed feed)
     : m_station(station), m_keymap(keymap), m_feed(std::move(feed)) {
     m_holdTimer.setSingleShot(true);
-    m_holdTimer.setInterval(ReaderBurstDetector::kHoldMs);
-    connect(&m_holdTimer, &QTimer::timeout, this, [this] {
-        Guarded("reader burst", [this] {
-            if (m_detector.OnHoldExpired())
-                ReplayHeld();
-        });
-    });
+    connect(&m_holdTimer, &QTimer::timeout, this, [this] { Guarded("reader burst", [this] { OnHoldExpired(); }); });
     m_burstTimer.setSingleShot(true);
     m_burstTimer.setInterval(static_cast<int>(ReaderBurstDetector::kContinueGapMs) + 50);
     connect(&m_burstTimer, &QTimer::timeout, this, [this] { Guarded("reader burst", [this] { EndBurst(); }); });
@@ -62,6 +58,8 @@ bool ReaderBurstFilter::OnPress(QObject* window, QKeyEvent& key) {
             StartBurst();
             FeedHeld();
         } else {
+            StationTrace::Line(
+                "reader burst: the key after the sentinel came at a person's pace; both go to the dialog");
             ReplayHeld();
         }
     }
@@ -83,7 +81,30 @@ bool ReaderBurstFilter::OnPress(QObject* window, QKeyEvent& key) {
 void ReaderBurstFilter::Hold(QObject* window, const QKeyEvent& key) {
     m_held.reset(key.clone());
     m_heldWindow = window;
-    m_holdTimer.start();
+    StartHoldTimer(ReaderBurstDetector::kHoldMs);
+}
+
+void ReaderBurstFilter::StartHoldTimer(int ms) {
+    m_holdTimer.start(ms);
+    m_holdTimerDue.start();
+    m_holdTimerMs = ms;
+}
+
+void ReaderBurstFilter::OnHoldExpired() {
+    const qint64 late = std::max<qint64>(0, m_holdTimerDue.elapsed() - m_holdTimerMs);
+    switch (m_detector.OnHoldExpired(static_cast<std::uint64_t>(late))) {
+    case ReaderBurstDetector::Expiry::Nothing:
+        return;
+    case ReaderBurstDetector::Expiry::WaitLonger:
+        StationTrace::Line("reader burst: the hold timer came " + std::to_string(late) +
+                           " ms late; waiting for keys not read yet");
+        StartHoldTimer(ReaderBurstDetector::kLateWaitMs);
+        return;
+    case ReaderBurstDetector::Expiry::GiveToDialog:
+        StationTrace::Line("reader burst: no key followed the sentinel; it goes to the dialog");
+        ReplayHeld();
+        return;
+    }
 }
 
 void ReaderBurstFilter::FeedHeld() {

@@ -15,6 +15,7 @@
 
 #include "ReaderBurstDetector.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -42,6 +43,8 @@ private:
     bool IsDialogOpen() const;
     bool OnPress(QObject* window, QKeyEvent& key);
     void Hold(QObject* window, const QKeyEvent& key);
+    void StartHoldTimer(int ms);
+    void OnHoldExpired();
     void FeedHeld();
     void ReplayHeld();
     void StartBurst();
@@ -52,6 +55,8 @@ private:
     Feed m_feed;
     ReaderBurstDetector m_detector;
     QTimer m_holdTimer;
+    QElapsedTimer m_holdTimerDue; // since the hold timer was started, to tell how late it fires
+    qint64 m_holdTimerMs = 0;
     std::unique_ptr<QKeyEvent> m_held;
     QPointer<QObject> m_heldWindow;
     QTimer m_burstTimer;             // runs out when the burst is over

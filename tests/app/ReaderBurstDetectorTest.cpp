@@ -15,7 +15,9 @@ namespace {
 //   <key><time ms>[r]:<route>   a press (r: auto-repeated); route D, S or H for the key, preceded by d or s
 //                               when the key held so far goes to the dialog or the scan first
 //   release:<route>             a release: D delivered, S withheld
-//   expire:<0|1>                the hold timer ran out; 1 when a key was held (it goes to the dialog)
+//   expire[+<late ms>]:<0|1|w>  the hold timer ran out (that late); 1 when a key was held (it goes to the
+//                               dialog), w when the held key waits longer for keys a late station has
+//                               not read yet
 struct BurstCase {
     const char* name;
     const char* script;
@@ -57,8 +59,13 @@ TEST_P(ReaderBurst, RoutesEveryKey) {
         const std::string expected = step.substr(colon + 1);
         if (event == "release") {
             EXPECT_EQ(std::string(1, Letter(detector.OnRelease())), expected) << step;
-        } else if (event == "expire") {
-            EXPECT_EQ(detector.OnHoldExpired() ? "1" : "0", expected) << step;
+        } else if (event.rfind("expire", 0) == 0) {
+            const std::uint64_t late = event.size() > 7 ? std::stoull(event.substr(7)) : 0;
+            const ReaderBurstDetector::Expiry expiry = detector.OnHoldExpired(late);
+            const char* const outcome = expiry == ReaderBurstDetector::Expiry::WaitLonger     ? "w"
+                                        : expiry == ReaderBurstDetector::Expiry::GiveToDialog ? "1"
+                                                                                              : "0";
+            EXPECT_EQ(outcome, expected) << step;
         } else {
             const bool repeat = event.back() == 'r';
             const std::uint64_t time = std::stoull(event.substr(1, event.size() - 1 - (repeat ? 1 : 0)));
@@ -69,16 +76,25 @@ TEST_P(ReaderBurst, RoutesEveryKey) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, ReaderBurst,
-    ::testing::Values(BurstCase{"ReaderSwipe", "%0:H release:D C3:sS A6:S release:S x106:S release:S y300:D release:D"},
-                      BurstCase{"PersonTypesPercentAndStops", "%0:H release:D expire:1 x400:D expire:0"},
-                      BurstCase{"PersonTypesPercentThenAKey", "%0:H x51:dD"},
-                      BurstCase{"SentinelsTypedSlowlyEachHeld", "%0:H @200:dH expire:1"},
-                      BurstCase{"AutoRepeatIsAPerson", "%0:H %30r:dD %60r:D"},
-                      BurstCase{"FastKeysWithoutSentinelAreAPerson", "x0:D y2:D z4:D"},
-                      BurstCase{"BurstEndsAfterAPause", "%0:H ;40:sS x140:S y241:D"},
-                      BurstCase{"EverySentinelStartsABurst", ";0:H x1:sS #500:H x501:sS @900:H x901:sS"},
-                      BurstCase{"TimeGoingBackIsNoBurst", "%100:H x50:dD"},
-                      BurstCase{"NothingHeldNothingExpires", "expire:0 release:D x0:D expire:0"}),
+    ::testing::Values(
+        BurstCase{"ReaderSwipe", "%0:H release:D C3:sS A6:S release:S x106:S release:S y300:D release:D"},
+        BurstCase{"PersonTypesPercentAndStops", "%0:H release:D expire:1 x400:D expire:0"},
+        BurstCase{"PersonTypesPercentThenAKey", "%0:H x51:dD"},
+        BurstCase{"SentinelsTypedSlowlyEachHeld", "%0:H @200:dH expire:1"},
+        BurstCase{"AutoRepeatIsAPerson", "%0:H %30r:dD %60r:D"},
+        BurstCase{"FastKeysWithoutSentinelAreAPerson", "x0:D y2:D z4:D"},
+        BurstCase{"BurstEndsAfterAPause", "%0:H ;40:sS x140:S y241:D"},
+        BurstCase{"EverySentinelStartsABurst", ";0:H x1:sS #500:H x501:sS @900:H x901:sS"},
+        BurstCase{"TimeGoingBackIsNoBurst", "%100:H x50:dD"},
+        BurstCase{"NothingHeldNothingExpires", "expire:0 release:D x0:D expire:0"},
+        // The station was held up: the reader's next key is read after the late timer.
+        BurstCase{"LateTimerWaitsForTheReadersKey", "%0:H expire+200:w expire+5:1 %1000:H expire+300:w C1002:sS"},
+        BurstCase{"LateTimerWaitsOnlySoLong", "%0:H expire+90:w expire+90:w expire+90:w expire+90:w expire+90:w "
+                                              "expire+90:w expire+90:w expire+90:w expire+90:w expire+90:w "
+                                              "expire+90:w expire+90:w expire+90:w expire+90:w expire+90:w "
+                                              "expire+90:w expire+90:w expire+90:w expire+90:w expire+90:w "
+                                              "expire+90:w expire+90:w expire+90:w expire+90:w expire+90:w "
+                                              "expire+90:1"}),
     RowName());
 
 } // namespace
