@@ -10,6 +10,7 @@ namespace MagneticStripeCards::AamvaFields {
 namespace {
 
 using namespace CardDates;
+using CardText::TrimmedView;
 
 enum class DateOrder { YearFirst, MonthFirst }; // CCYYMMDD, MMDDCCYY
 
@@ -46,14 +47,6 @@ DateParts Parts(std::string_view digits, DateOrder order) {
     if (order == DateOrder::YearFirst)
         return {digits.substr(0, 4), digits.substr(4, 2), digits.substr(6, 2)};
     return {digits.substr(4, 4), digits.substr(0, 2), digits.substr(2, 2)};
-}
-
-std::string_view TrimmedView(std::string_view value) {
-    while (!value.empty() && CardText::IsSpace(value.front()))
-        value.remove_prefix(1);
-    while (!value.empty() && CardText::IsSpace(value.back()))
-        value.remove_suffix(1);
-    return value;
 }
 
 // "MM/DD/CCYY"

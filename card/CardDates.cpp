@@ -69,11 +69,14 @@ std::string MonthName(int month) {
 }
 
 std::string ExpiryText(int year, int month, int day) {
-    return MonthName(month) + "-" + std::to_string(day) + "-" + std::to_string(year);
+    std::string text = MonthName(month);
+    return text.append(1, '-').append(std::to_string(day)).append(1, '-').append(std::to_string(year));
 }
 
 std::string JoinDate(const std::string& month, const std::string& day, const std::string& year) {
-    return month + "/" + day + "/" + year;
+    std::string text;
+    text.reserve(month.size() + day.size() + year.size() + 2);
+    return text.append(month).append(1, '/').append(day).append(1, '/').append(year);
 }
 
 std::optional<int> StrictInt(const std::string& text) {
