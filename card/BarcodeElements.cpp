@@ -78,10 +78,10 @@ std::size_t BarcodeElements::SurvivingDbd(std::size_t inserted) const {
 }
 
 std::optional<std::string_view> BarcodeElements::Value(std::string_view id) const {
-    const auto* found = std::find_if(kIds.begin(), kIds.end(), [&](const char* known) { return id == known; });
-    if (found == kIds.end())
+    const int known = id.size() == 3 && id[0] == 'D' ? IdIndex(id[1], id[2]) : -1;
+    if (known < 0)
         return std::nullopt;
-    const auto index = static_cast<std::size_t>(found - kIds.begin());
+    const auto index = static_cast<std::size_t>(known);
     // Line feeds inserted after DBD's turn may break its occurrence; the others cannot be broken.
     const std::size_t at = index == kDbd ? SurvivingDbd(kCount) : m_at[index];
     if (at == kNone)
