@@ -66,15 +66,19 @@ constexpr Rule kRules[] = {
 constexpr std::size_t kRuleCount = sizeof kRules / sizeof kRules[0];
 constexpr std::size_t kFirstOfVersion2 = 45;
 
-// Letters after the leading 'D' -> slot, and (version, slot) -> rule, built once.
+// Letters after the leading 'D' -> slot, and (version, slot) -> rule, built by the compiler: the element
+// split asks for slots dozens of times per barcode.
 struct Index {
-    std::array<std::int8_t, 26 * 26> slot;
-    std::array<std::array<std::int16_t, kSlots>, kNewestVersion + 1> rule;
+    std::array<std::int8_t, 26 * 26> slot{};
+    std::array<std::array<std::int16_t, kSlots>, kNewestVersion + 1> rule{};
 
-    Index() {
-        slot.fill(-1);
-        for (auto& byVersion : rule)
-            byVersion.fill(-1);
+    constexpr Index() {
+        for (auto& s : slot)
+            s = -1;
+        for (auto& byVersion : rule) {
+            for (auto& r : byVersion)
+                r = -1;
+        }
         int next = 0;
         for (std::size_t r = 0; r < kRuleCount; ++r) {
             const std::size_t key = Key(kRules[r].id[1], kRules[r].id[2]);
@@ -87,15 +91,12 @@ struct Index {
             }
         }
     }
-    static std::size_t Key(char second, char third) {
+    static constexpr std::size_t Key(char second, char third) {
         return static_cast<std::size_t>(second - 'A') * 26 + static_cast<std::size_t>(third - 'A');
     }
 };
 
-const Index& TheIndex() {
-    static const Index index;
-    return index;
-}
+constexpr Index kIndex;
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -174,14 +175,14 @@ int RulesVersion(int version) {
 int SlotOf(std::string_view id) {
     if (id.size() != 3 || id[0] != 'D' || id[1] < 'A' || id[1] > 'Z' || id[2] < 'A' || id[2] > 'Z')
         return -1;
-    return TheIndex().slot[Index::Key(id[1], id[2])];
+    return kIndex.slot[Index::Key(id[1], id[2])];
 }
 
 const Rule* RuleOf(std::string_view id, int rulesVersion) {
     const int slot = SlotOf(id);
     if (slot < 0 || rulesVersion < 1 || rulesVersion > kNewestVersion)
         return nullptr;
-    const std::int16_t r = TheIndex().rule[static_cast<std::size_t>(rulesVersion)][static_cast<std::size_t>(slot)];
+    const std::int16_t r = kIndex.rule[static_cast<std::size_t>(rulesVersion)][static_cast<std::size_t>(slot)];
     return r < 0 ? nullptr : &kRules[r];
 }
 

@@ -10,6 +10,7 @@ namespace MagneticStripeCards::AamvaFields {
 namespace {
 
 using namespace CardDates;
+using CardText::TrimmedView;
 
 enum class DateOrder { YearFirst, MonthFirst }; // CCYYMMDD, MMDDCCYY
 
@@ -48,19 +49,11 @@ DateParts Parts(std::string_view digits, DateOrder order) {
     return {digits.substr(4, 4), digits.substr(0, 2), digits.substr(2, 2)};
 }
 
-std::string_view TrimmedView(std::string_view value) {
-    while (!value.empty() && CardText::IsSpace(value.front()))
-        value.remove_prefix(1);
-    while (!value.empty() && CardText::IsSpace(value.back()))
-        value.remove_suffix(1);
-    return value;
-}
-
-// "MM/DD/CCYY"
+// "MM/DD/CCYY" from the parts of eight digits (two, two and four).
 std::string DateText(const DateParts& p) {
-    std::string text;
-    text.reserve(10);
-    return text.append(p.month).append(1, '/').append(p.day).append(1, '/').append(p.year);
+    const char text[] = {p.month[0], p.month[1], '/',       p.day[0],  p.day[1],
+                         '/',        p.year[0],  p.year[1], p.year[2], p.year[3]};
+    return std::string(text, sizeof text);
 }
 
 // Eight digits in the card's order. A value that is no date in that order but is one in the other is

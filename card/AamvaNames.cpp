@@ -29,22 +29,20 @@ bool IsSuffix(std::string_view value) {
     return false;
 }
 
-std::string_view TrimView(std::string_view text) {
-    while (!text.empty() && CardText::IsSpace(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && CardText::IsSpace(text.back()))
-        text.remove_suffix(1);
-    return text;
+// Part() as a view into the value.
+std::string_view PartView(std::string_view value) {
+    const std::string_view trimmed = CardText::TrimmedView(value);
+    return IsNoName(trimmed) ? std::string_view() : trimmed;
 }
 
 // The parts between the separators, trimmed; spaces separate only when the text has no comma.
-std::vector<std::string> Split(std::string_view text) {
+std::vector<std::string_view> Split(std::string_view text) {
     const char separator = text.find(',') != std::string_view::npos ? ',' : ' ';
-    std::vector<std::string> parts;
+    std::vector<std::string_view> parts;
     std::size_t start = 0;
     for (;;) {
         const std::size_t end = text.find(separator, start);
-        const std::string part = Part(text.substr(start, end == std::string_view::npos ? end : end - start));
+        const std::string_view part = PartView(text.substr(start, end == std::string_view::npos ? end : end - start));
         if (separator == ',' || !part.empty())
             parts.push_back(part);
         if (end == std::string_view::npos)
@@ -53,7 +51,7 @@ std::vector<std::string> Split(std::string_view text) {
     }
 }
 
-std::string Joined(const std::vector<std::string>& parts, std::size_t first, std::size_t end) {
+std::string Joined(const std::vector<std::string_view>& parts, std::size_t first, std::size_t end) {
     std::string joined;
     for (std::size_t i = first; i < end; ++i) {
         if (parts[i].empty())
@@ -72,25 +70,25 @@ bool IsNoName(std::string_view value) {
 }
 
 std::string Part(std::string_view value) {
-    const std::string_view trimmed = TrimView(value);
-    return IsNoName(trimmed) ? std::string() : std::string(trimmed);
+    return std::string(PartView(value));
 }
 
 std::string Middle(std::string_view value) {
     if (value.find_first_of(", ") == std::string_view::npos)
         return Part(value); // one name, the usual case
-    const std::vector<std::string> parts = Split(value);
+    const std::vector<std::string_view> parts = Split(value);
     return Joined(parts, 0, parts.size());
 }
 
 Parts FromFullName(std::string_view full) {
     const bool commas = full.find(',') != std::string_view::npos;
-    const std::vector<std::string> parts = Split(full);
+    const std::vector<std::string_view> parts = Split(full);
     Parts result;
     if (parts.empty())
         return result;
     result.last = parts[0];
-    result.first = parts.size() > 1 ? parts[1] : "";
+    if (parts.size() > 1)
+        result.first = parts[1];
     std::size_t middleEnd = parts.size();
     // With commas the fourth part is the suffix; with spaces only a part that reads as one.
     if (parts.size() > 3 && (commas || IsSuffix(parts.back()))) {
@@ -102,8 +100,8 @@ Parts FromFullName(std::string_view full) {
 }
 
 void SplitGivenNames(std::string_view given, Parts& parts) {
-    const std::vector<std::string> names = Split(given);
-    parts.first = names.empty() ? "" : names[0];
+    const std::vector<std::string_view> names = Split(given);
+    parts.first = names.empty() ? std::string_view() : names[0];
     parts.middle = Joined(names, 1, names.size());
 }
 

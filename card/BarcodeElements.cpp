@@ -10,26 +10,26 @@ namespace {
 constexpr std::size_t kNone = std::string_view::npos;
 constexpr std::size_t kDbd = 15;
 
-// The ID's place in kIds by its second and third letter, or -1 (the first letter is always 'D').
+// The ID's place in kIds by its second and third letter (the first is always 'D'), built by the compiler:
+// Locate asks it at every 'D' of the text.
+constexpr std::array<std::int8_t, 26 * 26> kIndexOfLetters = [] {
+    std::array<std::int8_t, 26 * 26> index{};
+    for (auto& entry : index)
+        entry = -1;
+    for (std::size_t i = 0; i < BarcodeElements::kCount; ++i)
+        index[static_cast<std::size_t>((BarcodeElements::kIds[i][1] - 'A') * 26 + BarcodeElements::kIds[i][2] - 'A')] =
+            static_cast<std::int8_t>(i);
+    return index;
+}();
+
+// The ID's place in kIds, or -1.
 int IdIndex(char second, char third) {
-    static const std::array<std::int8_t, 26 * 26> kIndex = [] {
-        std::array<std::int8_t, 26 * 26> index{};
-        index.fill(-1);
-        for (std::size_t i = 0; i < BarcodeElements::kCount; ++i)
-            index[static_cast<std::size_t>((BarcodeElements::kIds[i][1] - 'A') * 26 + BarcodeElements::kIds[i][2] -
-                                           'A')] = static_cast<std::int8_t>(i);
-        return index;
-    }();
     if (second < 'A' || second > 'Z' || third < 'A' || third > 'Z')
         return -1;
-    return kIndex[static_cast<std::size_t>((second - 'A') * 26 + third - 'A')];
+    return kIndexOfLetters[static_cast<std::size_t>((second - 'A') * 26 + third - 'A')];
 }
 
 } // namespace
-
-const std::array<const char*, BarcodeElements::kCount> BarcodeElements::kIds = {
-    "DAQ", "DAA", "DAH", "DAG", "DAI", "DAJ", "DAK", "DAS", "DAU", "DAW",
-    "DBA", "DBB", "DBC", "DAT", "DAR", "DBD", "DBH", "DBJ", "DBK"};
 
 BarcodeElements::BarcodeElements(std::string_view text) {
     if (!Locate(text))
@@ -78,10 +78,10 @@ std::size_t BarcodeElements::SurvivingDbd(std::size_t inserted) const {
 }
 
 std::optional<std::string_view> BarcodeElements::Value(std::string_view id) const {
-    const auto* found = std::find_if(kIds.begin(), kIds.end(), [&](const char* known) { return id == known; });
-    if (found == kIds.end())
+    const int known = id.size() == 3 && id[0] == 'D' ? IdIndex(id[1], id[2]) : -1;
+    if (known < 0)
         return std::nullopt;
-    const auto index = static_cast<std::size_t>(found - kIds.begin());
+    const auto index = static_cast<std::size_t>(known);
     // Line feeds inserted after DBD's turn may break its occurrence; the others cannot be broken.
     const std::size_t at = index == kDbd ? SurvivingDbd(kCount) : m_at[index];
     if (at == kNone)

@@ -21,7 +21,9 @@ class BarcodeElements {
 public:
     static constexpr std::size_t kCount = 19;
     // In the order the line feeds are inserted.
-    static const std::array<const char*, kCount> kIds;
+    static constexpr std::array<const char*, kCount> kIds = {"DAQ", "DAA", "DAH", "DAG", "DAI", "DAJ", "DAK",
+                                                             "DAS", "DAU", "DAW", "DBA", "DBB", "DBC", "DAT",
+                                                             "DAR", "DBD", "DBH", "DBJ", "DBK"};
 
     // Throws std::out_of_range when one of the IDs is missing at its turn.
     explicit BarcodeElements(std::string_view text);

@@ -1,8 +1,7 @@
 #include "CardDates.h"
 
-#include <boost/lexical_cast.hpp>
-
 #include <cstdio>
+#include <limits>
 
 namespace MagneticStripeCards {
 namespace CardDates {
@@ -69,18 +68,35 @@ std::string MonthName(int month) {
 }
 
 std::string ExpiryText(int year, int month, int day) {
-    return MonthName(month) + "-" + std::to_string(day) + "-" + std::to_string(year);
+    std::string text = MonthName(month);
+    return text.append(1, '-').append(std::to_string(day)).append(1, '-').append(std::to_string(year));
 }
 
 std::string JoinDate(const std::string& month, const std::string& day, const std::string& year) {
-    return month + "/" + day + "/" + year;
+    std::string text;
+    text.reserve(month.size() + day.size() + year.size() + 2);
+    return text.append(month).append(1, '/').append(day).append(1, '/').append(year);
 }
 
+// What a lexical cast to int accepts in the classic locale: an optional sign, then decimal digits only,
+// within int's range. Done by hand, as the cast builds a stream state for every call.
 std::optional<int> StrictInt(const std::string& text) {
-    int value = 0;
-    if (!boost::conversion::try_lexical_convert(text, value))
+    std::size_t i = text.empty() || (text[0] != '-' && text[0] != '+') ? 0 : 1;
+    const bool negative = i == 1 && text[0] == '-';
+    if (i == text.size())
         return std::nullopt;
-    return value;
+    constexpr long long kLargestMagnitude = -static_cast<long long>(std::numeric_limits<int>::min());
+    long long magnitude = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return std::nullopt;
+        magnitude = magnitude * 10 + (text[i] - '0');
+        if (magnitude > kLargestMagnitude)
+            return std::nullopt;
+    }
+    if (!negative && magnitude > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return static_cast<int>(negative ? -magnitude : magnitude);
 }
 
 } // namespace CardDates

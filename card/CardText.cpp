@@ -4,10 +4,6 @@
 
 namespace MagneticStripeCards::CardText {
 
-bool IsSpace(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
 void Trim(std::string& text) {
     std::size_t end = text.size();
     while (end > 0 && IsSpace(text[end - 1]))
@@ -20,9 +16,15 @@ void Trim(std::string& text) {
 }
 
 std::string TrimCopy(const std::string& text) {
-    std::string copy = text;
-    Trim(copy);
-    return copy;
+    return std::string(TrimmedView(text));
+}
+
+std::string_view TrimmedView(std::string_view text) {
+    while (!text.empty() && IsSpace(text.back()))
+        text.remove_suffix(1);
+    while (!text.empty() && IsSpace(text.front()))
+        text.remove_prefix(1);
+    return text;
 }
 
 void ReplaceAll(std::string& text, char from, char to) {
@@ -30,14 +32,6 @@ void ReplaceAll(std::string& text, char from, char to) {
         if (c == from)
             c = to;
     }
-}
-
-char AsciiUpper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 std::string SubRange(const std::string& text, std::size_t p, std::size_t n) {

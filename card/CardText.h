@@ -5,17 +5,27 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace MagneticStripeCards::CardText {
 
-// Space, tab, line feed, vertical tab, form feed, carriage return.
-bool IsSpace(char c);
+// Space, tab, line feed, vertical tab, form feed, carriage return. Inline, like the case mappings: the
+// field rules ask them of every character they trim or compare.
+inline bool IsSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 void Trim(std::string& text);
 std::string TrimCopy(const std::string& text);
+// The same without a copy: the view shrunk to its trimmed part.
+std::string_view TrimmedView(std::string_view text);
 void ReplaceAll(std::string& text, char from, char to);
 
-char AsciiUpper(char c);
-char AsciiLower(char c);
+inline char AsciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+inline char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // Characters p .. p+n-1, shortened to what exists; std::out_of_range when p is past the end.
 std::string SubRange(const std::string& text, std::size_t p, std::size_t n);

@@ -51,8 +51,8 @@ private:
         return v ? std::optional<std::string>(std::string(*v)) : std::nullopt;
     }
     void Trimmed(const char* id, std::string& field) const {
-        if (const auto v = Value(id))
-            field = TrimCopy(*v);
+        if (const auto v = m_elements.Value(id))
+            field = TrimmedView(*v);
     }
     void ApplyExpiry(const std::string& value);
     void ApplyBirth(const std::string& value);
@@ -66,8 +66,8 @@ private:
 void LegacyDecoder::Decode() {
     CardRecord& r = m_record;
     Trimmed("DAQ", r.dlNumber);
-    if (const auto v = Value("DAA")) {
-        r.name = TrimCopy(*v);
+    if (const auto v = m_elements.Value("DAA")) {
+        r.name = TrimmedView(*v);
         for (const char separator : {'@', ',', ';', '^'})
             ReplaceAll(r.name, separator, ' ');
     }
@@ -86,8 +86,8 @@ void LegacyDecoder::Decode() {
         ApplyExpiry(*v);
     if (const auto v = Value("DBB"))
         ApplyBirth(*v);
-    if (const auto v = Value("DBC")) {
-        const std::string code = TrimCopy(*v);
+    if (const auto v = m_elements.Value("DBC")) {
+        const std::string_view code = TrimmedView(*v);
         r.sex = code == "1" || code == "M" ? "MALE" : "FEMALE";
     }
     AddCardData();
@@ -123,8 +123,8 @@ void LegacyDecoder::AddCardData() {
         r.issuerIin = header->iin;
         r.aamvaVersion = header->version;
     }
-    if (const auto full = Value("DAA")) {
-        const AamvaNames::Parts parts = AamvaNames::FromFullName(TrimCopy(*full));
+    if (const auto full = m_elements.Value("DAA")) {
+        const AamvaNames::Parts parts = AamvaNames::FromFullName(TrimmedView(*full));
         r.lastName = parts.last;
         r.firstName = parts.first;
         r.middleName = parts.middle;

@@ -1,54 +1,15 @@
 #include "RegularExpression.h"
 
-#include "GreedySequence.h"
+#include "CompiledPattern.h"
 
 #include <boost/regex.hpp>
-
-#include <array>
-#include <functional>
-#include <map>
-#include <mutex>
-#include <optional>
-#include <utility>
 
 namespace RegexClass {
 namespace {
 
 namespace rc = boost::regex_constants;
 
-struct Compiled {
-    boost::regex expression;
-    bool ok = false;
-    std::string error;
-    std::optional<GreedySequence> sequence;
-};
-using CompiledPtr = std::shared_ptr<const Compiled>;
-
-// Patterns come from the program's own rules, so the cache stays small; the bound only keeps a caller
-// that feeds it endless distinct patterns from growing it without end.
-constexpr std::size_t kCacheLimit = 512;
-
-CompiledPtr CompileShared(const std::string& pattern, rc::syntax_option_type syntax) {
-    static std::mutex lock;
-    static std::map<std::pair<rc::syntax_option_type, std::string>, CompiledPtr> cache;
-    const std::lock_guard<std::mutex> guard(lock);
-    auto key = std::make_pair(syntax, pattern);
-    const auto found = cache.find(key);
-    if (found != cache.end())
-        return found->second;
-    auto compiled = std::make_shared<Compiled>();
-    try {
-        compiled->expression.assign(pattern, syntax);
-        compiled->ok = true;
-        compiled->sequence = GreedySequence::FromPattern(pattern, syntax);
-    } catch (const boost::regex_error& error) {
-        compiled->ok = false;
-        compiled->error = error.what();
-    }
-    if (cache.size() < kCacheLimit)
-        cache.emplace(std::move(key), compiled);
-    return compiled;
-}
+using CompiledPtr = CompiledPattern::ExpressionPtr;
 
 rc::match_flag_type FlagOf(int code) {
     switch (code) {
@@ -101,7 +62,7 @@ struct RegularExpression::Impl {
     std::string subject;
     std::set<int> matchOptions{0};
     rc::syntax_option_type syntaxOptions = boost::regex::perl;
-    CompiledPtr compiled;
+    CompiledPtr compiled; // set ahead of compiling when the pattern came compiled
     bool isCompiled = false;
     Status status = Status::NotCompiled;
     std::string errorText;
@@ -116,30 +77,6 @@ struct RegularExpression::Impl {
     void CapturesFromResults(const boost::match_results<std::string::const_iterator>& results);
 };
 
-// The few patterns a thread switches between, in front of the shared cache: no lock, no map. Open
-// addressing without eviction; a thread that uses more patterns than it has room for asks the shared
-// cache for the rest.
-CompiledPtr CompileCached(const std::string& pattern, rc::syntax_option_type syntax) {
-    constexpr std::size_t kRoom = 64;
-    struct Entry {
-        std::string pattern;
-        rc::syntax_option_type syntax{};
-        CompiledPtr compiled;
-    };
-    thread_local std::array<Entry, kRoom> recent;
-    const std::size_t home = std::hash<std::string>()(pattern) % kRoom;
-    for (std::size_t probe = 0; probe < kRoom; ++probe) {
-        Entry& entry = recent[(home + probe) % kRoom];
-        if (!entry.compiled) {
-            entry = Entry{pattern, syntax, CompileShared(pattern, syntax)};
-            return entry.compiled;
-        }
-        if (entry.syntax == syntax && entry.pattern == pattern)
-            return entry.compiled;
-    }
-    return CompileShared(pattern, syntax);
-}
-
 bool RegularExpression::Impl::Compile() {
     if (isCompiled)
         return status == Status::Ok;
@@ -147,9 +84,13 @@ bool RegularExpression::Impl::Compile() {
         status = Status::NoPattern;
         return false;
     }
-    compiled = CompileCached(pattern, syntaxOptions);
+    if (!compiled)
+        compiled = CompiledPattern::Lookup(pattern, syntaxOptions);
     status = compiled->ok ? Status::Ok : Status::Failed;
-    errorText = compiled->error;
+    if (compiled->ok)
+        errorText.clear();
+    else
+        errorText = compiled->error;
     isCompiled = true;
     return compiled->ok;
 }
@@ -190,6 +131,15 @@ void RegularExpression::SetPattern(const std::string& pattern) {
     m_impl->isCompiled = false;
     m_impl->status = Impl::Status::NotCompiled;
     m_impl->compiled.reset();
+}
+
+void RegularExpression::SetPattern(const CompiledPattern& pattern) {
+    if (pattern.Text() == m_impl->pattern)
+        return;
+    SetPattern(pattern.Text());
+    // The expression was compiled with the syntax every matcher uses; it stands in for the lookup.
+    if (m_impl->syntaxOptions == boost::regex::perl)
+        m_impl->compiled = pattern.Compiled();
 }
 
 void RegularExpression::SetText(const std::string& text) {
@@ -244,7 +194,7 @@ bool RegularExpression::Match() {
     Impl& impl = *m_impl;
     if (!impl.Compile())
         return false;
-    const Compiled& compiled = *impl.compiled;
+    const CompiledPattern::Expression& compiled = *impl.compiled;
     if (compiled.sequence && impl.sequenceHonoursOptions) {
         const bool notNull = (impl.flags & rc::match_not_null) != 0;
         if (!compiled.sequence->Match(impl.subject, notNull, impl.spans))

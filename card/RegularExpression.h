@@ -5,10 +5,7 @@
 //   SetPattern/SetText --> Match --(compile once per pattern text, shared by all matchers)--> search
 //                                \--(whole match starts at 0)--> captures --> OnMatching handlers
 //
-// Compiled expressions live in a process-wide cache keyed by pattern text and syntax options; compiling
-// happens under one lock. Patterns that are plain sequences of character classes with greedy counts (all
-// the card's patterns) also get a linear-time program that gives the same result as the backtracking
-// engine, so no scan text can make a match take quadratic or cubic time.
+// Compiled expressions come from the cache of CompiledPattern.h, or with the pattern itself.
 
 #include <cstdint>
 #include <memory>
@@ -26,6 +23,7 @@ struct Capture {
 };
 using CaptureList = std::vector<Capture>;
 
+class CompiledPattern;
 class RegularExpression;
 
 // The abstract node of the OnMatching handler list.
@@ -76,6 +74,8 @@ public:
 
     // Storing the same pattern again keeps the compiled expression.
     void SetPattern(const std::string& pattern);
+    // The same with the compiled expression at hand: matching skips looking it up by the text.
+    void SetPattern(const CompiledPattern& pattern);
     // The subject keeps its storage from text to text.
     void SetText(const std::string& text);
     std::string GetText() const;

@@ -1,34 +1,47 @@
 #include "StripeFormat.h"
 
 #include "CardText.h"
+#include "CompiledPattern.h"
 #include "IinTable.h"
 #include "PaymentCard.h"
 
+#include <algorithm>
 #include <stdexcept>
-#include <vector>
+#include <string_view>
 
 namespace MagneticStripeCards {
 namespace {
 
 using namespace CardText;
 using namespace CardDates;
+using RegexClass::CompiledPattern;
 using RegexClass::RegularExpression;
 
-const std::string kThreeTracks = "%(.+)[\\?].*;(.+)[\\?].*(?:%|#)(.+)[\\?]";
-const std::string kTrackTwoOnly = "(?:;)(.+)[\\?]";
-// Several jurisdictions write no track 3. Track 2 must start with a digit here, so that a text of
-// sentinels alone is not taken for two tracks.
-const std::string kTracksOneAndTwo = "%(.+)[\\?].*;(\\d.*)[\\?]";
+// The field rules' patterns, compiled once for all scans.
+struct StripePatterns {
+    CompiledPattern threeTracks{"%(.+)[\\?].*;(.+)[\\?].*(?:%|#)(.+)[\\?]"};
+    CompiledPattern trackTwoOnly{"(?:;)(.+)[\\?]"};
+    // Several jurisdictions write no track 3. Track 2 must start with a digit here, so that a text of
+    // sentinels alone is not taken for two tracks.
+    CompiledPattern tracksOneAndTwo{"%(.+)[\\?].*;(\\d.*)[\\?]"};
 
-const std::string kState = "(\\w{2})";
-const std::string kCity[] = {"\\w{2}(.+)\\^.+\\^.+\\^", "\\w{2}(.+)\\W"};
-const std::string kName[] = {".+\\^(.+)\\^.+\\^", ".+\\W(.+)\\^.+\\^", ".+\\^(.+)\\^.+\\$", "\\w+\\^(.+)\\^"};
-const std::string kAddress[] = {".+\\^.+\\^(.+)\\^", ".+\\s.+\\^(.+)\\^", ".+\\^.+\\^(.+)\\$"};
+    CompiledPattern state{"(\\w{2})"};
+    std::array<CompiledPattern, 2> city{CompiledPattern("\\w{2}(.+)\\^.+\\^.+\\^"), CompiledPattern("\\w{2}(.+)\\W")};
+    std::array<CompiledPattern, 4> name{CompiledPattern(".+\\^(.+)\\^.+\\^"), CompiledPattern(".+\\W(.+)\\^.+\\^"),
+                                        CompiledPattern(".+\\^(.+)\\^.+\\$"), CompiledPattern("\\w+\\^(.+)\\^")};
+    std::array<CompiledPattern, 3> address{CompiledPattern(".+\\^.+\\^(.+)\\^"), CompiledPattern(".+\\s.+\\^(.+)\\^"),
+                                           CompiledPattern(".+\\^.+\\^(.+)\\$")};
 
-const std::string kDlNumber = "\\d{6}(\\d+)=";
-const std::string kDlOverflow = "\\d+=\\d{12}(\\d+)\\D";
-const std::string kExpiryPart = "\\d{6}\\d+=(\\d{4})";
-const std::string kBirthPart = "\\d+=\\d{4}(\\d{8})";
+    CompiledPattern dlNumber{"\\d{6}(\\d+)="};
+    CompiledPattern dlOverflow{"\\d+=\\d{12}(\\d+)\\D"};
+    CompiledPattern expiryPart{"\\d{6}\\d+=(\\d{4})"};
+    CompiledPattern birthPart{"\\d+=\\d{4}(\\d{8})"};
+};
+
+const StripePatterns& Patterns() {
+    static const StripePatterns patterns;
+    return patterns;
+}
 
 constexpr int kCodeNonExpiring = 77;
 constexpr int kCodeFirstOfBirthMonth = 88;
@@ -48,7 +61,7 @@ struct StripeDates {
 };
 
 // Capture 1 of the pattern matched against the matcher's subject, or an empty text.
-std::string ExtractGroup(RegularExpression& matcher, const std::string& pattern) {
+std::string ExtractGroup(RegularExpression& matcher, const CompiledPattern& pattern) {
     matcher.SetPattern(pattern);
     if (!matcher.Match() || matcher.Captures().size() < 2)
         return {};
@@ -60,18 +73,18 @@ bool SplitTracks(RegularExpression& matcher, std::array<std::string, 3>& tracks)
     const std::string& text = matcher.Text();
     if (text.empty() || (text[0] != '%' && text[0] != ';'))
         return false;
-    matcher.SetPattern(kThreeTracks);
+    matcher.SetPattern(Patterns().threeTracks);
     if (matcher.Match()) {
         for (std::size_t i = 0; i < tracks.size(); ++i)
             tracks[i] = matcher.Captures()[i + 1].text;
         return true;
     }
-    matcher.SetPattern(kTrackTwoOnly);
+    matcher.SetPattern(Patterns().trackTwoOnly);
     if (matcher.Match()) {
         tracks[1] = matcher.Captures()[1].text;
         return true;
     }
-    matcher.SetPattern(kTracksOneAndTwo);
+    matcher.SetPattern(Patterns().tracksOneAndTwo);
     if (!matcher.Match())
         return false;
     tracks[0] = matcher.Captures()[1].text;
@@ -79,14 +92,15 @@ bool SplitTracks(RegularExpression& matcher, std::array<std::string, 3>& tracks)
     return true;
 }
 
-// A licence's track 2 starts with ';', the six digits of its issuer number, more digits and '='.
+// A licence's track 2 starts with ';', the six digits of its issuer number, more digits and '='. The
+// sentinels are looked for with std::find rather than a library call per sentinel: a text made of
+// sentinels has half a million of them in a megabyte.
 std::size_t LicenceTrackTwoCount(const std::string& text) {
     std::size_t count = 0;
-    for (std::size_t at = text.find(';'); at != std::string::npos; at = text.find(';', at + 1)) {
-        std::size_t digits = 0;
-        while (at + 1 + digits < text.size() && text[at + 1 + digits] >= '0' && text[at + 1 + digits] <= '9')
-            ++digits;
-        if (digits > 6 && at + 1 + digits < text.size() && text[at + 1 + digits] == '=')
+    const auto end = text.end();
+    for (auto at = std::find(text.begin(), end, ';'); at != end; at = std::find(at + 1, end, ';')) {
+        const auto digitsEnd = std::find_if(at + 1, end, [](char c) { return c < '0' || c > '9'; });
+        if (digitsEnd - (at + 1) > 6 && digitsEnd != end && *digitsEnd == '=')
             ++count;
     }
     return count;
@@ -116,28 +130,25 @@ bool LacksCaretAfterCity(const std::string& track) {
     return dollar != std::string::npos && dollar < caret;
 }
 
-std::vector<std::string> TrimmedParts(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = text.find(separator, start);
-        parts.push_back(TrimCopy(text.substr(start, end == std::string::npos ? std::string::npos : end - start)));
-        if (end == std::string::npos)
-            return parts;
-        start = end + 1;
-    }
-}
-
-// Track 1 names are FAMILY$GIVEN$MIDDLE; some cards separate them with commas.
+// Track 1 names are FAMILY$GIVEN$MIDDLE; some cards separate them with commas. Each part is trimmed; the
+// parts after the given name, when not empty, make the middle name.
 void SetNameParts(const std::string& rawName, CardRecord& record) {
     const char separator = rawName.find('$') == std::string::npos && rawName.find(',') != std::string::npos ? ',' : '$';
-    const std::vector<std::string> parts = TrimmedParts(rawName, separator);
-    record.lastName = parts[0];
-    record.firstName = parts.size() > 1 ? parts[1] : "";
-    for (std::size_t i = 2; i < parts.size(); ++i) {
-        if (parts[i].empty())
-            continue;
-        record.middleName += (record.middleName.empty() ? "" : " ") + parts[i];
+    const std::string_view name(rawName);
+    std::size_t start = 0;
+    for (std::size_t index = 0;; ++index) {
+        const std::size_t end = name.find(separator, start);
+        const std::string_view part =
+            TrimmedView(name.substr(start, end == std::string_view::npos ? end : end - start));
+        if (index == 0)
+            record.lastName = part;
+        else if (index == 1)
+            record.firstName = part;
+        else if (!part.empty())
+            record.middleName.append(record.middleName.empty() ? "" : " ").append(part);
+        if (end == std::string_view::npos)
+            return;
+        start = end + 1;
     }
 }
 
@@ -147,13 +158,14 @@ void DecodeTrack1(RegularExpression& matcher, CardRecord& record) {
         matcher.SetText(track.substr(0, kStateAndCity) + "^" + track.substr(kStateAndCity));
     else
         matcher.SetText(track);
-    record.state = ExtractGroup(matcher, kState);
-    for (const auto& pattern : kCity) {
+    const StripePatterns& patterns = Patterns();
+    record.state = ExtractGroup(matcher, patterns.state);
+    for (const auto& pattern : patterns.city) {
         if (record.city.empty())
             record.city = ExtractGroup(matcher, pattern);
     }
     std::string& name = record.name;
-    for (const auto& pattern : kName) {
+    for (const auto& pattern : patterns.name) {
         if (name.empty())
             name = ExtractGroup(matcher, pattern);
     }
@@ -161,11 +173,11 @@ void DecodeTrack1(RegularExpression& matcher, CardRecord& record) {
     ReplaceAll(name, '$', ' ');
     Trim(name);
     std::string& address = record.address;
-    address = ExtractGroup(matcher, kAddress[0]);
+    address = ExtractGroup(matcher, patterns.address[0]);
     if (address.empty()) {
-        address = ExtractGroup(matcher, kAddress[1]);
+        address = ExtractGroup(matcher, patterns.address[1]);
         if (address.empty())
-            address = ExtractGroup(matcher, kAddress[2]);
+            address = ExtractGroup(matcher, patterns.address[2]);
     }
     ReplaceAll(address, '$', ' ');
     ReplaceAll(address, ',', ' ');
@@ -176,11 +188,12 @@ StripeDates DecodeTrack2(RegularExpression& matcher, CardRecord& record) {
     const std::string& track = record.tracks[1];
     matcher.SetText(track);
     record.isoIin = track.substr(0, 6);
-    record.dlNumber = ExtractGroup(matcher, kDlNumber);
-    record.dlNumber += ExtractGroup(matcher, kDlOverflow);
+    const StripePatterns& patterns = Patterns();
+    record.dlNumber = ExtractGroup(matcher, patterns.dlNumber);
+    record.dlNumber += ExtractGroup(matcher, patterns.dlOverflow);
     std::string& expirationDate = record.expirationDate;
-    expirationDate = ExtractGroup(matcher, kExpiryPart);
-    record.birthDate = ExtractGroup(matcher, kBirthPart);
+    expirationDate = ExtractGroup(matcher, patterns.expiryPart);
+    record.birthDate = ExtractGroup(matcher, patterns.birthPart);
 
     StripeDates d;
     d.expiryYear = LeadingNumber(SubRange(expirationDate, 0, 2));
