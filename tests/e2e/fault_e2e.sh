@@ -371,8 +371,10 @@ echo "== log lock held"
 # asked, however loaded the machine.
 rm -f "$work/held" "$work/release_at" "$work/released"
 perl -MFcntl=:flock -MTime::HiRes=time,sleep -e '
-    open(my $log, ">>", $ARGV[0]) && flock($log, LOCK_EX) or die "cannot lock $ARGV[0]: $!";
-    open(my $held, ">", $ARGV[1]) && close($held);
+    open(my $log, ">>", $ARGV[0]) or die "cannot open $ARGV[0]: $!";
+    flock($log, LOCK_EX) or die "cannot lock $ARGV[0]: $!";
+    open(my $held, ">", $ARGV[1]) or die;
+    close($held);
     sleep 0.005 until -s $ARGV[2];
     open(my $at, "<", $ARGV[2]);
     my $until = <$at>;
@@ -389,9 +391,12 @@ else
 fi
 mv "$work/release_at.new" "$work/release_at"
 wait "$holder"
-if verdict_painted main; then
+released=$(cat "$work/released")
+if [ -z "$released" ]; then
+    fail "short log lock: the lock was never held"
+elif verdict_painted main; then
     written_ms=$(time_of "$(grep 'log row' "${trace_of[main]}" | tail -n1)")
-    figure "short log lock: let go $(($(cat "$work/released") - enter_ms)) ms after Enter, row written $((written_ms - $(cat "$work/released"))) ms after that"
+    figure "short log lock: let go $((released - enter_ms)) ms after Enter, row written $((written_ms - released)) ms after that"
     [ "$row_state" = written ] && [ "$(dls_in "$log" | awk '{print $NF}')" = "$dl" ] \
         && pass "short log lock: the row waited and went in place" || fail "short log lock: row '$row_state'"
 else
