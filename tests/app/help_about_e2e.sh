@@ -25,6 +25,8 @@ cleanup() {
 trap cleanup EXIT
 # shellcheck source=../support/x11-session.sh
 source "$(dirname "$0")/../support/x11-session.sh"
+# shellcheck source=../support/find-window.sh
+source "$(dirname "$0")/../support/find-window.sh"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
@@ -55,7 +57,7 @@ start_station() {
     KESTRIN_REGISTRY=$hive KESTRIN_TRACE=1 QT_QPA_PLATFORM=xcb "$kestrin" 2>>"$work/station.log" &
     station=$!
     pids+=("$station")
-    window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Orbelon Kestrin$' 2>/dev/null | head -n1)
+    window=$(find_window '^Orbelon Kestrin$' 10)
     [ -n "$window" ] || { echo "FAIL: no station window"; cat "$work/station.log"; exit 1; }
     wait_framed "$window" || fail "the window manager did not frame the station"
     xdotool windowactivate --sync "$window" 2>/dev/null || true
@@ -88,7 +90,7 @@ shown_menu() { # [a menu's window]: waits (at most 5 s) for a drop-down menu of 
     return 1
 }
 wait_window() { # <title>; prints its id
-    timeout 5 xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -n1
+    find_window "^$1\$" 5
 }
 gone() { # <title>
     for _ in $(seq 50); do

@@ -9,6 +9,8 @@
 #
 # usage: display_e2e.sh <kestrin executable> <artefacts folder>
 set -uo pipefail
+# shellcheck source=../support/find-window.sh
+source "$(dirname "$0")/../support/find-window.sh"
 
 kestrin=$1
 artifacts=$2
@@ -75,7 +77,7 @@ start_station() {
     trace="$work/trace-$run.log"
     KESTRIN_REGISTRY="$hive" KESTRIN_TRACE=1 QT_QPA_PLATFORM=xcb "$kestrin" 2>"$trace" &
     station_pid=$!
-    window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Orbelon Kestrin$' 2>/dev/null | head -n1)
+    window=$(find_window '^Orbelon Kestrin$' 10)
     if [ -z "$window" ]; then echo "FAIL: no station window"; cat "$trace"; exit 1; fi
     for _ in $(seq 50); do
         xdotool windowactivate "$window" 2>/dev/null
@@ -156,7 +158,7 @@ start_station
 mark=$(trace_lines)
 xdotool type --delay 0 -- "$ok_card"
 xdotool key --delay 0 Return
-comments=$(timeout 5 xdotool search --sync --onlyvisible --name '^Comments$' 2>/dev/null | head -n1)
+comments=$(find_window '^Comments$' 5)
 if [ -z "$comments" ]; then
     fail "no Comments dialog"
 else

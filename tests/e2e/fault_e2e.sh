@@ -99,8 +99,15 @@ start_station() { # <name> [hive]
         fail "$name: \"Ready!\" never painted"
         return 1
     fi
-    window_of[$name]=$(timeout 30 xdotool search --all --sync --onlyvisible --pid "${station_pid[$name]}" \
-        --name '^Orbelon Kestrin$' 2>/dev/null | head -n1)
+    # Asked again until it answers: one search ends at the first X error, which a window vanishing
+    # meanwhile gives.
+    local deadline=$((SECONDS + 30))
+    window_of[$name]=""
+    while [ -z "${window_of[$name]}" ] && [ "$SECONDS" -lt "$deadline" ]; do
+        window_of[$name]=$(xdotool search --all --onlyvisible --pid "${station_pid[$name]}" \
+            --name '^Orbelon Kestrin$' 2>/dev/null | head -n1)
+        [ -n "${window_of[$name]}" ] || sleep 0.1
+    done
     [ -n "${window_of[$name]}" ] || { fail "$name: no station window"; return 1; }
 }
 

@@ -30,6 +30,8 @@ cleanup() {
 trap cleanup EXIT
 # shellcheck source=../support/x11-session.sh
 source "$(dirname "$0")/../support/x11-session.sh"
+# shellcheck source=../support/find-window.sh
+source "$(dirname "$0")/../support/find-window.sh"
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -49,7 +51,7 @@ start_station() { # <ontop 0|1> <trace file>
     KESTRIN_REGISTRY=$hive KESTRIN_TRACE=1 QT_QPA_PLATFORM=xcb "$kestrin" 2>"$2" &
     station=$!
     pids+=("$station")
-    window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Orbelon Kestrin$' 2>/dev/null | head -n1)
+    window=$(find_window '^Orbelon Kestrin$' 20)
     [ -n "$window" ] || { echo "FAIL: no station window"; cat "$2"; exit 1; }
     wait_framed "$window" || fail "the window manager did not frame the station"
 }

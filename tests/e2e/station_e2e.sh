@@ -5,6 +5,8 @@
 #
 # usage: station_e2e.sh <kestrin executable> <artefacts folder>
 set -uo pipefail
+# shellcheck source=../support/find-window.sh
+source "$(dirname "$0")/../support/find-window.sh"
 
 kestrin=$1
 artifacts=$2
@@ -69,7 +71,7 @@ start_ms=$(now_ms)
 KESTRIN_REGISTRY="$hive" KESTRIN_TRACE=1 QT_QPA_PLATFORM=xcb "$kestrin" 2>"$trace" &
 station_pid=$!
 
-window=$(timeout 10 xdotool search --sync --onlyvisible --name '^Orbelon Kestrin$' 2>/dev/null | head -n1)
+window=$(find_window '^Orbelon Kestrin$' 10)
 if [ -z "$window" ]; then echo "FAIL: no station window"; cat "$trace"; exit 1; fi
 # The window manager may still be starting: wait until it has framed the station and made it active.
 active=""
@@ -190,7 +192,7 @@ xdotool key --delay 0 Return
 enter=$(wait_trace 'key Enter' "$mark")
 # "Comments" is on with a fresh key: the Comments dialog opens inside the quiet tick and must get the
 # keyboard although the station holds the keyboard grab.
-comments=$(timeout 5 xdotool search --sync --onlyvisible --name '^Comments$' 2>/dev/null | head -n1)
+comments=$(find_window '^Comments$' 5)
 if [ -n "$comments" ]; then
     pass "Comments dialog shown for the logged card"
     echo "Enter to Comments dialog shown: $(( $(now_ms) - $(trace_time "${enter:-x 0}") )) ms" \
@@ -306,7 +308,7 @@ fi
 # ---- no settings key: the first option write is fatal, shown in a box, exit code 1
 KESTRIN_REGISTRY="$work/missing.reg" QT_QPA_PLATFORM=xcb "$kestrin" 2>"$work/fatal.log" &
 station_pid=$!
-box=$(timeout 10 xdotool search --sync --onlyvisible --name '^error$' 2>/dev/null | head -n1)
+box=$(find_window '^error$' 10)
 if [ -n "$box" ]; then
     pass "missing settings key: \"error\" box shown"
     shot fatal
