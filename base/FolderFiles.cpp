@@ -1,7 +1,9 @@
 #include "FolderFiles.h"
 
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
+#include <memory>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <thread>
@@ -110,6 +112,30 @@ bool StillNamed(int folder, const std::string& name, int fd) {
     struct stat open {};
     return ::fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(fd, &open) == 0 &&
            named.st_dev == open.st_dev && named.st_ino == open.st_ino;
+}
+
+namespace {
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+} // namespace
+
+std::vector<std::string> EntryNames(int folder) {
+    std::vector<std::string> names;
+    // A copy, since closedir closes the descriptor it was opened on.
+    const int copy = ::dup(folder);
+    if (copy < 0)
+        return names;
+    const std::unique_ptr<DIR, DirCloser> dir(::fdopendir(copy));
+    if (!dir) {
+        ::close(copy);
+        return names;
+    }
+    // The copy shares the read position with `folder`, which an earlier listing may have moved.
+    ::rewinddir(dir.get());
+    while (const dirent* entry = ::readdir(dir.get()))
+        names.emplace_back(entry->d_name);
+    return names;
 }
 
 } // namespace Base

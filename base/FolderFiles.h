@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 namespace Base {
 
@@ -46,5 +47,8 @@ bool LockWithin(int fd, std::chrono::steady_clock::time_point deadline);
 
 // The file `name` in `folder` is still the file `fd` has open (not renamed away or removed meanwhile).
 bool StillNamed(int folder, const std::string& name, int fd);
+
+// The names in the open folder `folder` ("." and ".." included); empty when it cannot be read.
+std::vector<std::string> EntryNames(int folder);
 
 } // namespace Base

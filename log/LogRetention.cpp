@@ -9,9 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <dirent.h>
 #include <fcntl.h>
-#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,25 +35,6 @@ int MonthIndex(const std::string& text) {
         if (text == kMonths[i])
             return i;
     return -1;
-}
-
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
-
-std::vector<std::string> Names(int folder) {
-    std::vector<std::string> names;
-    const int copy = ::dup(folder);
-    if (copy < 0)
-        return names;
-    const std::unique_ptr<DIR, DirCloser> dir(::fdopendir(copy));
-    if (!dir) {
-        ::close(copy);
-        return names;
-    }
-    while (const dirent* entry = ::readdir(dir.get()))
-        names.emplace_back(entry->d_name);
-    return names;
 }
 
 // The last line of the file, without its line end; empty when there is none within kTailBytes.
@@ -141,7 +120,7 @@ std::vector<std::string> DeleteExpired(const std::string& folderPath, std::int64
         return deleted;
     std::tm local = clock.LocalNow();
     const std::int64_t cutoff = static_cast<std::int64_t>(std::mktime(&local)) - keepDays * kSecondsPerDay;
-    for (const std::string& name : Names(folder.Get())) {
+    for (const std::string& name : Base::EntryNames(folder.Get())) {
         const bool isLog = IsLogFileName(name);
         if (!isLog && !IsUnknownSwipeFile(name))
             continue;

@@ -9,11 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <dirent.h>
 #include <fcntl.h>
 #include <iterator>
 #include <map>
-#include <memory>
 #include <random>
 #include <set>
 #include <sys/file.h>
@@ -64,26 +62,6 @@ std::string ReadAll(int fd) {
         bytes.append(buffer, static_cast<std::size_t>(n));
         offset += n;
     }
-}
-
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
-
-std::vector<std::string> FolderEntries(int folder) {
-    std::vector<std::string> names;
-    const int copy = ::dup(folder);
-    if (copy < 0)
-        return names;
-    const std::unique_ptr<DIR, DirCloser> dir(::fdopendir(copy));
-    if (!dir) {
-        ::close(copy);
-        return names;
-    }
-    ::rewinddir(dir.get());
-    while (const dirent* entry = ::readdir(dir.get()))
-        names.emplace_back(entry->d_name);
-    return names;
 }
 
 // One record of a journal: its kind, its id and the lengths its header gives.
@@ -260,7 +238,7 @@ LogSpool::Journal LogSpool::Parse(const std::string& bytes) {
 
 std::vector<LogSpool::Leftover> LogSpool::LockLeftovers(int folder) const {
     std::vector<Leftover> leftovers;
-    for (const std::string& name : FolderEntries(folder)) {
+    for (const std::string& name : Base::EntryNames(folder)) {
         if (name.compare(0, m_prefix.size(), m_prefix) != 0 || name == m_name)
             continue;
         UniqueFd fd = Base::OpenExistingFolderFile(folder, name, O_RDWR);
