@@ -5,6 +5,8 @@
 #
 # usage: station_e2e.sh <kestrin executable> <artefacts folder>
 set -uo pipefail
+# shellcheck source=../support/x11-session.sh
+source "$(dirname "$0")/../support/x11-session.sh"
 # shellcheck source=../support/find-window.sh
 source "$(dirname "$0")/../support/find-window.sh"
 
@@ -14,16 +16,14 @@ mkdir -p "$artifacts"
 rm -f "$artifacts"/*.png "$artifacts"/figures.txt
 
 work=$(mktemp -d)
-xvfb_pid=""
-wm_pid=""
+pids=()
 station_pid=""
 failures=0
 
 cleanup() {
     [ -n "$station_pid" ] && kill "$station_pid" 2>/dev/null
     [ -n "${other_pid:-}" ] && kill "$other_pid" 2>/dev/null
-    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    [ ${#pids[@]} -gt 0 ] && kill "${pids[@]}" 2>/dev/null
     wait 2>/dev/null
     rm -rf "$work"
 }
@@ -33,16 +33,8 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; }
 now_ms() { date +%s%3N; }
 
-# ---- display: a free one, picked by the server itself
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-if [ ! -s "$work/display" ]; then echo "FAIL: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; fi
-export DISPLAY=":$(head -n1 "$work/display")"
-unset WAYLAND_DISPLAY
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-wm_pid=$!
-for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.05; done
+# ---- display: a free one, picked by the server itself, and openbox
+start_x11_session
 
 # ---- a fresh settings key: folders and the run number, no options yet
 logs="$work/logs"

@@ -1,8 +1,9 @@
 # Shell helpers for the end-to-end tests that drive the real station under Xvfb + openbox. Source it
 # after setting `work` (a scratch folder the caller removes); it adds the servers it starts to `pids`.
 #
-#   start_x11_session           Xvfb on a display it picks itself (-displayfd, so parallel tests never
-#                               race for one) and openbox; exports DISPLAY
+#   start_x11_session           Xvfb (through `xvfb_prefix`, if set) on a display it picks itself
+#                               (-displayfd, so parallel tests never race for one) and openbox;
+#                               exports DISPLAY
 #   wait_framed <window>        waits (at most 10 s) until the window manager has finished framing
 #                               <window> (it announces the frame's size in _NET_FRAME_EXTENTS)
 #   frame_of <window>           "x y width height" of the window manager's frame around <window>, as
@@ -15,9 +16,12 @@
 
 screen_width=1024
 screen_height=768
+# What Xvfb is started through (say, a priority); it must execute the server, so that its pid is the
+# server's.
+[ -n "${xvfb_prefix+set}" ] || xvfb_prefix=()
 
 start_x11_session() {
-    Xvfb -displayfd 3 -screen 0 "${screen_width}x${screen_height}x24" -nolisten tcp 3>"$work/display" \
+    "${xvfb_prefix[@]}" Xvfb -displayfd 3 -screen 0 "${screen_width}x${screen_height}x24" -nolisten tcp 3>"$work/display" \
         2>"$work/xvfb.log" &
     pids+=($!)
     for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
@@ -26,7 +30,8 @@ start_x11_session() {
     unset WAYLAND_DISPLAY XDG_CURRENT_DESKTOP
     openbox --sm-disable >"$work/openbox.log" 2>&1 &
     pids+=($!)
-    for _ in $(seq 100); do
+    # A loaded machine can take seconds to start it.
+    for _ in $(seq 300); do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
         sleep 0.05
     done
