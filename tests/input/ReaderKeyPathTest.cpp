@@ -6,9 +6,7 @@
 // made; KESTRIN_RECORD_KEYS=<file> writes the table anew from the path as it is now.
 
 #include "KeyTranslation.h"
-#include "QtKeyInput.h"
 #include "ReaderKeymap.h"
-#include "UsKeyboardLayout.h"
 
 #include <QtGui/QInputDevice>
 #include <QtGui/QKeyEvent>
@@ -153,10 +151,7 @@ std::string Result(bool counted, std::optional<char> character, int quietMs) {
 }
 
 std::string ThroughKeyPath(const ReaderKeymap& keymap, const QKeyEvent& event) {
-    UsKeyboardLayout layout;
-    const UsKeyStroke stroke = keymap.Stroke(event);
-    layout.SetModifiers(stroke.shift, stroke.capsLock, stroke.control);
-    const TranslatedKey key = TranslateKey(stroke.virtualKey, layout);
+    const TranslatedKey key = TranslateKey(keymap.Key(event));
     return Result(key.counted, key.character, key.quietPeriodMs);
 }
 
