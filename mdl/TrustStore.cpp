@@ -1,10 +1,9 @@
 #include "TrustStore.h"
 
-#include <QDir>
-#include <QFile>
-
 #include <openssl/pem.h>
 #include <openssl/x509v3.h>
+
+#include <cctype>
 
 namespace Mdl {
 
@@ -65,19 +64,6 @@ std::vector<X509Ptr> TrustStore::ParseCertificates(const QByteArray& content) {
     if (X509Ptr certificate = ParseDer(der))
         certificates.push_back(std::move(certificate));
     return certificates;
-}
-
-TrustStore TrustStore::LoadFolder(const QString& folder) {
-    TrustStore store;
-    const QDir dir(folder);
-    for (const QString& name : dir.entryList(QDir::Files | QDir::Readable, QDir::Name)) {
-        QFile file(dir.filePath(name));
-        if (!file.open(QIODevice::ReadOnly) || file.size() > 1024 * 1024)
-            continue;
-        for (X509Ptr& certificate : ParseCertificates(file.readAll()))
-            store.Add(std::move(certificate));
-    }
-    return store;
 }
 
 void TrustStore::Add(X509Ptr certificate) {

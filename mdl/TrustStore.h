@@ -30,8 +30,6 @@ public:
     static constexpr const char* kDocumentSignerUsage = "1.0.18013.5.1.2";
     static QString DefaultFolder() { return QStringLiteral("/var/lib/kestrin/mdl-trust"); }
 
-    // Every certificate of the folder's files; files that hold none are skipped.
-    static TrustStore LoadFolder(const QString& folder);
     // The certificates of one file's content: DER, PEM (one or more) or the hex text of DER.
     static std::vector<X509Ptr> ParseCertificates(const QByteArray& content);
     static X509Ptr ParseDer(const QByteArray& der);

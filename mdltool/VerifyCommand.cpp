@@ -3,6 +3,7 @@
 #include "MdlInputFile.h"
 #include "RecordedSession.h"
 #include "ResultJson.h"
+#include "TrustFolder.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -112,7 +113,7 @@ int VerifyCommand::Run(const QStringList& arguments, std::ostream& out, std::ost
         err << "kestrin-mdl verify: the reader key is neither a PEM private key nor a 32-byte scalar in hex\n";
         return kUsageError;
     }
-    const TrustStore trust = TrustStore::LoadFolder(options->trust);
+    const TrustFolderState trust = TrustFolder::Load(options->trust, *now);
     RecordedSessionInput input;
     input.engagement =
         MdlInputFile::EngagementBytes(contents.value(QStringLiteral("--engagement"))).value_or(QByteArray());
@@ -121,7 +122,7 @@ int VerifyCommand::Run(const QStringList& arguments, std::ostream& out, std::ost
     input.sessionData = MdlInputFile::CborBytes(contents.value(QStringLiteral("--session-data")));
     if (contents.contains(QStringLiteral("--session-transcript")))
         input.sessionTranscript = MdlInputFile::CborBytes(contents.value(QStringLiteral("--session-transcript")));
-    input.trust = &trust;
+    input.trust = &trust.store;
     input.now = *now;
     const VerificationResult result = RecordedSession::Verify(input);
     if (options->json)

@@ -18,7 +18,10 @@ TestPki::TestPki() {
            MakeSigner(QStringLiteral("ds-nousage"), QStringLiteral("iaca"), QStringLiteral("365"),
                       QStringLiteral("serverAuth")) &&
            MakeSigner(QStringLiteral("ds-other"), QStringLiteral("other-iaca"), QStringLiteral("365"),
-                      QStringLiteral("1.0.18013.5.1.2"));
+                      QStringLiteral("1.0.18013.5.1.2")) &&
+           MakeRoot(QStringLiteral("vical-root"), QStringLiteral("/C=US/CN=Kestrin Test VICAL Root")) &&
+           MakeSigner(QStringLiteral("vical-signer"), QStringLiteral("vical-root"), QStringLiteral("365"),
+                      QStringLiteral("1.0.18013.5.1.8"));
 }
 
 bool TestPki::Run(const QStringList& arguments) {

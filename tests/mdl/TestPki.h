@@ -1,7 +1,7 @@
 #pragma once
 // A throwaway PKI made with the openssl command line: a test IACA, Document Signers with the mDL usage,
 // with a one-day life (expired once the clock moves on), without the usage, and one under a second
-// IACA that no trust folder holds.
+// IACA that no trust folder holds; a VICAL signer under a root of its own.
 
 #include "OpenSslHandles.h"
 
@@ -17,8 +17,9 @@ public:
     bool Ok() const { return m_ok; }
 
     QString Path(const QString& name) const { return m_dir.filePath(name); }
-    QByteArray CertificateDer(const QString& name) const; // "iaca", "ds", "ds-short", "ds-nousage", "ds-other"
-    Mdl::PkeyPtr Key(const QString& name) const;          // "ds", "ds-short", ...
+    QByteArray
+    CertificateDer(const QString& name) const;   // "iaca", "ds", "ds-short", "ds-nousage", "ds-other", "vical-root"
+    Mdl::PkeyPtr Key(const QString& name) const; // "ds", "ds-short", ...
 
 private:
     bool Run(const QStringList& arguments);
