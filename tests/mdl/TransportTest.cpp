@@ -8,11 +8,16 @@
 #include "BleFraming.h"
 #include "MdlCrypto.h"
 #include "MdlSessionRunner.h"
+#include "MdocTransportFactory.h"
 #include "SocketGattTransport.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QTimer>
+
+#ifdef KESTRIN_HAVE_BLUETOOTH
+#include <QBluetoothLocalDevice>
+#endif
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -231,6 +236,32 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultRow{"never_answers", Fault([](auto& f) { f.silent = true; }),
                                QStringLiteral("The phone did not answer in time."), 300}),
     RowName());
+
+TEST_F(SocketSessions, AStationWithoutAdapterSaysSoInsteadOfWaiting) {
+#ifdef KESTRIN_HAVE_BLUETOOTH
+    if (!QBluetoothLocalDevice::allDevices().isEmpty())
+        GTEST_SKIP() << "this machine has a Bluetooth adapter";
+#endif
+    const TestIssuer issuer(*s_pki);
+    FakeHolder holder(issuer, Options());
+    const auto engagement = DeviceEngagement::Parse(holder.EngagementBytes());
+    ReaderSession::Settings settings;
+    settings.trust = s_trust;
+    auto session = ReaderSession::Start(*engagement, MdlCrypto::GenerateEcKey(NID_X9_62_prime256v1), settings);
+    MdlSessionRunner runner(std::move(*session), MdocTransportFactory::ForEngagement(*engagement), 10000);
+    std::optional<MdlOutcome> outcome;
+    QEventLoop loop;
+    QObject::connect(&runner, &MdlSessionRunner::finished, [&](const MdlOutcome& o) {
+        outcome = o;
+        loop.quit();
+    });
+    QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+    runner.Start();
+    loop.exec();
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->failureReason, QStringLiteral("No Bluetooth adapter"));
+    EXPECT_LT(runner.ElapsedMs(), 5000) << "not the session timeout";
+}
 
 } // namespace
 } // namespace MdlTests
