@@ -8,11 +8,14 @@
 #include "BleFraming.h"
 #include "MdlCrypto.h"
 #include "MdlSessionRunner.h"
+#include "MdlStationSession.h"
 #include "MdocTransportFactory.h"
 #include "SocketGattTransport.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #ifdef KESTRIN_HAVE_BLUETOOTH
@@ -261,6 +264,85 @@ TEST_F(SocketSessions, AStationWithoutAdapterSaysSoInsteadOfWaiting) {
     ASSERT_TRUE(outcome);
     EXPECT_EQ(outcome->failureReason, QStringLiteral("No Bluetooth adapter"));
     EXPECT_LT(runner.ElapsedMs(), 5000) << "not the session timeout";
+}
+
+// The station's session as the window uses it: on a worker thread, the phone here on the test's thread.
+class StationSessions : public SocketSessions {
+protected:
+    void SetUp() override {
+        SocketSessions::SetUp();
+        QFile::copy(s_pki->Path(QStringLiteral("iaca.pem")), m_trust.filePath(QStringLiteral("iaca.pem")));
+    }
+
+    std::unique_ptr<MdlStationSession> Start(FakeHolder& holder, int& holderFd) {
+        int fds[2];
+        EXPECT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, fds), 0);
+        holderFd = fds[1];
+        MdlStationSession::Request request;
+        request.engagementText = holder.EngagementText();
+        request.trustFolder = m_trust.path();
+        const int stationFd = fds[0];
+        request.transport = [stationFd](const DeviceEngagement&) {
+            return std::make_unique<SocketGattTransport>(Base::UniqueFd(stationFd), 185);
+        };
+        return std::make_unique<MdlStationSession>(request);
+    }
+
+    static void Settle(int ms) {
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+
+    QTemporaryDir m_trust;
+};
+
+TEST_F(StationSessions, RunOnAWorkerThreadAndReportOnTheWindowsThread) {
+    const TestIssuer issuer(*s_pki);
+    FakeHolder holder(issuer, Options());
+    int holderFd = -1;
+    std::unique_ptr<MdlStationSession> session = Start(holder, holderFd);
+    FakeHolderPeer peer(Base::UniqueFd(holderFd), holder, 185, {});
+    std::optional<MdlOutcome> outcome;
+    QThread* reportedOn = nullptr;
+    qint64 elapsed = 0;
+    QEventLoop loop;
+    QObject::connect(session.get(), &MdlStationSession::finished, [&](const MdlOutcome& o, bool, qint64 ms) {
+        outcome = o;
+        reportedOn = QThread::currentThread();
+        elapsed = ms;
+        loop.quit();
+    });
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    loop.exec();
+    ASSERT_TRUE(outcome);
+    EXPECT_TRUE(outcome->Verified()) << outcome->failureReason.toStdString();
+    EXPECT_EQ(outcome->age, MdlOutcome::Age::Over);
+    EXPECT_EQ(reportedOn, QThread::currentThread());
+    std::cout << "[ measured ] station session (worker thread, fake holder, MTU 185), scan end to verdict: " << elapsed
+              << " ms\n";
+    session.reset();
+    Settle(50);
+    EXPECT_EQ(holder.endStatus, std::optional<qint64>(20));
+}
+
+TEST_F(StationSessions, EndWhenTheStationDropsThemAndTellThePhone) {
+    const TestIssuer issuer(*s_pki);
+    FakeHolder holder(issuer, Options());
+    int holderFd = -1;
+    std::unique_ptr<MdlStationSession> session = Start(holder, holderFd);
+    FakeHolderPeer::Faults silent;
+    silent.silent = true;
+    FakeHolderPeer peer(Base::UniqueFd(holderFd), holder, 185, silent);
+    bool finished = false;
+    QObject::connect(session.get(), &MdlStationSession::finished, [&] { finished = true; });
+    Settle(200);     // the request is out, the phone keeps quiet
+    session.reset(); // Esc or a new scan
+    Settle(50);
+    EXPECT_FALSE(finished);
+    EXPECT_EQ(holder.endStatus, std::optional<qint64>(20));
+    ASSERT_FALSE(peer.stateValues.isEmpty());
+    EXPECT_EQ(peer.stateValues.last(), QByteArray(1, '\x02'));
 }
 
 } // namespace
