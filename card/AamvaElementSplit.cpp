@@ -10,174 +10,315 @@ namespace {
 using AamvaElements::Kind;
 using AamvaElements::Rule;
 
-// Scores of one way of cutting run-together text; the way with the highest total wins.
-constexpr int kElement = 2;     // an element found
-constexpr int kFormHeld = 2;    // its value has the form its kind requires (a date of 8 digits ...)
-constexpr int kFormBroken = -4; // it has not: probably an ID-like text inside another value
-constexpr int kEmpty = -1;      // an empty value (allowed, but rarely written)
-constexpr int kCutInside = -3;  // free text starting or ending with a space or comma: cut inside a value
-constexpr int kOutOfOrder = -3; // an element before one it usually follows
-constexpr int kTooLong = -6;    // longer than the standard allows (second pass only)
-constexpr int kNone = std::numeric_limits<int>::min() / 2;
-// In the second pass, when the lengths left no way, values may grow to this.
+// What a reading is worth: first how well its values fit the standard, then (only between readings that
+// fit equally well) how closely it keeps the usual order of the elements.
+constexpr int kElement = 2;        // an element cut
+constexpr int kRequired = 4;       // ... that the version requires of the card
+constexpr int kFormHeld = 2;       // its value has the form its kind requires (a real date, a sex code ...)
+constexpr int kDateOtherOrder = 1; // a real date only in the order the card's country does not use
+constexpr int kFormBroken = -8;    // it has not: more than an element earns, so no such cut is invented
+constexpr int kEmpty = -1;         // an empty value (allowed where the width is not fixed, rarely written)
+// A value that starts with a space or a comma, or a name or address that ends in one: a cut inside a
+// value (padded values may end in spaces).
+constexpr int kCutInside = -3;
+constexpr int kTooLong = -20;  // longer than the standard allows (second pass only)
+constexpr int kTextLost = -20; // the text before the first element read is lost
+constexpr int kNone = std::numeric_limits<int>::min() / 4;
+// In the second pass, when the lengths left no way, values may grow to this (the last one to the end).
 constexpr std::size_t kLongestValue = 256;
-constexpr int kDuplicateRounds = 8;
-
-// What separates words or names inside one value, and so rarely starts or ends one.
-bool IsInnerSeparator(char c) {
-    return c == ' ' || c == ',';
-}
+// IDs found more than once are cut at most once: the search keeps which of them it has cut, for at most
+// this many IDs and within a budget of states; the others keep only their first place.
+constexpr int kMostTrackedIds = 6;
+constexpr std::size_t kStateBudget = 1 << 15;
+// Equally good readings compared with the one taken.
+constexpr int kMostReadings = 16;
 
 struct Candidate {
     std::size_t pos;
     const Rule* rule;
     int slot;
     int order;
+    bool required;
+    unsigned bit; // its ID's bit among the tracked ones, or 0
 };
+
+struct Score {
+    int fit = kNone;
+    int order = 0;
+    bool operator>(const Score& other) const { return fit != other.fit ? fit > other.fit : order > other.order; }
+};
+
+bool IsSpace(char c) {
+    return c == ' ';
+}
 
 class RunTogether {
 public:
-    RunTogether(std::string_view data, int version) : m_data(data) {
+    RunTogether(std::string_view data, const SplitContext& context) : m_data(data), m_context(context) {
         for (std::size_t q = data.find('D'); q != std::string_view::npos && q + 3 <= data.size();
              q = data.find('D', q + 1)) {
-            if (const Rule* rule = AamvaElements::RuleOf(data.substr(q, 3), version))
-                m_candidates.push_back({q, rule, AamvaElements::SlotOf(rule->id), AamvaElements::OrderOf(*rule)});
+            if (const Rule* rule = AamvaElements::RuleOf(data.substr(q, 3), context.rulesVersion))
+                m_candidates.push_back({q, rule, AamvaElements::SlotOf(rule->id), AamvaElements::OrderOf(*rule),
+                                        AamvaElements::IsMandatory(*rule, context.rulesVersion, context.licence), 0});
         }
-        m_forbidden.assign(m_candidates.size(), false);
+        TrackDuplicates();
     }
 
     void Split(AamvaElementValues& values) {
         if (m_candidates.empty())
             return;
-        std::vector<std::size_t> path = BestPath();
-        for (int round = 0; round < kDuplicateRounds && ResolveDuplicate(path); ++round)
-            path = BestPath();
-        for (std::size_t k = 0; k < path.size(); ++k) {
-            const Candidate& c = m_candidates[path[k]];
-            const std::size_t end = k + 1 < path.size() ? m_candidates[path[k + 1]].pos : m_data.size();
+        m_relaxed = false;
+        if (!Search()) {
+            m_relaxed = true;
+            if (!Search())
+                return;
+        }
+        const std::vector<std::size_t> taken = Reading(m_bestEnd);
+        Fill(taken, values);
+        if (m_bestCount > 1)
+            MarkDisagreements(values);
+    }
+
+private:
+    std::size_t States() const { return std::size_t{1} << m_tracked; }
+
+    // IDs that occur more than once get a bit each while the budget lasts; later occurrences of the
+    // others are no places to cut.
+    void TrackDuplicates() {
+        std::array<int, AamvaElements::kSlots> count{};
+        for (const Candidate& c : m_candidates)
+            ++count[static_cast<std::size_t>(c.slot)];
+        std::array<unsigned, AamvaElements::kSlots> bits{};
+        std::array<bool, AamvaElements::kSlots> seen{};
+        std::vector<Candidate> kept;
+        kept.reserve(m_candidates.size());
+        for (const Candidate& c : m_candidates) {
+            const auto s = static_cast<std::size_t>(c.slot);
+            if (count[s] > 1 && bits[s] == 0 && !seen[s] && m_tracked < kMostTrackedIds &&
+                m_candidates.size() << (m_tracked + 1) <= kStateBudget)
+                bits[s] = 1u << m_tracked++;
+            if (count[s] > 1 && bits[s] == 0 && seen[s])
+                continue;
+            seen[s] = true;
+            kept.push_back(c);
+            kept.back().bit = bits[s];
+        }
+        m_candidates.swap(kept);
+    }
+
+    std::size_t Limit(const Candidate& c) const {
+        return m_relaxed ? std::max<std::size_t>(kLongestValue, c.rule->maxLength) : c.rule->maxLength;
+    }
+
+    // The worth of the element at `c` when its value runs to `end`, or kNone when it may not.
+    int ValueScore(const Candidate& c, std::size_t end) const {
+        const Rule& rule = *c.rule;
+        std::string_view value = m_data.substr(c.pos + 3, end - c.pos - 3);
+        int score = kElement + (c.required ? kRequired : 0);
+        if (value.size() > rule.maxLength) {
+            if (!m_relaxed)
+                return kNone;
+            return score + kTooLong + (rule.kind == Kind::Text || rule.kind == Kind::Code ? 0 : kFormBroken);
+        }
+        const bool padded = AamvaElements::MayBePadded(rule);
+        if (!value.empty() && !padded && (value.back() == ' ' || value.back() == ','))
+            score += kCutInside;
+        while (!value.empty() && IsSpace(value.back()))
+            value.remove_suffix(1);
+        if (value.empty())
+            return score + (rule.fixed ? kFormBroken : kEmpty);
+        if (value.front() == ' ' || value.front() == ',')
+            score += kCutInside;
+        if (rule.kind == Kind::Text || rule.kind == Kind::Code)
+            return score;
+        if (!AamvaElements::HasForm(rule.kind, value))
+            return score + kFormBroken;
+        if (rule.kind == Kind::Name)
+            return score;
+        if (rule.kind == Kind::Date && !AamvaElements::IsDate(value, m_context.yearFirst))
+            return score + kDateOtherOrder;
+        return score + kFormHeld;
+    }
+
+    int StartScore(const Candidate& c) const { return c.pos == 0 ? 0 : kTextLost; }
+
+    static int OrderScore(const Candidate& from, const Candidate& to) { return to.order > from.order ? 1 : -1; }
+
+    std::size_t State(std::size_t candidate, unsigned mask) const { return candidate * States() + mask; }
+
+    // Fills the best score of every (last cut, IDs cut) state, front to back, counting the readings of
+    // the best fit (up to 2); false when no reading covers the text.
+    bool Search() {
+        const std::size_t n = m_candidates.size();
+        m_score.assign(n * States(), Score{});
+        m_back.assign(n * States(), kNoState);
+        m_count.assign(n * States(), 0);
+        for (std::size_t j = 0; j < n; ++j) {
+            const std::size_t s = State(j, m_candidates[j].bit);
+            m_score[s] = {StartScore(m_candidates[j]), 0};
+            m_count[s] = 1;
+        }
+        m_best = Score{};
+        m_bestCount = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const Candidate& from = m_candidates[i];
+            const std::size_t limit = Limit(from);
+            for (std::size_t j = i + 1; j < n; ++j) {
+                const Candidate& to = m_candidates[j];
+                if (to.pos < from.pos + 3)
+                    continue;
+                if (to.pos - from.pos - 3 > limit)
+                    break;
+                const int value = ValueScore(from, to.pos);
+                if (value == kNone)
+                    continue;
+                for (unsigned mask = 0; mask < States(); ++mask) {
+                    if ((mask & to.bit) != 0)
+                        continue;
+                    const std::size_t s = State(i, mask);
+                    if (m_count[s] == 0)
+                        continue;
+                    Offer(State(j, mask | to.bit), s,
+                          {m_score[s].fit + value, m_score[s].order + OrderScore(from, to)});
+                }
+            }
+            const int last = ValueScore(from, m_data.size());
+            if (last == kNone)
+                continue;
+            for (unsigned mask = 0; mask < States(); ++mask) {
+                const std::size_t s = State(i, mask);
+                if (m_count[s] == 0)
+                    continue;
+                const Score total{m_score[s].fit + last, m_score[s].order};
+                if (total.fit > m_best.fit)
+                    m_bestCount = 0;
+                if (total.fit >= m_best.fit)
+                    m_bestCount = std::min(2, m_bestCount + m_count[s]);
+                if (!(m_best > total)) {
+                    m_best = total;
+                    m_bestEnd = s;
+                }
+            }
+        }
+        return m_bestCount > 0;
+    }
+
+    void Offer(std::size_t to, std::size_t from, const Score& score) {
+        if (score.fit > m_score[to].fit || m_count[to] == 0) {
+            m_count[to] = m_count[from];
+            m_score[to] = score;
+            m_back[to] = from;
+            return;
+        }
+        if (score.fit == m_score[to].fit) {
+            m_count[to] = std::min(2, m_count[to] + m_count[from]);
+            // Offers come from earlier cuts first: a later one as good wins, so of two readings that fit
+            // and keep the order equally well the one with the longer earlier value is taken.
+            if (!(m_score[to] > score)) {
+                m_score[to] = score;
+                m_back[to] = from;
+            }
+        }
+    }
+
+    std::vector<std::size_t> Reading(std::size_t end) const {
+        std::vector<std::size_t> cuts;
+        for (std::size_t s = end; s != kNoState; s = m_back[s])
+            cuts.push_back(s / States());
+        std::reverse(cuts.begin(), cuts.end());
+        return cuts;
+    }
+
+    void Fill(const std::vector<std::size_t>& cuts, AamvaElementValues& values) const {
+        for (std::size_t k = 0; k < cuts.size(); ++k) {
+            const Candidate& c = m_candidates[cuts[k]];
+            const std::size_t end = k + 1 < cuts.size() ? m_candidates[cuts[k + 1]].pos : m_data.size();
             values.Set(c.slot, m_data.substr(c.pos + 3, end - c.pos - 3));
         }
     }
 
-private:
-    int ValueScore(const Candidate& c, std::size_t end, bool relaxed) const {
-        const std::string_view value = m_data.substr(c.pos + 3, end - c.pos - 3);
-        int score = kElement;
-        if (value.size() > c.rule->maxLength) {
-            if (!relaxed)
-                return kNone;
-            score += kTooLong;
-        }
-        if (value.empty())
-            score += kEmpty;
-        else if (c.rule->kind != Kind::Text)
-            score += AamvaElements::HasForm(c.rule->kind, value) ? kFormHeld : kFormBroken;
-        else if (IsInnerSeparator(value.front()) || IsInnerSeparator(value.back()))
-            score += kCutInside;
-        return score;
-    }
-
-    // Best total from each candidate to the end of the text when that candidate is cut.
-    std::vector<std::size_t> PathFrom(bool relaxed, int& total) const {
+    // Walks back every reading as good as the best (up to kMostReadings) and marks the IDs on which one
+    // of them disagrees with the reading taken.
+    void MarkDisagreements(AamvaElementValues& values) {
+        m_readings = 0;
+        std::vector<std::size_t> cuts;
         const std::size_t n = m_candidates.size();
-        m_best.assign(n, kNone);
-        m_next.assign(n, n);
-        for (std::size_t i = n; i-- > 0;) {
-            const Candidate& c = m_candidates[i];
-            const std::size_t limit =
-                relaxed ? std::max<std::size_t>(kLongestValue, c.rule->maxLength) : c.rule->maxLength;
-            for (std::size_t j = i + 1; j <= n; ++j) {
-                const bool last = j == n;
-                const std::size_t end = last ? m_data.size() : m_candidates[j].pos;
-                if (!last && (m_forbidden[j] || end < c.pos + 3))
-                    continue;
-                if (!last && end - c.pos - 3 > limit) {
-                    j = n - 1; // only the end of the text is left to try (it may be allowed to be long)
-                    continue;
-                }
-                if (last && end - c.pos - 3 > limit && !relaxed)
-                    break;
-                int score = ValueScore(c, end, relaxed);
-                if (score == kNone || (!last && m_best[j] == kNone))
-                    continue;
-                if (!last)
-                    score += m_best[j] + (m_candidates[j].order < c.order ? kOutOfOrder : 0);
-                if (score >= m_best[i]) { // ties go to the longer value: fewer cuts
-                    m_best[i] = score;
-                    m_next[i] = j;
+        for (std::size_t i = 0; i < n && m_readings < kMostReadings; ++i) {
+            const int last = ValueScore(m_candidates[i], m_data.size());
+            if (last == kNone)
+                continue;
+            for (unsigned mask = 0; mask < States(); ++mask) {
+                const std::size_t s = State(i, mask);
+                if (m_count[s] != 0 && m_score[s].fit + last == m_best.fit) {
+                    cuts.assign(1, i);
+                    WalkBack(s, cuts, values);
                 }
             }
         }
-        std::vector<std::size_t> path;
-        std::size_t start = 0;
-        while (start < n && m_forbidden[start])
-            ++start;
-        if (start == n || m_best[start] == kNone) {
-            total = kNone;
-            return path;
+    }
+
+    void WalkBack(std::size_t state, std::vector<std::size_t>& cuts, AamvaElementValues& values) {
+        if (m_readings >= kMostReadings)
+            return;
+        const std::size_t j = state / States();
+        const auto mask = static_cast<unsigned>(state % States());
+        const Candidate& to = m_candidates[j];
+        const int fit = m_score[state].fit;
+        if (mask == to.bit && StartScore(to) == fit) {
+            ++m_readings;
+            Compare(std::vector<std::size_t>(cuts.rbegin(), cuts.rend()), values);
         }
-        total = m_best[start];
-        path.reserve(n);
-        for (std::size_t i = start; i < n; i = m_next[i])
-            path.push_back(i);
-        return path;
-    }
-
-    std::vector<std::size_t> BestPath(int* total = nullptr) const {
-        int score = kNone;
-        std::vector<std::size_t> path = PathFrom(false, score);
-        if (score == kNone)
-            path = PathFrom(true, score);
-        if (total != nullptr)
-            *total = score;
-        return path;
-    }
-
-    // An ID cut twice: keep the one occurrence that gives the best total, forbid the others. False when
-    // every ID is cut once.
-    bool ResolveDuplicate(const std::vector<std::size_t>& path) {
-        std::array<bool, AamvaElements::kSlots> seen{};
-        int slot = -1;
-        for (const std::size_t k : path) {
-            const auto s = static_cast<std::size_t>(m_candidates[k].slot);
-            if (seen[s]) {
-                slot = m_candidates[k].slot;
+        const unsigned before = mask & ~to.bit;
+        for (std::size_t i = j; i-- > 0;) {
+            const Candidate& from = m_candidates[i];
+            if (to.pos < from.pos + 3)
+                continue;
+            if (to.pos - from.pos - 3 > kLongestValue)
                 break;
-            }
-            seen[s] = true;
+            const std::size_t s = State(i, before);
+            if (m_count[s] == 0 || to.pos - from.pos - 3 > Limit(from))
+                continue;
+            const int value = ValueScore(from, to.pos);
+            if (value == kNone || m_score[s].fit + value != fit)
+                continue;
+            cuts.push_back(i);
+            WalkBack(s, cuts, values);
+            cuts.pop_back();
         }
-        if (slot < 0)
-            return false;
-        std::vector<std::size_t> twice;
-        for (const std::size_t k : path) {
-            if (m_candidates[k].slot == slot)
-                twice.push_back(k);
-        }
-        const std::vector<bool> before = m_forbidden;
-        std::vector<bool> chosen;
-        int chosenScore = kNone;
-        // The first element of the text is never forbidden: nothing would stand in its place.
-        const std::size_t choices = twice.front() == path.front() ? 1 : twice.size();
-        for (std::size_t keep = 0; keep < choices; ++keep) {
-            m_forbidden = before;
-            for (std::size_t k = 0; k < twice.size(); ++k)
-                m_forbidden[twice[k]] = k != keep;
-            int score = kNone;
-            BestPath(&score);
-            if (chosen.empty() || score > chosenScore) {
-                chosen = m_forbidden;
-                chosenScore = score;
-            }
-        }
-        m_forbidden = chosen;
-        return true;
     }
+
+    void Compare(const std::vector<std::size_t>& cuts, AamvaElementValues& values) const {
+        AamvaElementValues other;
+        Fill(cuts, other);
+        for (const Candidate& c : m_candidates) {
+            const char* id = c.rule->id;
+            if (values.Has(id) != other.Has(id) || Trimmed(values.Get(id)) != Trimmed(other.Get(id)))
+                values.MarkUncertain(c.slot);
+        }
+    }
+
+    static std::string_view Trimmed(std::string_view value) {
+        while (!value.empty() && IsSpace(value.front()))
+            value.remove_prefix(1);
+        while (!value.empty() && IsSpace(value.back()))
+            value.remove_suffix(1);
+        return value;
+    }
+
+    static constexpr std::size_t kNoState = std::numeric_limits<std::size_t>::max();
 
     std::string_view m_data;
+    const SplitContext& m_context;
     std::vector<Candidate> m_candidates;
-    std::vector<bool> m_forbidden;
-    mutable std::vector<int> m_best; // PathFrom's working tables, kept from call to call
-    mutable std::vector<std::size_t> m_next;
+    int m_tracked = 0;
+    bool m_relaxed = false;
+    std::vector<Score> m_score;
+    std::vector<std::size_t> m_back;
+    std::vector<int> m_count; // readings of the state's best fit: 0 (unreached), 1, or 2 (more than one)
+    Score m_best;
+    std::size_t m_bestEnd = kNoState;
+    int m_bestCount = 0;
+    int m_readings = 0;
 };
 
 std::array<bool, 256> SeparatorTable(std::string_view declared) {
@@ -219,6 +360,18 @@ bool AamvaElementValues::Has(std::string_view id) const {
     return slot >= 0 && m_present[static_cast<std::size_t>(slot)];
 }
 
+bool AamvaElementValues::Uncertain(std::string_view id) const {
+    const int slot = AamvaElements::SlotOf(id);
+    return slot >= 0 && m_uncertain[static_cast<std::size_t>(slot)];
+}
+
+void AamvaElementValues::MarkUncertain(int slot) {
+    if (slot < 0 || static_cast<std::size_t>(slot) >= m_uncertain.size())
+        return;
+    m_uncertain[static_cast<std::size_t>(slot)] = true;
+    m_anyUncertain = true;
+}
+
 void AamvaElementValues::Set(int slot, std::string_view value) {
     const auto s = static_cast<std::size_t>(slot);
     if (slot < 0 || s >= m_present.size() || m_present[s])
@@ -227,7 +380,7 @@ void AamvaElementValues::Set(int slot, std::string_view value) {
     m_values[s] = value;
 }
 
-AamvaElementValues SplitElements(std::string_view data, int rulesVersion, std::string_view separators) {
+AamvaElementValues SplitElements(std::string_view data, const SplitContext& context, std::string_view separators) {
     const std::array<bool, 256> separator = SeparatorTable(separators);
     const auto isSeparator = [&](char c) { return separator[static_cast<unsigned char>(c)]; };
     while (!data.empty() && isSeparator(data.front()))
@@ -238,7 +391,7 @@ AamvaElementValues SplitElements(std::string_view data, int rulesVersion, std::s
     if (std::any_of(data.begin(), data.end(), isSeparator))
         SplitSeparated(data, separator, values);
     else
-        RunTogether(data, rulesVersion).Split(values);
+        RunTogether(data, context).Split(values);
     return values;
 }
 
