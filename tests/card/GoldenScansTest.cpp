@@ -99,10 +99,9 @@ TEST(GoldenScan, RaiseEveryHint) {
             raised.insert(json.substr(begin, json.find('"', begin) - begin));
         }
     }
-    const std::set<std::string> hints = {"iin-jurisdiction",    "country-mismatch", "date-invalid",
-                                         "expiry-before-issue", "issue-in-future",  "birth-in-future",
-                                         "age-over-120",        "under21-mismatch", "expiry-too-far",
-                                         "ambiguous-split"};
+    const std::set<std::string> hints = {"iin-jurisdiction", "country-mismatch", "date-invalid", "expiry-before-issue",
+                                         "issue-in-future",  "birth-in-future",  "age-over-120", "under21-mismatch",
+                                         "expiry-too-far",   "ambiguous-split"};
     EXPECT_EQ(raised, hints);
 }
 
