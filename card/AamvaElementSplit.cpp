@@ -17,7 +17,10 @@ constexpr int kRequired = 4;       // ... that the version requires of the card
 constexpr int kFormHeld = 2;       // its value has the form its kind requires (a real date, a sex code ...)
 constexpr int kDateOtherOrder = 1; // a real date only in the order the card's country does not use
 constexpr int kFormBroken = -8;    // it has not: more than an element earns, so no such cut is invented
-constexpr int kEmpty = -1;         // an empty value (allowed where the width is not fixed, rarely written)
+// An empty value where the width is not fixed: more than an element earns, since an empty optional
+// element could be cut before every ID-like text that ends a value ("JUDAH" + "DAH"). Required codes and
+// middle names are often written empty (no middle name, no restrictions): no penalty there.
+constexpr int kEmpty = -3;
 // A value that starts with a space or a comma, or a name or address that ends in one: a cut inside a
 // value (padded values may end in spaces).
 constexpr int kCutInside = -3;
@@ -126,18 +129,29 @@ private:
         while (!value.empty() && IsSpace(value.back()))
             value.remove_suffix(1);
         if (value.empty())
-            return score + (rule.fixed ? kFormBroken : kEmpty);
+            return score + EmptyScore(c);
         if (value.front() == ' ' || value.front() == ',')
+            score += kCutInside;
+        // No street or city is one character long; the last letter of a name before an ID often is.
+        if (rule.kind == Kind::Text && value.size() == 1)
             score += kCutInside;
         if (rule.kind == Kind::Text || rule.kind == Kind::Code)
             return score;
         if (!AamvaElements::HasForm(rule.kind, value))
             return score + kFormBroken;
-        if (rule.kind == Kind::Name)
+        if (rule.kind == Kind::Name || rule.kind == Kind::MiddleName || rule.kind == Kind::FullName)
             return score;
         if (rule.kind == Kind::Date && !AamvaElements::IsDate(value, m_context.yearFirst))
             return score + kDateOtherOrder;
         return score + kFormHeld;
+    }
+
+    static int EmptyScore(const Candidate& c) {
+        const Kind kind = c.rule->kind;
+        if (c.rule->fixed || kind == Kind::Name || kind == Kind::FullName)
+            return kFormBroken;
+        const bool oftenEmpty = kind == Kind::MiddleName || kind == Kind::Code || kind == Kind::Suffix;
+        return c.required && oftenEmpty ? 0 : kEmpty;
     }
 
     int StartScore(const Candidate& c) const { return c.pos == 0 ? 0 : kTextLost; }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <iterator>
 
 namespace MagneticStripeCards::AamvaElements {
 namespace {
@@ -35,10 +36,10 @@ constexpr bool kDl = true; // required of licences only
 // address). Lengths, widths and the required elements are the standard's.
 constexpr Rule kRules[] = {
     {"DAQ", kV1, 25, K::Code, V, kV1, false},
-    {"DAA", kV1, 100, K::Name, V, kNo, false},
+    {"DAA", kV1, 100, K::FullName, V, kNo, false},
     {"DAB", kV1, 40, K::Name, V, kNo, false},
     {"DAC", kV1, 40, K::Name, V, kNo, false},
-    {"DAD", kV1, 40, K::Name, V, kNo, false},
+    {"DAD", kV1, 40, K::MiddleName, V, kNo, false},
     {"DAE", kV1, 5, K::Suffix, V, kNo, false},
     {"DAF", kV1, 5, K::Name, V, kNo, false},
     {"DAG", kV1, 35, K::Text, V, kV1, false},
@@ -58,7 +59,7 @@ constexpr Rule kRules[] = {
     {"DAV", kV1, 6, K::Height, F, kNo, false},
     {"DAW", kV1, 3, K::Weight, F, kNo, false},
     {"DAX", kV1, 3, K::Weight, F, kNo, false},
-    {"DAY", kV1, 3, K::Letters3, F, kNo, false},
+    {"DAY", kV1, 3, K::Eyes, F, kNo, false},
     {"DAZ", kV1, 12, K::Hair, V, kNo, false},
     {"DBA", kV1, 8, K::Date, F, kV1, false},
     {"DBB", kV1, 8, K::Date, F, kV1, false},
@@ -85,7 +86,7 @@ constexpr Rule kRules[] = {
     {"DDE", kV4Up, 1, K::Truncation, F, kV4Up, false},
     {"DAC", kV4Up, 40, K::Name, V, kV4Up, false},
     {"DDF", kV4Up, 1, K::Truncation, F, kV4Up, false},
-    {"DAD", kV4Up, 40, K::Name, V, kV4Up, false},
+    {"DAD", kV4Up, 40, K::MiddleName, V, kV4Up, false},
     {"DDG", kV4Up, 1, K::Truncation, F, kV4Up, false},
     {"DCT", kV2To3, 80, K::Name, V, kV2To3, false},
     {"DCU", kV2Up, 5, K::Suffix, V, kNo, false},
@@ -98,7 +99,7 @@ constexpr Rule kRules[] = {
     {"DBA", kV2Up, 8, K::Date, F, kV2Up, false},
     {"DBC", kV2Up, 1, K::Sex, F, kV2Up, false},
     {"DAU", kV2Up, 6, K::Height, F, kV2Up, false},
-    {"DAY", kV2Up, 3, K::Letters3, F, kV2Up, false},
+    {"DAY", kV2Up, 3, K::Eyes, F, kV2Up, false},
     {"DAG", kV2Up, 35, K::Text, V, kV2Up, false},
     {"DAH", kV2Up, 35, K::Text, V, kNo, false},
     {"DAI", kV2Up, 20, K::Text, V, kV2Up, false},
@@ -206,6 +207,14 @@ bool IsHeight(std::string_view value) {
            ((Upper(unit[0]) == 'I' && Upper(unit[1]) == 'N') || (Upper(unit[0]) == 'C' && Upper(unit[1]) == 'M'));
 }
 
+// The standard's codes and the older cards' brown.
+bool IsEyeColour(std::string_view value) {
+    static const char* const kCodes[] = {"BLK", "BLU", "BRO", "BRN", "GRY", "GRN", "HAZ", "MAR", "PNK", "DIC", "UNK"};
+    return value.size() == 3 && std::any_of(std::begin(kCodes), std::end(kCodes), [&](const char* code) {
+               return Upper(value[0]) == code[0] && Upper(value[1]) == code[1] && Upper(value[2]) == code[2];
+           });
+}
+
 // strchr would also find the terminating NUL.
 bool OneOf(char c, const char* set) {
     return c != '\0' && std::strchr(set, c) != nullptr;
@@ -304,7 +313,12 @@ bool HasForm(Kind kind, std::string_view value) {
     case Kind::Code:
         return true;
     case Kind::Name:
+        return !value.empty() && std::none_of(value.begin(), value.end(), IsDigit);
+    case Kind::MiddleName:
         return std::none_of(value.begin(), value.end(), IsDigit);
+    case Kind::FullName:
+        return value.find_first_of(", ") != std::string_view::npos && value.find_first_of(", ") > 0 &&
+               std::none_of(value.begin(), value.end(), IsDigit);
     case Kind::Date:
         return IsDateEitherWay(value);
     case Kind::RevisionDate:
@@ -322,6 +336,8 @@ bool HasForm(Kind kind, std::string_view value) {
         return value.size() == 2 && AllOf(value, IsLetter);
     case Kind::Letters3:
         return value.size() == 3 && AllOf(value, IsLetter);
+    case Kind::Eyes:
+        return IsEyeColour(value);
     case Kind::Height:
         return IsHeight(value);
     case Kind::Weight:

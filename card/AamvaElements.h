@@ -11,11 +11,14 @@
 namespace MagneticStripeCards::AamvaElements {
 
 // The forms a value can be checked against. Text is anything (addresses, cities); Code is a number or
-// class that cards pad with spaces; Name holds no digits.
+// class that cards pad with spaces; Name holds no digits and is never empty; MiddleName may be empty;
+// FullName ("FAMILY,GIVEN,MIDDLE", some cards with spaces) has at least two parts.
 enum class Kind : std::uint8_t {
     Text,
     Code,
     Name,
+    MiddleName,
+    FullName,
     Date,
     RevisionDate, // a date that may end in a letter (New Hampshire)
     Sex,
@@ -24,6 +27,7 @@ enum class Kind : std::uint8_t {
     Digit,
     Letters2,
     Letters3,
+    Eyes,
     Height,
     Weight,
     Hair,
