@@ -1,6 +1,7 @@
 #include "AamvaElementSplit.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <limits>
 #include <vector>
 
@@ -32,17 +33,25 @@ constexpr std::size_t kLongestValue = 256;
 // IDs found more than once are cut at most once: the search keeps which of them it has cut, for at most
 // this many IDs and within a budget of states; the others keep only their first place.
 constexpr int kMostTrackedIds = 6;
+constexpr std::size_t kMostStates = std::size_t{1} << kMostTrackedIds; // the bits of one std::uint64_t
 constexpr std::size_t kStateBudget = 1 << 15;
-// Equally good readings compared with the one taken.
+// Equally good readings compared with the one taken, and the most elements followed back (a card has
+// fewer than a hundred; the walk recurses once per element).
 constexpr int kMostReadings = 16;
+constexpr std::size_t kLongestWalk = 512;
 
 struct Candidate {
     std::size_t pos;
     const Rule* rule;
     int slot;
     int order;
-    bool required;
-    unsigned bit; // its ID's bit among the tracked ones, or 0
+    int base;       // what cutting here earns before the value is looked at
+    int emptyScore; // what an empty value adds
+    std::size_t maxLength;
+    Kind kind;
+    bool padded;
+    bool freeText; // no form to check
+    unsigned bit;  // its ID's bit among the tracked ones, or 0
 };
 
 struct Score {
@@ -58,13 +67,50 @@ bool IsSpace(char c) {
 class RunTogether {
 public:
     RunTogether(std::string_view data, const SplitContext& context) : m_data(data), m_context(context) {
+        const std::array<Candidate, AamvaElements::kSlots>& kinds = CandidateKinds(context);
+        m_candidates.reserve(data.size() / 6 + 4);
         for (std::size_t q = data.find('D'); q != std::string_view::npos && q + 3 <= data.size();
              q = data.find('D', q + 1)) {
-            if (const Rule* rule = AamvaElements::RuleOf(data.substr(q, 3), context.rulesVersion))
-                m_candidates.push_back({q, rule, AamvaElements::SlotOf(rule->id), AamvaElements::OrderOf(*rule),
-                                        AamvaElements::IsMandatory(*rule, context.rulesVersion, context.licence), 0});
+            const int slot = AamvaElements::SlotOf(data.substr(q, 3));
+            if (slot < 0 || kinds[static_cast<std::size_t>(slot)].rule == nullptr)
+                continue;
+            m_candidates.push_back(kinds[static_cast<std::size_t>(slot)]);
+            m_candidates.back().pos = q;
         }
         TrackDuplicates();
+    }
+
+    // What every ID of the card's version and document earns, but for its place: worked out once for each.
+    static const std::array<Candidate, AamvaElements::kSlots>& CandidateKinds(const SplitContext& context) {
+        using Table = std::array<std::array<Candidate, AamvaElements::kSlots>, 2 * (AamvaElements::kNewestVersion + 1)>;
+        static const Table tables = [] {
+            Table all{};
+            for (int version = 1; version <= AamvaElements::kNewestVersion; ++version) {
+                for (const bool licence : {false, true}) {
+                    auto& table = all[static_cast<std::size_t>(2 * version + (licence ? 1 : 0))];
+                    for (std::size_t slot = 0; slot < AamvaElements::kSlots; ++slot) {
+                        const Rule* rule = AamvaElements::RuleAt(static_cast<int>(slot), version);
+                        if (rule == nullptr)
+                            continue;
+                        const bool required = AamvaElements::IsMandatory(*rule, version, licence);
+                        table[slot] = {0,
+                                       rule,
+                                       static_cast<int>(slot),
+                                       AamvaElements::OrderOf(*rule),
+                                       kElement + (required ? kRequired : 0),
+                                       EmptyScore(*rule, required),
+                                       rule->maxLength,
+                                       rule->kind,
+                                       AamvaElements::MayBePadded(*rule),
+                                       rule->kind == Kind::Text || rule->kind == Kind::Code,
+                                       0};
+                    }
+                }
+            }
+            return all;
+        }();
+        const int version = std::clamp(context.rulesVersion, 1, AamvaElements::kNewestVersion);
+        return tables[static_cast<std::size_t>(2 * version + (context.licence ? 1 : 0))];
     }
 
     void Split(AamvaElementValues& values) {
@@ -93,90 +139,104 @@ private:
             ++count[static_cast<std::size_t>(c.slot)];
         std::array<unsigned, AamvaElements::kSlots> bits{};
         std::array<bool, AamvaElements::kSlots> seen{};
-        std::vector<Candidate> kept;
-        kept.reserve(m_candidates.size());
-        for (const Candidate& c : m_candidates) {
-            const auto s = static_cast<std::size_t>(c.slot);
+        std::size_t kept = 0;
+        for (std::size_t k = 0; k < m_candidates.size(); ++k) {
+            const auto s = static_cast<std::size_t>(m_candidates[k].slot);
             if (count[s] > 1 && bits[s] == 0 && !seen[s] && m_tracked < kMostTrackedIds &&
                 m_candidates.size() << (m_tracked + 1) <= kStateBudget)
                 bits[s] = 1u << m_tracked++;
             if (count[s] > 1 && bits[s] == 0 && seen[s])
                 continue;
             seen[s] = true;
-            kept.push_back(c);
-            kept.back().bit = bits[s];
+            m_candidates[kept] = m_candidates[k];
+            m_candidates[kept++].bit = bits[s];
         }
-        m_candidates.swap(kept);
+        m_candidates.resize(kept);
     }
 
     std::size_t Limit(const Candidate& c) const {
-        return m_relaxed ? std::max<std::size_t>(kLongestValue, c.rule->maxLength) : c.rule->maxLength;
+        return m_relaxed ? std::max(kLongestValue, c.maxLength) : c.maxLength;
     }
 
-    // The worth of the element at `c` when its value runs to `end`, or kNone when it may not.
+    // The worth of the element at `c` when its value runs to `end`, or kNone when it may not. Called for
+    // every pair of places to cut within an element's length: the rule's facts are kept in `c`.
     int ValueScore(const Candidate& c, std::size_t end) const {
-        const Rule& rule = *c.rule;
-        std::string_view value = m_data.substr(c.pos + 3, end - c.pos - 3);
-        int score = kElement + (c.required ? kRequired : 0);
-        if (value.size() > rule.maxLength) {
+        const std::size_t begin = c.pos + 3;
+        int score = c.base;
+        if (end - begin > c.maxLength) {
             if (!m_relaxed)
                 return kNone;
-            return score + kTooLong + (rule.kind == Kind::Text || rule.kind == Kind::Code ? 0 : kFormBroken);
+            return score + kTooLong + (c.freeText ? 0 : kFormBroken);
         }
-        const bool padded = AamvaElements::MayBePadded(rule);
-        if (!value.empty() && !padded && (value.back() == ' ' || value.back() == ','))
+        std::size_t last = end;
+        if (last > begin && !c.padded && (m_data[last - 1] == ' ' || m_data[last - 1] == ','))
             score += kCutInside;
-        while (!value.empty() && IsSpace(value.back()))
-            value.remove_suffix(1);
-        if (value.empty())
-            return score + EmptyScore(c);
-        if (value.front() == ' ' || value.front() == ',')
+        while (last > begin && IsSpace(m_data[last - 1]))
+            --last;
+        if (last == begin)
+            return score + c.emptyScore;
+        if (m_data[begin] == ' ' || m_data[begin] == ',')
             score += kCutInside;
         // No street or city is one character long; the last letter of a name before an ID often is.
-        if (rule.kind == Kind::Text && value.size() == 1)
+        if (c.kind == Kind::Text && last - begin == 1)
             score += kCutInside;
-        if (rule.kind == Kind::Text || rule.kind == Kind::Code)
+        if (c.freeText)
             return score;
-        if (!AamvaElements::HasForm(rule.kind, value))
+        if (c.kind == Kind::Name || c.kind == Kind::MiddleName)
+            return HasDigit(begin, last) ? score + kFormBroken : score;
+        const std::string_view value = m_data.substr(begin, last - begin);
+        if (c.kind == Kind::Date) {
+            const unsigned orders = AamvaElements::DateOrders(value);
+            if (orders == 0)
+                return score + kFormBroken;
+            return score + ((orders & (m_context.yearFirst ? 1u : 2u)) != 0 ? kFormHeld : kDateOtherOrder);
+        }
+        if (!AamvaElements::HasForm(c.kind, value))
             return score + kFormBroken;
-        if (rule.kind == Kind::Name || rule.kind == Kind::MiddleName || rule.kind == Kind::FullName)
-            return score;
-        if (rule.kind == Kind::Date && !AamvaElements::IsDate(value, m_context.yearFirst))
-            return score + kDateOtherOrder;
-        return score + kFormHeld;
+        return score + (c.kind == Kind::FullName ? 0 : kFormHeld);
     }
 
-    static int EmptyScore(const Candidate& c) {
-        const Kind kind = c.rule->kind;
-        if (c.rule->fixed || kind == Kind::Name || kind == Kind::FullName)
+    bool HasDigit(std::size_t begin, std::size_t end) const {
+        for (std::size_t k = begin; k < end; ++k) {
+            if (m_data[k] >= '0' && m_data[k] <= '9')
+                return true;
+        }
+        return false;
+    }
+
+    static int EmptyScore(const Rule& rule, bool required) {
+        const Kind kind = rule.kind;
+        if (rule.fixed || kind == Kind::Name || kind == Kind::FullName)
             return kFormBroken;
         const bool oftenEmpty = kind == Kind::MiddleName || kind == Kind::Code || kind == Kind::Suffix;
-        return c.required && oftenEmpty ? 0 : kEmpty;
+        return required && oftenEmpty ? 0 : kEmpty;
     }
 
     int StartScore(const Candidate& c) const { return c.pos == 0 ? 0 : kTextLost; }
 
     static int OrderScore(const Candidate& from, const Candidate& to) { return to.order > from.order ? 1 : -1; }
 
-    std::size_t State(std::size_t candidate, unsigned mask) const { return candidate * States() + mask; }
+    std::size_t StateOf(std::size_t candidate, unsigned mask) const { return candidate << m_tracked | mask; }
 
     // Fills the best score of every (last cut, IDs cut) state, front to back, counting the readings of
     // the best fit (up to 2); false when no reading covers the text.
     bool Search() {
         const std::size_t n = m_candidates.size();
-        m_score.assign(n * States(), Score{});
-        m_back.assign(n * States(), kNoState);
-        m_count.assign(n * States(), 0);
+        m_states.assign(n * States(), State{});
+        m_reached.assign(n, 0);
         for (std::size_t j = 0; j < n; ++j) {
-            const std::size_t s = State(j, m_candidates[j].bit);
-            m_score[s] = {StartScore(m_candidates[j]), 0};
-            m_count[s] = 1;
+            const std::size_t s = StateOf(j, m_candidates[j].bit);
+            m_states[s].score = {StartScore(m_candidates[j]), 0};
+            m_states[s].count = 1;
+            m_reached[j] = std::uint64_t{1} << m_candidates[j].bit;
         }
         m_best = Score{};
         m_bestCount = 0;
+        std::array<unsigned, kMostStates> masks{};
         for (std::size_t i = 0; i < n; ++i) {
             const Candidate& from = m_candidates[i];
             const std::size_t limit = Limit(from);
+            const std::size_t reached = Reached(i, masks);
             for (std::size_t j = i + 1; j < n; ++j) {
                 const Candidate& to = m_candidates[j];
                 if (to.pos < from.pos + 3)
@@ -186,28 +246,27 @@ private:
                 const int value = ValueScore(from, to.pos);
                 if (value == kNone)
                     continue;
-                for (unsigned mask = 0; mask < States(); ++mask) {
+                for (std::size_t k = 0; k < reached; ++k) {
+                    const unsigned mask = masks[k];
                     if ((mask & to.bit) != 0)
                         continue;
-                    const std::size_t s = State(i, mask);
-                    if (m_count[s] == 0)
-                        continue;
-                    Offer(State(j, mask | to.bit), s,
-                          {m_score[s].fit + value, m_score[s].order + OrderScore(from, to)});
+                    const std::size_t s = StateOf(i, mask);
+                    Offer(StateOf(j, mask | to.bit), s,
+                          {m_states[s].score.fit + value, m_states[s].score.order + OrderScore(from, to)});
                 }
             }
+            if (!m_relaxed && m_data.size() - from.pos - 3 > limit)
+                continue;
             const int last = ValueScore(from, m_data.size());
             if (last == kNone)
                 continue;
-            for (unsigned mask = 0; mask < States(); ++mask) {
-                const std::size_t s = State(i, mask);
-                if (m_count[s] == 0)
-                    continue;
-                const Score total{m_score[s].fit + last, m_score[s].order};
+            for (std::size_t k = 0; k < reached; ++k) {
+                const std::size_t s = StateOf(i, masks[k]);
+                const Score total{m_states[s].score.fit + last, m_states[s].score.order};
                 if (total.fit > m_best.fit)
                     m_bestCount = 0;
                 if (total.fit >= m_best.fit)
-                    m_bestCount = std::min(2, m_bestCount + m_count[s]);
+                    m_bestCount = std::min(2, m_bestCount + m_states[s].count);
                 if (!(m_best > total)) {
                     m_best = total;
                     m_bestEnd = s;
@@ -217,28 +276,38 @@ private:
         return m_bestCount > 0;
     }
 
+    // The masks under which candidate `i` was reached, into `masks`; how many.
+    std::size_t Reached(std::size_t i, std::array<unsigned, kMostStates>& masks) const {
+        std::size_t count = 0;
+        for (std::uint64_t set = m_reached[i]; set != 0; set &= set - 1)
+            masks[count++] = static_cast<unsigned>(__builtin_ctzll(set));
+        return count;
+    }
+
     void Offer(std::size_t to, std::size_t from, const Score& score) {
-        if (score.fit > m_score[to].fit || m_count[to] == 0) {
-            m_count[to] = m_count[from];
-            m_score[to] = score;
-            m_back[to] = from;
+        State& target = m_states[to];
+        const int count = m_states[from].count;
+        if (target.count == 0 || score.fit > target.score.fit) {
+            if (target.count == 0)
+                m_reached[to >> m_tracked] |= std::uint64_t{1} << (to & (States() - 1));
+            target = {score, from, count};
             return;
         }
-        if (score.fit == m_score[to].fit) {
-            m_count[to] = std::min(2, m_count[to] + m_count[from]);
-            // Offers come from earlier cuts first: a later one as good wins, so of two readings that fit
-            // and keep the order equally well the one with the longer earlier value is taken.
-            if (!(m_score[to] > score)) {
-                m_score[to] = score;
-                m_back[to] = from;
-            }
+        if (score.fit < target.score.fit)
+            return;
+        target.count = std::min(2, target.count + count);
+        // Offers come from earlier cuts first: a later one as good wins, so of two readings that fit and
+        // keep the order equally well the one with the longer earlier value is taken.
+        if (!(target.score > score)) {
+            target.score = score;
+            target.back = from;
         }
     }
 
     std::vector<std::size_t> Reading(std::size_t end) const {
         std::vector<std::size_t> cuts;
-        for (std::size_t s = end; s != kNoState; s = m_back[s])
-            cuts.push_back(s / States());
+        for (std::size_t s = end; s != kNoState; s = m_states[s].back)
+            cuts.push_back(s >> m_tracked);
         std::reverse(cuts.begin(), cuts.end());
         return cuts;
     }
@@ -262,8 +331,8 @@ private:
             if (last == kNone)
                 continue;
             for (unsigned mask = 0; mask < States(); ++mask) {
-                const std::size_t s = State(i, mask);
-                if (m_count[s] != 0 && m_score[s].fit + last == m_best.fit) {
+                const std::size_t s = StateOf(i, mask);
+                if (m_states[s].count != 0 && m_states[s].score.fit + last == m_best.fit) {
                     cuts.assign(1, i);
                     WalkBack(s, cuts, values);
                 }
@@ -272,12 +341,12 @@ private:
     }
 
     void WalkBack(std::size_t state, std::vector<std::size_t>& cuts, AamvaElementValues& values) {
-        if (m_readings >= kMostReadings)
+        if (m_readings >= kMostReadings || cuts.size() > kLongestWalk)
             return;
-        const std::size_t j = state / States();
-        const auto mask = static_cast<unsigned>(state % States());
+        const std::size_t j = state >> m_tracked;
+        const auto mask = static_cast<unsigned>(state & (States() - 1));
         const Candidate& to = m_candidates[j];
-        const int fit = m_score[state].fit;
+        const int fit = m_states[state].score.fit;
         if (mask == to.bit && StartScore(to) == fit) {
             ++m_readings;
             Compare(std::vector<std::size_t>(cuts.rbegin(), cuts.rend()), values);
@@ -289,11 +358,11 @@ private:
                 continue;
             if (to.pos - from.pos - 3 > kLongestValue)
                 break;
-            const std::size_t s = State(i, before);
-            if (m_count[s] == 0 || to.pos - from.pos - 3 > Limit(from))
+            const std::size_t s = StateOf(i, before);
+            if (m_states[s].count == 0 || to.pos - from.pos - 3 > Limit(from))
                 continue;
             const int value = ValueScore(from, to.pos);
-            if (value == kNone || m_score[s].fit + value != fit)
+            if (value == kNone || m_states[s].score.fit + value != fit)
                 continue;
             cuts.push_back(i);
             WalkBack(s, cuts, values);
@@ -326,9 +395,15 @@ private:
     std::vector<Candidate> m_candidates;
     int m_tracked = 0;
     bool m_relaxed = false;
-    std::vector<Score> m_score;
-    std::vector<std::size_t> m_back;
-    std::vector<int> m_count; // readings of the state's best fit: 0 (unreached), 1, or 2 (more than one)
+    // By (last cut, IDs cut): the best score, the state before in the best reading, and how many readings
+    // reach the best fit: 0 (unreached), 1, or 2 (more than one).
+    struct State {
+        Score score;
+        std::size_t back = kNoState;
+        int count = 0;
+    };
+    std::vector<State> m_states;
+    std::vector<std::uint64_t> m_reached; // by candidate: the masks of its states reached
     Score m_best;
     std::size_t m_bestEnd = kNoState;
     int m_bestCount = 0;
@@ -402,7 +477,11 @@ AamvaElementValues SplitElements(std::string_view data, const SplitContext& cont
     while (!data.empty() && isSeparator(data.back()))
         data.remove_suffix(1);
     AamvaElementValues values;
-    if (std::any_of(data.begin(), data.end(), isSeparator))
+    // LF, CR and RS one by one (memchr): run-together text is read to its end.
+    const auto has = [data](char c) { return data.find(c) != std::string_view::npos; };
+    const bool separated = has('\n') || has('\r') || has('\x1e') ||
+                           (!separators.empty() && std::any_of(data.begin(), data.end(), isSeparator));
+    if (separated)
         SplitSeparated(data, separator, values);
     else
         RunTogether(data, context).Split(values);

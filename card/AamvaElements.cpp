@@ -261,7 +261,7 @@ bool IsPostal(std::string_view value) {
 }
 
 bool IsDateEitherWay(std::string_view value) {
-    return IsDate(value, true) || IsDate(value, false);
+    return DateOrders(value) != 0;
 }
 
 } // namespace
@@ -279,7 +279,10 @@ int SlotOf(std::string_view id) {
 }
 
 const Rule* RuleOf(std::string_view id, int rulesVersion) {
-    const int slot = SlotOf(id);
+    return RuleAt(SlotOf(id), rulesVersion);
+}
+
+const Rule* RuleAt(int slot, int rulesVersion) {
     if (slot < 0 || rulesVersion < 1 || rulesVersion > kNewestVersion)
         return nullptr;
     const std::int16_t r = kIndex.rule[static_cast<std::size_t>(rulesVersion)][static_cast<std::size_t>(slot)];
@@ -292,19 +295,28 @@ int OrderOf(const Rule& rule) {
 }
 
 bool IsDate(std::string_view value, bool yearFirst) {
+    return (DateOrders(value) & (yearFirst ? 1u : 2u)) != 0;
+}
+
+unsigned DateOrders(std::string_view value) {
     if (value.size() != 8 || !AllOf(value, IsDigit))
-        return false;
-    const auto number = [&](std::size_t at, std::size_t length) {
-        int n = 0;
-        for (std::size_t i = at; i < at + length; ++i)
-            n = n * 10 + (value[i] - '0');
-        return n;
-    };
-    const int year = yearFirst ? number(0, 4) : number(4, 4);
-    const int month = yearFirst ? number(4, 2) : number(0, 2);
-    const int day = yearFirst ? number(6, 2) : number(2, 2);
+        return 0;
+    int d[8];
+    for (std::size_t i = 0; i < 8; ++i)
+        d[i] = value[i] - '0';
     // Cards carry birth days of this century and the last, and expiry days of the next decades.
-    return year >= 1850 && year < 2200 && CardDates::RealDate(year, month, day).has_value();
+    const auto real = [](int year, int month, int day) {
+        return year >= 1850 && year < 2200 && month >= 1 && month <= 12 && day >= 1 &&
+               day <= CardDates::DaysInMonth(year, month);
+    };
+    const int high = d[0] * 1000 + d[1] * 100 + d[2] * 10 + d[3];
+    const int low = d[4] * 1000 + d[5] * 100 + d[6] * 10 + d[7];
+    unsigned orders = 0;
+    if (real(high, d[4] * 10 + d[5], d[6] * 10 + d[7]))
+        orders |= 1u;
+    if (real(low, d[0] * 10 + d[1], d[2] * 10 + d[3]))
+        orders |= 2u;
+    return orders;
 }
 
 bool HasForm(Kind kind, std::string_view value) {

@@ -56,6 +56,8 @@ int RulesVersion(int version);
 int SlotOf(std::string_view id);
 // The rule of `id` for `rulesVersion`, or nullptr when that version does not know the ID.
 const Rule* RuleOf(std::string_view id, int rulesVersion);
+// The same by the ID's slot.
+const Rule* RuleAt(int slot, int rulesVersion);
 // The rule's place in the usual order of its version family (01, or 02 and up).
 int OrderOf(const Rule& rule);
 
@@ -64,6 +66,8 @@ int OrderOf(const Rule& rule);
 bool HasForm(Kind kind, std::string_view value);
 // Whether eight digits make a real day read year first (CCYYMMDD) or month first (MMDDCCYY).
 bool IsDate(std::string_view value, bool yearFirst);
+// Both at once: bit 0 year first, bit 1 month first.
+unsigned DateOrders(std::string_view value);
 // Whether `rule` binds a card of `rulesVersion` (`licence`: a DL subfile rather than an ID).
 bool IsMandatory(const Rule& rule, int rulesVersion, bool licence);
 // Whether spaces may end the value: fixed-width values and codes are padded, names and addresses not.
