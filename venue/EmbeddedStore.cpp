@@ -1,6 +1,6 @@
 #include "EmbeddedStore.h"
 
-#include "Settings.h"
+#include "VenueConfig.h"
 #include "VenueError.h"
 
 #include <algorithm>
@@ -147,9 +147,7 @@ EmbeddedStore::EmbeddedStore(const std::string& path) : m_db(path, true) {
 }
 
 std::string EmbeddedStore::DefaultPath() {
-    const std::string hive = Settings::HivePath();
-    const auto slash = hive.rfind('/');
-    return (slash == std::string::npos ? std::string() : hive.substr(0, slash + 1)) + "venue.db";
+    return VenueConfig::HiveFolder() + "venue.db";
 }
 
 const char* EmbeddedStore::Schema() {
