@@ -189,6 +189,10 @@ int RunAdmin(const AdminOptions& options, AdminContext& context) {
     }
 }
 
+std::string ChosenDatabase(const AdminOptions& options, const Venue::VenueConfig& config) {
+    return options.db.empty() ? config.database : options.db;
+}
+
 std::string ScanJson(const Venue::ScanEvent& e) {
     const json object = {{"id", e.id},
                          {"venue", e.venue},

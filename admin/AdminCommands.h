@@ -35,6 +35,9 @@ struct AdminContext {
 
 int RunAdmin(const AdminOptions& options, AdminContext& context);
 
+// The database the commands work on: --db, else the hive's "Venue Database"; empty: the embedded store.
+std::string ChosenDatabase(const AdminOptions& options, const Venue::VenueConfig& config);
+
 // One JSON object (no line end) per scan event and per list entry, with the keys the commands print.
 std::string ScanJson(const Venue::ScanEvent& event);
 std::string EntryJson(const Venue::ListEntry& entry);

@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
                          Venue::NowMicros(),
                          std::cout,
                          std::cerr};
-    const std::string conninfo = options.db.empty() ? context.config.database : options.db;
+    const std::string conninfo = ChosenDatabase(options, context.config);
     context.openStore = [conninfo] { return OpenStore(conninfo); };
     return RunAdmin(options, context);
 }
