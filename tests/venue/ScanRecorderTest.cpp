@@ -7,6 +7,7 @@
 #include "ListWatcher.h"
 #include "ScanRecorder.h"
 #include "VenueDesk.h"
+#include "VenueTime.h"
 
 #include <gtest/gtest.h>
 #include <thread>
@@ -177,6 +178,23 @@ TEST_F(ScanRecorderTest, TheWatcherBringsEntriesAddedElsewhere) {
     while (lists.Matches(Identity("person-c"), "north", now).empty() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_EQ(recorder.Record(Facts(Verdict::Ok, "person-c"), full).event.verdict, Verdict::Banned);
+}
+
+// "Keep Days" reaches the events of a running door without the station's thread touching the file.
+TEST_F(ScanRecorderTest, TheWatcherForgetsIdentitiesPastKeepDays) {
+    ScanEvent old;
+    old.id = "old";
+    old.venue = "north";
+    old.station = "door-1";
+    old.scannedAt = NowMicros() - 3 * kDay;
+    old.verdict = Verdict::Ok;
+    old.idHmac = Identity("person-d");
+    store.RecordScan(old);
+    ListWatcher watcher(hive.Dir() + "/venue.db", lists, {}, 2);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!store.Scans("north", std::nullopt).front().idHmac.empty() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(store.Scans("north", std::nullopt).front().idHmac.empty());
 }
 
 } // namespace
