@@ -36,9 +36,12 @@ std::map<std::string, std::string> ConnectionOptions(const std::string& conninfo
         if (o->val && *o->val)
             options[o->keyword] = o->val;
     PQconninfoFree(parsed);
+    // gssencmode: libpq's default "prefer" asks the Kerberos library for credentials first, which may
+    // look up the realm in DNS and block the connect far beyond its deadline.
     const std::pair<const char*, std::string> defaults[] = {
-        {"connect_timeout", "2"},     {"keepalives", "1"},       {"keepalives_idle", "5"},
-        {"keepalives_interval", "2"}, {"keepalives_count", "2"}, {"application_name", appName},
+        {"gssencmode", "disable"},     {"connect_timeout", "2"},     {"keepalives", "1"},
+        {"keepalives_idle", "5"},      {"keepalives_interval", "2"}, {"keepalives_count", "2"},
+        {"application_name", appName},
     };
     for (const auto& [key, value] : defaults)
         if (!value.empty())
