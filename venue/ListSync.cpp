@@ -17,28 +17,26 @@ std::string FromHex(const std::string& hex) {
     return out;
 }
 
-std::optional<std::string> Nullable(const PgResult& r, int row, int column) {
-    if (r.IsNull(row, column))
+std::optional<ListEntry> EntryAt(const PgResult& r, int row) {
+    const auto list = ListKindOf(r.Text(row, 4));
+    const auto scope = ScopeOf(r.Text(row, 3));
+    const auto reason = ReasonOf(r.Text(row, 7));
+    if (!list || !scope || !reason)
         return std::nullopt;
-    return r.Text(row, column);
-}
-
-SyncListEntry EntryAt(const PgResult& r, int row) {
-    SyncListEntry e;
+    ListEntry e;
     e.id = r.Text(row, 0);
-    e.group = r.Text(row, 1);
     e.venue = r.Text(row, 2);
-    e.scope = r.Text(row, 3);
-    e.list = r.Text(row, 4);
+    e.scope = *scope;
+    e.list = *list;
     e.idHmac = FromHex(r.Text(row, 5));
     e.keyVersion = static_cast<int>(r.Integer(row, 6));
-    e.reason = r.Text(row, 7);
+    e.reason = *reason;
     e.note = r.Text(row, 8);
     e.validUntil = r.Integer(row, 9);
-    e.displayName = Nullable(r, row, 10);
-    e.birthDate = Nullable(r, row, 11);
-    e.station = r.Text(row, 12);
-    e.createdBy = r.Text(row, 13);
+    e.displayName = r.IsNull(row, 10) ? std::string() : r.Text(row, 10);
+    e.birthDate = r.IsNull(row, 11) ? std::string() : r.Text(row, 11);
+    // "<station> <account>", as the door writes it; the account is the server login that sent it.
+    e.createdBy = r.Text(row, 12).empty() ? r.Text(row, 13) : r.Text(row, 12) + " " + r.Text(row, 13);
     e.createdAt = r.Integer(row, 14);
     if (!r.IsNull(row, 15))
         e.liftedAt = r.Integer(row, 15);
@@ -49,7 +47,7 @@ SyncListEntry EntryAt(const PgResult& r, int row) {
 
 } // namespace
 
-std::optional<std::size_t> ListSync::CatchUp(PgConnection& conn, SyncListSink& sink, Clock::time_point deadline,
+std::optional<std::size_t> ListSync::CatchUp(PgConnection& conn, IListSink& sink, Clock::time_point deadline,
                                              PgFailure* failure) {
     const std::string watermark = sink.Watermark();
     const auto snapshot = conn.Exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY; "
@@ -74,10 +72,11 @@ std::optional<std::size_t> ListSync::CatchUp(PgConnection& conn, SyncListSink& s
         conn.Exec("ROLLBACK", deadline, &ignored);
         return std::nullopt;
     }
-    std::vector<SyncListEntry> entries;
+    std::vector<ListEntry> entries;
     entries.reserve(static_cast<std::size_t>(rows->Rows()));
     for (int r = 0; r < rows->Rows(); ++r)
-        entries.push_back(EntryAt(*rows, r));
+        if (auto entry = EntryAt(*rows, r))
+            entries.push_back(std::move(*entry));
     if (!entries.empty() || next != watermark)
         sink.Apply(entries, next);
     return entries.size();

@@ -7,20 +7,21 @@
 // watermark. The first load (no watermark) fetches everything. Row security decides which entries a
 // station sees (its venue's and its group's).
 //
-//   SyncListSink::Watermark -> snapshot + changed entries -> SyncListSink::Apply(entries, snapshot)
+//   IListSink::Watermark -> snapshot + changed entries -> IListSink::Apply(entries, snapshot)
 
 #include <cstddef>
 #include <optional>
 
+#include "IListSink.h"
 #include "PgConnection.h"
-#include "SyncListSink.h"
 
 namespace Venue {
 
 class ListSync {
 public:
-    // Number of entries applied, or nullopt with the failure.
-    static std::optional<std::size_t> CatchUp(PgConnection& conn, SyncListSink& sink, Clock::time_point deadline,
+    // Number of entries applied, or nullopt with the failure. An entry with a code this station does not
+    // know is left out rather than guessed.
+    static std::optional<std::size_t> CatchUp(PgConnection& conn, IListSink& sink, Clock::time_point deadline,
                                               PgFailure* failure);
 };
 

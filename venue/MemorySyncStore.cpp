@@ -1,82 +1,59 @@
 #include "MemorySyncStore.h"
 
 #include <algorithm>
+#include <set>
 
 namespace Venue {
 
 namespace {
 
-const std::string& IdOf(const SyncOutboxRow& row) {
-    return std::visit([](const auto& r) -> const std::string& { return r.id; }, row);
+std::string IdOf(const OutboxRow& row) {
+    return std::visit([](const auto& r) { return r.id; }, row.row);
 }
 
 } // namespace
 
-void MemorySyncStore::Add(SyncOutboxRow row) {
+void MemorySyncStore::Add(std::variant<ScanEvent, DoorCount, ListEntry> row) {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    m_pending.push_back(std::move(row));
+    if (const auto* entry = std::get_if<ListEntry>(&row))
+        m_entries[entry->id] = *entry; // it holds at this door at once
+    m_pending.push_back({m_nextSeq++, std::move(row)});
 }
 
-void MemorySyncStore::AddEntry(SyncListEntry entry) {
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    m_entries[entry.id] = entry; // it holds at this door at once
-    m_pendingEntries.push_back(std::move(entry));
-}
-
-std::vector<SyncOutboxRow> MemorySyncStore::PendingRows(std::size_t limit) {
+std::vector<OutboxRow> MemorySyncStore::Pending(std::size_t limit) {
     const std::lock_guard<std::mutex> lock(m_mutex);
     const auto n = std::min(limit, m_pending.size());
     return {m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(n)};
 }
 
-void MemorySyncStore::MarkUploaded(const std::vector<std::string>& ids, std::int64_t) {
+void MemorySyncStore::MarkUploaded(const std::vector<Uploaded>& rows) {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    const std::set<std::string> done(ids.begin(), ids.end());
+    std::set<std::int64_t> done;
+    for (const auto& r : rows)
+        done.insert(r.seq);
     const auto before = m_pending.size();
-    m_pending.erase(std::remove_if(m_pending.begin(), m_pending.end(),
-                                   [&](const SyncOutboxRow& r) { return done.count(IdOf(r)) != 0; }),
-                    m_pending.end());
+    m_pending.erase(
+        std::remove_if(m_pending.begin(), m_pending.end(), [&](const OutboxRow& r) { return done.count(r.seq) != 0; }),
+        m_pending.end());
     m_uploaded += before - m_pending.size();
 }
 
-void MemorySyncStore::Quarantine(const std::string& id, const std::string&) {
+void MemorySyncStore::Quarantine(std::int64_t seq, const std::string&) {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    m_pending.erase(
-        std::remove_if(m_pending.begin(), m_pending.end(), [&](const SyncOutboxRow& r) { return IdOf(r) == id; }),
-        m_pending.end());
-    m_quarantined.push_back(id);
+    const auto it = std::find_if(m_pending.begin(), m_pending.end(), [&](const OutboxRow& r) { return r.seq == seq; });
+    if (it == m_pending.end())
+        return;
+    m_quarantined.push_back(IdOf(*it));
+    m_pending.erase(it);
 }
 
-std::size_t MemorySyncStore::WaitingCount() {
+std::int64_t MemorySyncStore::WaitingCount() {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    return m_pending.size();
+    return static_cast<std::int64_t>(m_pending.size());
 }
 
-std::vector<SyncListEntry> MemorySyncStore::PendingEntries() {
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    return m_pendingEntries;
-}
-
-void MemorySyncStore::MarkEntryUploaded(const std::string& id) {
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    m_pendingEntries.erase(std::remove_if(m_pendingEntries.begin(), m_pendingEntries.end(),
-                                          [&](const SyncListEntry& e) { return e.id == id; }),
-                           m_pendingEntries.end());
-}
-
-void MemorySyncStore::QuarantineEntry(const std::string& id, const std::string& reason) {
-    MarkEntryUploaded(id);
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    m_quarantined.push_back(id + " " + reason);
-}
-
-std::string MemorySyncStore::Watermark() {
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    return m_watermark;
-}
-
-void MemorySyncStore::Apply(const std::vector<SyncListEntry>& entries, const std::string& watermark) {
-    std::function<void(const SyncListEntry&)> callback;
+void MemorySyncStore::Apply(const std::vector<ListEntry>& entries, const std::string& watermark) {
+    std::function<void(const std::vector<ListEntry>&)> callback;
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
         for (const auto& e : entries)
@@ -85,11 +62,31 @@ void MemorySyncStore::Apply(const std::vector<SyncListEntry>& entries, const std
         callback = m_onApplied;
     }
     if (callback)
-        for (const auto& e : entries)
-            callback(e);
+        callback(entries);
 }
 
-std::map<std::string, SyncListEntry> MemorySyncStore::Entries() const {
+void MemorySyncStore::ReplaceAll(const std::vector<ListEntry>& entries, const std::string& watermark) {
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_entries.clear();
+    }
+    Apply(entries, watermark);
+}
+
+std::string MemorySyncStore::Watermark() {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_watermark;
+}
+
+std::vector<ListEntry> MemorySyncStore::AllEntries() {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    std::vector<ListEntry> out;
+    for (const auto& [id, e] : m_entries)
+        out.push_back(e);
+    return out;
+}
+
+std::map<std::string, ListEntry> MemorySyncStore::Entries() const {
     const std::lock_guard<std::mutex> lock(m_mutex);
     return m_entries;
 }
@@ -104,7 +101,7 @@ std::size_t MemorySyncStore::UploadedCount() const {
     return m_uploaded;
 }
 
-void MemorySyncStore::OnEntryApplied(std::function<void(const SyncListEntry&)> callback) {
+void MemorySyncStore::OnApplied(std::function<void(const std::vector<ListEntry>&)> callback) {
     const std::lock_guard<std::mutex> lock(m_mutex);
     m_onApplied = std::move(callback);
 }

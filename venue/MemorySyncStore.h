@@ -1,54 +1,51 @@
 #pragma once
 // An outbox and a list copy held in memory: what a simulated door of the scale benchmark uses, and the
-// stand-in for the embedded store in the worker's tests. Thread-safe: the door adds rows while the
-// worker reads and marks them. It survives no crash; the real station keeps its outbox in SQLite.
+// stand-in for the embedded store in the sync worker's tests. Thread-safe: the door adds rows while the
+// worker reads and marks them. It survives no crash; the station keeps its outbox in the embedded store.
 
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
-#include <set>
 #include <string>
 #include <vector>
 
-#include "SyncListSink.h"
-#include "SyncOutbox.h"
+#include "IListSink.h"
+#include "IOutbox.h"
 
 namespace Venue {
 
-class MemorySyncStore : public SyncOutbox, public SyncListSink {
+class MemorySyncStore : public IOutbox, public IListSink {
 public:
-    void Add(SyncOutboxRow row);
-    void AddEntry(SyncListEntry entry);
+    void Add(std::variant<ScanEvent, DoorCount, ListEntry> row);
 
-    std::vector<SyncOutboxRow> PendingRows(std::size_t limit) override;
-    void MarkUploaded(const std::vector<std::string>& ids, std::int64_t receivedAt) override;
-    void Quarantine(const std::string& id, const std::string& reason) override;
-    std::size_t WaitingCount() override;
-    std::vector<SyncListEntry> PendingEntries() override;
-    void MarkEntryUploaded(const std::string& id) override;
-    void QuarantineEntry(const std::string& id, const std::string& reason) override;
+    std::vector<OutboxRow> Pending(std::size_t limit) override;
+    void MarkUploaded(const std::vector<Uploaded>& rows) override;
+    void Quarantine(std::int64_t seq, const std::string& cause) override;
+    std::int64_t WaitingCount() override;
 
+    void Apply(const std::vector<ListEntry>& entries, const std::string& watermark) override;
+    void ReplaceAll(const std::vector<ListEntry>& entries, const std::string& watermark) override;
     std::string Watermark() override;
-    void Apply(const std::vector<SyncListEntry>& entries, const std::string& watermark) override;
+    std::vector<ListEntry> AllEntries() override;
 
-    // For the door (and tests): the copy of the list, and what became of the outbox.
-    std::map<std::string, SyncListEntry> Entries() const;
+    // The door's copy of the list by id, and what became of the outbox.
+    std::map<std::string, ListEntry> Entries() const;
     std::vector<std::string> QuarantinedIds() const;
     std::size_t UploadedCount() const;
-    // Called (on the worker's thread) for each entry as it lands in the copy.
-    void OnEntryApplied(std::function<void(const SyncListEntry&)> callback);
+    // Called on the worker's thread with the entries of each Apply, as they land.
+    void OnApplied(std::function<void(const std::vector<ListEntry>&)> callback);
 
 private:
     mutable std::mutex m_mutex;
-    std::deque<SyncOutboxRow> m_pending;
+    std::int64_t m_nextSeq = 1;
+    std::deque<OutboxRow> m_pending;
     std::size_t m_uploaded = 0;
     std::vector<std::string> m_quarantined;
-    std::vector<SyncListEntry> m_pendingEntries;
-    std::map<std::string, SyncListEntry> m_entries;
+    std::map<std::string, ListEntry> m_entries;
     std::string m_watermark;
-    std::function<void(const SyncListEntry&)> m_onApplied;
+    std::function<void(const std::vector<ListEntry>&)> m_onApplied;
 };
 
 } // namespace Venue

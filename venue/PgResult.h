@@ -19,6 +19,7 @@ public:
     int Rows() const { return m_result ? PQntuples(m_result.get()) : 0; }
     int Columns() const { return m_result ? PQnfields(m_result.get()) : 0; }
     std::string ColumnName(int column) const { return PQfname(m_result.get(), column); }
+    Oid Type(int column) const { return PQftype(m_result.get(), column); }
     bool IsNull(int row, int column) const { return PQgetisnull(m_result.get(), row, column) != 0; }
     std::string Text(int row, int column) const {
         return std::string(PQgetvalue(m_result.get(), row, column),

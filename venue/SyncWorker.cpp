@@ -10,7 +10,7 @@
 
 namespace Venue {
 
-SyncWorker::SyncWorker(SyncOptions options, SyncOutbox& outbox, SyncListSink& sink)
+SyncWorker::SyncWorker(SyncOptions options, IOutbox& outbox, IListSink& sink)
     : m_options(std::move(options)), m_outbox(outbox), m_sink(sink), m_uploader(m_options.batchSize),
       m_wakeFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
 
@@ -138,12 +138,11 @@ void SyncWorker::Run() {
         }
         if (uploadDue) {
             const auto deadline = Clock::now() + m_options.statementDeadline;
-            UploadResult entries = m_uploader.UploadEntries(*conn, m_outbox, deadline);
-            UploadResult events = entries.failure ? UploadResult{} : m_uploader.Upload(*conn, m_outbox, deadline);
-            const auto& stopped = entries.failure ? entries.failure : events.failure;
+            const UploadResult events = m_uploader.Upload(*conn, m_outbox, deadline);
+            const auto& stopped = events.failure;
             SetStatus([&](SyncStatus& s) {
                 s.uploaded += events.uploaded;
-                s.quarantined += events.quarantined + entries.quarantined;
+                s.quarantined += events.quarantined;
             });
             if (stopped) {
                 // The link, or the server's load or shutdown: every unsent row is still pending.

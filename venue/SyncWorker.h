@@ -8,7 +8,7 @@
 // most 2 s, and tries again.
 //
 // The door talks to it through Wake() (an eventfd write that never blocks) and reads Status(); the
-// worker talks back only through the SyncOutbox and SyncListSink interfaces, called on its thread.
+// worker talks back only through the IOutbox and IListSink interfaces, called on its thread.
 
 #include <atomic>
 #include <chrono>
@@ -19,9 +19,9 @@
 #include <thread>
 
 #include "EventUploader.h"
+#include "IListSink.h"
+#include "IOutbox.h"
 #include "ListSync.h"
-#include "SyncListSink.h"
-#include "SyncOutbox.h"
 
 namespace Venue {
 
@@ -52,7 +52,7 @@ struct SyncStatus {
 
 class SyncWorker {
 public:
-    SyncWorker(SyncOptions options, SyncOutbox& outbox, SyncListSink& sink);
+    SyncWorker(SyncOptions options, IOutbox& outbox, IListSink& sink);
     ~SyncWorker();
     SyncWorker(const SyncWorker&) = delete;
     SyncWorker& operator=(const SyncWorker&) = delete;
@@ -73,8 +73,8 @@ private:
     bool WaitWake(Clock::time_point until, int socketFd, bool* socketReady);
 
     SyncOptions m_options;
-    SyncOutbox& m_outbox;
-    SyncListSink& m_sink;
+    IOutbox& m_outbox;
+    IListSink& m_sink;
     EventUploader m_uploader;
     int m_wakeFd = -1;
     std::atomic<bool> m_stop{false};

@@ -60,7 +60,7 @@ TEST_F(SyncWorkerTest, ThreeDoorsLoseAndDuplicateNothingThroughAnImmediateServer
     ASSERT_TRUE(WaitFor([&] { return stations[0]->store.UploadedCount() >= 200; }, 30s));
     SharedCluster().StopImmediate();
     std::this_thread::sleep_for(1500ms);
-    std::size_t waitingWhileDown = 0;
+    std::int64_t waitingWhileDown = 0;
     for (const auto& s : stations)
         waitingWhileDown += s->store.WaitingCount();
     SharedCluster().Start();
@@ -73,7 +73,7 @@ TEST_F(SyncWorkerTest, ThreeDoorsLoseAndDuplicateNothingThroughAnImmediateServer
         },
         60s);
     ASSERT_TRUE(drained);
-    EXPECT_GT(waitingWhileDown, 0u) << "the stop came after the bursts, so it tested nothing";
+    EXPECT_GT(waitingWhileDown, 0) << "the stop came after the bursts, so it tested nothing";
     EXPECT_EQ(Count("SELECT count(*) FROM kestrin.scan_event"), 3000);                    // 0 lost
     EXPECT_EQ(Count("SELECT count(DISTINCT (venue, id)) FROM kestrin.scan_event"), 3000); // 0 duplicated
     EXPECT_EQ(Count("SELECT count(DISTINCT (venue, station)) FROM kestrin.scan_event"), 3);
@@ -165,8 +165,8 @@ TEST_F(SyncWorkerTest, EntryMadeAtOneDoorHoldsThereAtOnceAndAtTheOtherWithinTwoS
     Door side(ConnInfo("b"), "side");
     ASSERT_TRUE(WaitFor([&] { return bar.worker.Status().connected && side.worker.Status().listCatchUps >= 1; }, 10s));
 
-    const auto online = TestEntry("banned", "group", '\x31');
-    bar.store.AddEntry(online);
+    const auto online = TestEntry(Venue::ListKind::Banned, Venue::Scope::Group, "a", '\x31');
+    bar.store.Add(online);
     bar.worker.Wake();
     EXPECT_TRUE(bar.Has(online.id));
     EXPECT_TRUE(WaitFor([&] { return side.Has(online.id); }, 2s));
@@ -174,8 +174,8 @@ TEST_F(SyncWorkerTest, EntryMadeAtOneDoorHoldsThereAtOnceAndAtTheOtherWithinTwoS
     // Offline: the entry holds at its own door, goes up when the path is back, and reaches the other.
     proxy.SetMode(TcpProxy::Mode::Drop);
     ASSERT_TRUE(WaitFor([&] { return !bar.worker.Status().connected; }, 12s));
-    const auto offline = TestEntry("flagged", "group", '\x32');
-    bar.store.AddEntry(offline);
+    const auto offline = TestEntry(Venue::ListKind::Flagged, Venue::Scope::Group, "a", '\x32');
+    bar.store.Add(offline);
     bar.worker.Wake();
     EXPECT_TRUE(bar.Has(offline.id));
     EXPECT_TRUE(bar.Has(online.id));
@@ -184,7 +184,7 @@ TEST_F(SyncWorkerTest, EntryMadeAtOneDoorHoldsThereAtOnceAndAtTheOtherWithinTwoS
     proxy.SetMode(TcpProxy::Mode::Pass);
     EXPECT_TRUE(WaitFor([&] { return side.Has(offline.id); }, 7s));
     const auto entries = side.store.Entries();
-    EXPECT_EQ(entries.at(offline.id).createdBy, Role("a"));
+    EXPECT_EQ(entries.at(offline.id).createdBy, "door1 " + Role("a"));
     EXPECT_EQ(entries.at(offline.id).venue, "a");
 }
 
@@ -199,7 +199,7 @@ TEST_F(SyncWorkerTest, RowsLeftByAStoppedWorkerGoUpOnceWithTheNext) {
         first.Start();
         std::this_thread::sleep_for(1s);
     }
-    EXPECT_EQ(store.WaitingCount(), 120u);
+    EXPECT_EQ(store.WaitingCount(), 120);
     proxy.SetMode(TcpProxy::Mode::Pass);
     Venue::SyncWorker second(Venue::SyncOptions{ConnInfo("a", proxy.Port()), "front"}, store, store);
     second.Start();

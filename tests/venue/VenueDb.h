@@ -13,9 +13,10 @@
 #include <string>
 #include <thread>
 
+#include "ListEntry.h"
 #include "PgCluster.h"
 #include "PgSchema.h"
-#include "SyncRows.h"
+#include "ScanEvent.h"
 
 inline PgCluster& SharedCluster() {
     static PgCluster cluster;
@@ -36,13 +37,13 @@ inline std::string TestUuid() {
     return text;
 }
 
-inline Venue::SyncScanEvent TestScan(const std::string& venue, const std::string& station, std::int64_t at) {
-    Venue::SyncScanEvent e;
+inline Venue::ScanEvent TestScan(const std::string& venue, const std::string& station, std::int64_t at) {
+    Venue::ScanEvent e;
     e.id = TestUuid();
     e.venue = venue;
     e.station = station;
     e.scannedAt = at;
-    e.verdict = "ok";
+    e.verdict = Venue::Verdict::Ok;
     e.age = 25;
     e.sexCode = "1";
     e.state = "NY";
@@ -51,17 +52,18 @@ inline Venue::SyncScanEvent TestScan(const std::string& venue, const std::string
     return e;
 }
 
-inline Venue::SyncListEntry TestEntry(const std::string& list, const std::string& scope, char hmacByte) {
-    Venue::SyncListEntry e;
+inline Venue::ListEntry TestEntry(Venue::ListKind list, Venue::Scope scope, const std::string& venue, char hmacByte) {
+    Venue::ListEntry e;
     e.id = TestUuid();
     e.list = list;
     e.scope = scope;
+    e.venue = venue;
     e.idHmac = std::string(32, hmacByte);
-    e.reason = "violence";
+    e.reason = Venue::Reason::Violence;
     e.validUntil = std::chrono::duration_cast<std::chrono::microseconds>(
                        std::chrono::system_clock::now().time_since_epoch() + std::chrono::hours(24 * 30))
                        .count();
-    e.station = "door1";
+    e.createdBy = "door1 staff";
     return e;
 }
 

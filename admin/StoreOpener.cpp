@@ -1,0 +1,15 @@
+#include "StoreOpener.h"
+
+#include "EmbeddedStore.h"
+#include "PgStore.h"
+#include "VenueError.h"
+
+namespace VenueAdmin {
+
+std::unique_ptr<Venue::IVenueStore> OpenStore(const std::string& conninfo) {
+    if (conninfo.empty())
+        return std::make_unique<Venue::EmbeddedStore>(Venue::EmbeddedStore::DefaultPath());
+    return std::make_unique<Venue::PgStore>(conninfo);
+}
+
+} // namespace VenueAdmin
