@@ -55,6 +55,15 @@ bool HasValidAge();
 // "Full Screen" (1: the station starts full screen); -1 when missing.
 std::int32_t GetFullScreen();
 
+// The venue's values; each is empty (or -1) when missing or when the key cannot be opened, and the venue
+// store puts its own defaults in place then. Optional values: a value that is gone is gone, not damage.
+std::string GetVenueDatabase();  // "Venue Database": a libpq connection string or URI
+std::string GetVenue();          // "Venue": the venue's short name
+std::string GetStationName();    // "Station Name"
+std::string GetVenueKeyFile();   // "Venue Key File"
+std::string GetPrivacyProfile(); // "Privacy Profile": full, minimal, name-and-number, no-retention
+std::int32_t GetRepeatMinutes(); // "Repeat Minutes"
+
 // Writers end the program through FailCannotContinue when the key cannot be opened.
 void SetEnableLog(bool on);
 void SetEnableOntop(bool on);
