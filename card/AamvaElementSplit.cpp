@@ -25,7 +25,12 @@ constexpr int kEmpty = -3;
 // A value that starts with a space or a comma, or a name or address that ends in one: a cut inside a
 // value (padded values may end in spaces).
 constexpr int kCutInside = -3;
-constexpr int kTooLong = -20;  // longer than the standard allows (second pass only)
+// Longer than the standard allows: more than an optional element earns, less than a required one, so
+// that restrictions written too long are not swallowed by the name before them.
+constexpr int kTooLong = -4;
+// How much longer than the standard allows a code (number, class, restrictions) may be in the first pass;
+// other values only in the second.
+constexpr std::size_t kCodeSlack = 16;
 constexpr int kTextLost = -20; // the text before the first element read is lost
 constexpr int kNone = std::numeric_limits<int>::min() / 4;
 // In the second pass, when the lengths left no way, values may grow to this (the last one to the end).
@@ -155,7 +160,9 @@ private:
     }
 
     std::size_t Limit(const Candidate& c) const {
-        return m_relaxed ? std::max(kLongestValue, c.maxLength) : c.maxLength;
+        if (m_relaxed)
+            return std::max(kLongestValue, c.maxLength);
+        return c.kind == Kind::Code ? c.maxLength + kCodeSlack : c.maxLength;
     }
 
     // The worth of the element at `c` when its value runs to `end`, or kNone when it may not. Called for
@@ -164,9 +171,12 @@ private:
         const std::size_t begin = c.pos + 3;
         int score = c.base;
         if (end - begin > c.maxLength) {
-            if (!m_relaxed)
+            // In the second pass the last value may run to the end of the text, however long.
+            if (end - begin > Limit(c) && !(m_relaxed && end == m_data.size()))
                 return kNone;
-            return score + kTooLong + (c.freeText ? 0 : kFormBroken);
+            if (!c.freeText)
+                return score + kTooLong + kFormBroken;
+            score += kTooLong;
         }
         std::size_t last = end;
         if (last > begin && !c.padded && (m_data[last - 1] == ' ' || m_data[last - 1] == ','))
