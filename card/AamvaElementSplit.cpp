@@ -28,8 +28,9 @@ constexpr int kCutInside = -3;
 // Longer than the standard allows: more than an optional element earns, less than a required one, so
 // that restrictions written too long are not swallowed by the name before them.
 constexpr int kTooLong = -4;
-// How much longer than the standard allows a code (number, class, restrictions) may be in the first pass;
-// other values only in the second.
+// How much longer than the standard allows a short code (classes, restrictions, endorsements) may be in
+// the first pass; other values only in the second.
+constexpr std::size_t kShortCode = 12;
 constexpr std::size_t kCodeSlack = 16;
 constexpr int kTextLost = -20; // the text before the first element read is lost
 constexpr int kNone = std::numeric_limits<int>::min() / 4;
@@ -162,12 +163,13 @@ private:
     std::size_t Limit(const Candidate& c) const {
         if (m_relaxed)
             return std::max(kLongestValue, c.maxLength);
-        return c.kind == Kind::Code ? c.maxLength + kCodeSlack : c.maxLength;
+        return c.kind == Kind::Code && c.maxLength <= kShortCode ? c.maxLength + kCodeSlack : c.maxLength;
     }
 
     // The worth of the element at `c` when its value runs to `end`, or kNone when it may not. Called for
     // every pair of places to cut within an element's length: the rule's facts are kept in `c`.
-    int ValueScore(const Candidate& c, std::size_t end) const {
+    // `firstDigit`: where the first digit after the candidate's ID is (FirstDigit), for the names' form.
+    int ValueScore(const Candidate& c, std::size_t end, std::size_t firstDigit) const {
         const std::size_t begin = c.pos + 3;
         int score = c.base;
         if (end - begin > c.maxLength) {
@@ -193,7 +195,7 @@ private:
         if (c.freeText)
             return score;
         if (c.kind == Kind::Name || c.kind == Kind::MiddleName)
-            return HasDigit(begin, last) ? score + kFormBroken : score;
+            return firstDigit < last ? score + kFormBroken : score;
         const std::string_view value = m_data.substr(begin, last - begin);
         if (c.kind == Kind::Date) {
             const unsigned orders = AamvaElements::DateOrders(value);
@@ -206,12 +208,16 @@ private:
         return score + (c.kind == Kind::FullName ? 0 : kFormHeld);
     }
 
-    bool HasDigit(std::size_t begin, std::size_t end) const {
-        for (std::size_t k = begin; k < end; ++k) {
-            if (m_data[k] >= '0' && m_data[k] <= '9')
-                return true;
-        }
-        return false;
+    // Where the first digit within reach of `c`'s values is, or past that reach: once per candidate
+    // rather than once per value.
+    std::size_t FirstDigit(const Candidate& c) const {
+        if (c.kind != Kind::Name && c.kind != Kind::MiddleName)
+            return m_data.size();
+        const std::size_t reach = std::min(m_data.size(), c.pos + 3 + Limit(c));
+        std::size_t k = c.pos + 3;
+        while (k < reach && (m_data[k] < '0' || m_data[k] > '9'))
+            ++k;
+        return k < reach ? k : m_data.size();
     }
 
     static int EmptyScore(const Rule& rule, bool required) {
@@ -247,13 +253,14 @@ private:
             const Candidate& from = m_candidates[i];
             const std::size_t limit = Limit(from);
             const std::size_t reached = Reached(i, masks);
+            const std::size_t digit = FirstDigit(from);
             for (std::size_t j = i + 1; j < n; ++j) {
                 const Candidate& to = m_candidates[j];
                 if (to.pos < from.pos + 3)
                     continue;
                 if (to.pos - from.pos - 3 > limit)
                     break;
-                const int value = ValueScore(from, to.pos);
+                const int value = ValueScore(from, to.pos, digit);
                 if (value == kNone)
                     continue;
                 for (std::size_t k = 0; k < reached; ++k) {
@@ -267,7 +274,7 @@ private:
             }
             if (!m_relaxed && m_data.size() - from.pos - 3 > limit)
                 continue;
-            const int last = ValueScore(from, m_data.size());
+            const int last = ValueScore(from, m_data.size(), digit);
             if (last == kNone)
                 continue;
             for (std::size_t k = 0; k < reached; ++k) {
@@ -337,7 +344,7 @@ private:
         std::vector<std::size_t> cuts;
         const std::size_t n = m_candidates.size();
         for (std::size_t i = 0; i < n && m_readings < kMostReadings; ++i) {
-            const int last = ValueScore(m_candidates[i], m_data.size());
+            const int last = ValueScore(m_candidates[i], m_data.size(), FirstDigit(m_candidates[i]));
             if (last == kNone)
                 continue;
             for (unsigned mask = 0; mask < States(); ++mask) {
@@ -371,7 +378,7 @@ private:
             const std::size_t s = StateOf(i, before);
             if (m_states[s].count == 0 || to.pos - from.pos - 3 > Limit(from))
                 continue;
-            const int value = ValueScore(from, to.pos);
+            const int value = ValueScore(from, to.pos, FirstDigit(from));
             if (value == kNone || m_states[s].score.fit + value != fit)
                 continue;
             cuts.push_back(i);
