@@ -296,8 +296,11 @@ private:
     // The masks under which candidate `i` was reached, into `masks`; how many.
     std::size_t Reached(std::size_t i, std::array<unsigned, kMostStates>& masks) const {
         std::size_t count = 0;
-        for (std::uint64_t set = m_reached[i]; set != 0; set &= set - 1)
-            masks[count++] = static_cast<unsigned>(__builtin_ctzll(set));
+        const std::uint64_t set = m_reached[i];
+        for (unsigned mask = 0; mask < States(); ++mask) {
+            if ((set >> mask & 1u) != 0)
+                masks[count++] = mask;
+        }
         return count;
     }
 
