@@ -70,11 +70,42 @@ bool IsSpace(char c) {
     return c == ' ';
 }
 
+constexpr std::size_t kNoState = std::numeric_limits<std::size_t>::max();
+
+// By (last cut, IDs cut): the best score, the state before in the best reading, and how many readings
+// reach the best fit: 0 (unreached), 1, or 2 (more than one).
+struct State {
+    Score score;
+    std::size_t back = kNoState;
+    int count = 0;
+};
+
+// The search's tables, kept from scan to scan on each thread: a scan then allocates nothing. Tables
+// grown by an outsized text are given back.
+struct Workspace {
+    static constexpr std::size_t kKeptCandidates = 1024;
+    std::vector<Candidate> candidates;
+    std::vector<State> states;
+    std::vector<std::uint64_t> reached; // by candidate: the masks of its states reached
+    std::vector<std::size_t> cuts;
+
+    void Trim() {
+        if (candidates.capacity() > kKeptCandidates || states.capacity() > kKeptCandidates * 4) {
+            candidates = {};
+            states = {};
+            reached = {};
+            cuts = {};
+        }
+    }
+};
+
 class RunTogether {
 public:
-    RunTogether(std::string_view data, const SplitContext& context) : m_data(data), m_context(context) {
+    RunTogether(std::string_view data, const SplitContext& context, Workspace& work)
+        : m_data(data), m_context(context), m_work(work), m_candidates(work.candidates), m_states(work.states),
+          m_reached(work.reached) {
         const std::array<Candidate, AamvaElements::kSlots>& kinds = CandidateKinds(context);
-        m_candidates.reserve(data.size() / 6 + 4);
+        m_candidates.clear();
         for (std::size_t q = data.find('D'); q != std::string_view::npos && q + 3 <= data.size();
              q = data.find('D', q + 1)) {
             const int slot = AamvaElements::SlotOf(data.substr(q, 3));
@@ -128,8 +159,8 @@ public:
             if (!Search())
                 return;
         }
-        const std::vector<std::size_t> taken = Reading(m_bestEnd);
-        Fill(taken, values);
+        Reading(m_bestEnd, m_work.cuts);
+        Fill(m_work.cuts, values);
         if (m_bestCount > 1)
             MarkDisagreements(values);
     }
@@ -324,12 +355,11 @@ private:
         }
     }
 
-    std::vector<std::size_t> Reading(std::size_t end) const {
-        std::vector<std::size_t> cuts;
+    void Reading(std::size_t end, std::vector<std::size_t>& cuts) const {
+        cuts.clear();
         for (std::size_t s = end; s != kNoState; s = m_states[s].back)
             cuts.push_back(s >> m_tracked);
         std::reverse(cuts.begin(), cuts.end());
-        return cuts;
     }
 
     void Fill(const std::vector<std::size_t>& cuts, AamvaElementValues& values) const {
@@ -408,22 +438,14 @@ private:
         return value;
     }
 
-    static constexpr std::size_t kNoState = std::numeric_limits<std::size_t>::max();
-
     std::string_view m_data;
     const SplitContext& m_context;
-    std::vector<Candidate> m_candidates;
+    Workspace& m_work;
+    std::vector<Candidate>& m_candidates;
     int m_tracked = 0;
     bool m_relaxed = false;
-    // By (last cut, IDs cut): the best score, the state before in the best reading, and how many readings
-    // reach the best fit: 0 (unreached), 1, or 2 (more than one).
-    struct State {
-        Score score;
-        std::size_t back = kNoState;
-        int count = 0;
-    };
-    std::vector<State> m_states;
-    std::vector<std::uint64_t> m_reached; // by candidate: the masks of its states reached
+    std::vector<State>& m_states;
+    std::vector<std::uint64_t>& m_reached;
     Score m_best;
     std::size_t m_bestEnd = kNoState;
     int m_bestCount = 0;
@@ -503,8 +525,11 @@ AamvaElementValues SplitElements(std::string_view data, const SplitContext& cont
                            (!separators.empty() && std::any_of(data.begin(), data.end(), isSeparator));
     if (separated)
         SplitSeparated(data, separator, values);
-    else
-        RunTogether(data, context).Split(values);
+    else {
+        thread_local Workspace work;
+        RunTogether(data, context, work).Split(values);
+        work.Trim();
+    }
     return values;
 }
 
