@@ -238,7 +238,11 @@ bool MainDlg::HandleKey(QKeyEvent& key) {
 void MainDlg::FeedReaderKey(const QKeyEvent& key) {
     if (StationTrace::Enabled() && (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter))
         StationTrace::Line("key Enter");
-    Guarded("keystroke", [&] { FeedKeyPress(m_cycle, m_layout, m_readerKeymap, key); });
+    Guarded("keystroke", [&] {
+        const UsKeyStroke stroke = m_readerKeymap.Stroke(key);
+        m_layout.SetModifiers(stroke.shift, stroke.capsLock, stroke.control);
+        m_cycle.OnKeyDown(stroke.virtualKey);
+    });
 }
 
 // ---- timers and the cycle's host

@@ -3,6 +3,7 @@
 #include "FolderFiles.h"
 #include "PaymentCard.h"
 #include "PosixFile.h"
+#include "PrivacyProfile.h"
 #include "Settings.h"
 #include "StringTable.h"
 
@@ -54,6 +55,8 @@ std::string UnknownSwipeFile::Path() {
 
 void UnknownSwipeFile::Append(const std::string& text) noexcept {
     try {
+        if (!PrivacyProfile::FromSettings().WritesUnknownScans())
+            return;
         // Bank card numbers are never kept whole (PCI DSS).
         AppendTo(Settings::ResolvedLogFolder(), MaskPaymentCards(text));
     } catch (...) {

@@ -6,9 +6,9 @@ namespace Reports {
 
 const char kScanEventSelect[] =
     "SELECT id, station, scanned_at, verdict, age, sex_code, state, format, warnings, list_hits, id_hmac "
-    "FROM scan_event WHERE venue = $1 AND scanned_at >= $2 AND scanned_at < $3 ORDER BY scanned_at, id";
+    "FROM scan_event WHERE venue = ? AND scanned_at >= ? AND scanned_at < ? ORDER BY scanned_at, id";
 const char kDoorCountSelect[] = "SELECT id, station, at, delta "
-                                "FROM door_count WHERE venue = $1 AND at >= $2 AND at < $3 ORDER BY at, id";
+                                "FROM door_count WHERE venue = ? AND at >= ? AND at < ? ORDER BY at, id";
 
 namespace {
 

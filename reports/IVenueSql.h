@@ -1,8 +1,9 @@
 #pragma once
 // The one thing the reports need from a venue store: run a plain SELECT and hand over its rows. The
 // embedded store (SQLite) and the venue database (PostgreSQL) both implement it, and the same SQL text
-// runs on both: parameters are written $1, $2, ... (PostgreSQL's numbering, a named parameter to
-// SQLite). Cells come as text; NULL as nothing. A failure throws VenueSqlError with the engine's cause.
+// runs on both: parameters are `?`, bound in order (an engine numbering them, as PostgreSQL's $1, $2, ...,
+// numbers them in order). Cells come as text; NULL as nothing. A failure throws VenueSqlError with the
+// engine's cause.
 
 #include <cstdint>
 #include <functional>

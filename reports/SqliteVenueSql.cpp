@@ -35,11 +35,11 @@ void SqliteVenueSql::Select(const std::string& sql, const std::vector<Param>& pa
     if (sqlite3_prepare_v2(m_db.get(), sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr) != SQLITE_OK)
         throw VenueSqlError("cannot read the venue store " + m_path + ": " + sqlite3_errmsg(m_db.get()));
     const std::unique_ptr<sqlite3_stmt, Finalize> statement(raw);
+    if (static_cast<std::size_t>(sqlite3_bind_parameter_count(raw)) != params.size())
+        throw VenueSqlError("a query of the venue store was given " + std::to_string(params.size()) + " values for " +
+                            std::to_string(sqlite3_bind_parameter_count(raw)) + " places");
     for (std::size_t i = 0; i < params.size(); ++i) {
-        const std::string name = "$" + std::to_string(i + 1);
-        const int index = sqlite3_bind_parameter_index(raw, name.c_str());
-        if (index == 0)
-            continue; // a parameter the statement does not use
+        const int index = static_cast<int>(i) + 1;
         if (const auto* text = std::get_if<std::string>(&params[i]))
             sqlite3_bind_text(raw, index, text->data(), static_cast<int>(text->size()), SQLITE_TRANSIENT);
         else

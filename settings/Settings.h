@@ -51,6 +51,15 @@ bool HasValidAge();
 // "Full Screen" (1: the station starts full screen); -1 when missing.
 std::int32_t GetFullScreen();
 
+// The venue's values; each is empty (or -1) when missing or when the key cannot be opened, and the venue
+// store puts its own defaults in place then. Optional values: a value that is gone is gone, not damage.
+std::string GetVenueDatabase();  // "Venue Database": a libpq connection string or URI
+std::string GetVenue();          // "Venue": the venue's short name
+std::string GetStationName();    // "Station Name"
+std::string GetVenueKeyFile();   // "Venue Key File"
+std::string GetPrivacyProfile(); // "Privacy Profile": full, minimal, name-and-number, no-retention
+std::int32_t GetRepeatMinutes(); // "Repeat Minutes"
+
 // Tonight's reports and the inside count. "Day Starts At": the hour (0-23) at which one night's count and
 // report begin, so a night past midnight stays one night; 6 when missing or out of range.
 // "Capacity": people the venue may hold; -1 when missing (the count is shown alone).

@@ -341,10 +341,12 @@ std::string TypeIntoCycle(const ReaderKeymap& keymap, const std::vector<Press>& 
     host.Attach(cycle);
     // A keyboard of the test's own: without an application, Qt's default one is never freed.
     const QInputDevice keyboard(QStringLiteral("reader"), 1, QInputDevice::DeviceType::Keyboard);
-    for (const Press& p : presses)
-        FeedKeyPress(
-            cycle, layout, keymap,
+    for (const Press& p : presses) {
+        const UsKeyStroke stroke = keymap.Stroke(
             QKeyEvent(QEvent::KeyPress, p.qtKey, p.modifiers, p.keycode, 0, p.xState, p.text, false, 1, &keyboard));
+        layout.SetModifiers(stroke.shift, stroke.capsLock, stroke.control);
+        cycle.OnKeyDown(stroke.virtualKey);
+    }
     return cycle.SwipeText();
 }
 

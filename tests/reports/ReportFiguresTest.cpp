@@ -1,6 +1,7 @@
 // Every figure of a report, made through the query layer from a seeded embedded store, against counts made
 // here from the seed by other means (string compares, sorting, plain loops), for a table of nights.
 
+#include "EmbeddedStore.h"
 #include "EventQuery.h"
 #include "FigureTables.h"
 #include "ReportBuilder.h"
@@ -8,6 +9,7 @@
 #include "SeedNight.h"
 #include "SeedStore.h"
 #include "SqliteVenueSql.h"
+#include "VenueStoreSql.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -105,17 +107,63 @@ private:
     std::string m_path;
 };
 
+// Where a night's rows are: "noise" rows inside the period belong to another venue, the rest to this one.
+std::string VenueOf(const SeededNight& night, std::int64_t at) {
+    return at >= night.period.from && at < night.period.to ? "elsewhere" : night.venue;
+}
+
 void Store(const std::string& path, const SeededNight& night) {
     SeedStore store(path);
     for (const ScanRow& s : night.rows.scans)
         store.Add(night.venue, s);
     for (const DoorCountRow& d : night.rows.doorCounts)
         store.Add(night.venue, d);
-    for (const ScanRow& s : night.noise.scans) // inside the period: another venue's; outside: this one's
-        store.Add(s.scannedAt >= night.period.from && s.scannedAt < night.period.to ? "elsewhere" : night.venue, s);
+    for (const ScanRow& s : night.noise.scans)
+        store.Add(VenueOf(night, s.scannedAt), s);
     for (const DoorCountRow& d : night.noise.doorCounts)
         store.Add(night.venue, d);
     store.Commit();
+}
+
+// The same rows written by the venue side's own store, as the station writes them.
+void Record(Venue::IVenueStore& store, const std::string& venue, const ScanRow& s) {
+    Venue::ScanEvent event;
+    event.id = s.id;
+    event.venue = venue;
+    event.station = s.station;
+    event.scannedAt = s.scannedAt;
+    event.verdict = *Venue::VerdictOf(s.verdict);
+    event.age = s.age;
+    event.sexCode = s.sexCode;
+    event.state = s.state;
+    event.format = s.format;
+    event.warnings = s.warnings;
+    event.listHits = s.listHits;
+    event.idHmac = s.idHmac.value_or(std::string());
+    store.RecordScan(event);
+}
+
+void Record(const std::string& path, const SeededNight& night) {
+    Venue::EmbeddedStore store(path);
+    for (const ScanRow& s : night.rows.scans)
+        Record(store, night.venue, s);
+    for (const ScanRow& s : night.noise.scans)
+        Record(store, VenueOf(night, s.scannedAt), s);
+    for (const DoorCountRow& d : night.rows.doorCounts)
+        store.RecordDoorCount({d.id, night.venue, d.station, d.at, d.delta});
+    for (const DoorCountRow& d : night.noise.doorCounts)
+        store.RecordDoorCount({d.id, night.venue, d.station, d.at, d.delta});
+}
+
+enum class Engine { ReadOnlyFile, VenueStore };
+
+std::unique_ptr<IVenueSql> Seeded(Engine engine, const std::string& path, const SeededNight& night) {
+    if (engine == Engine::ReadOnlyFile) {
+        Store(path, night);
+        return std::make_unique<SqliteVenueSql>(path);
+    }
+    Record(path, night);
+    return std::make_unique<VenueStoreSql>(std::make_unique<Venue::EmbeddedStore>(path));
 }
 
 const NightSpec kNights[] = {
@@ -126,15 +174,15 @@ const NightSpec kNights[] = {
     {"profile without HMAC", {"front", "side"}, 200, 15, 5, false, 0, 0},
 };
 
-class ReportFigures : public ::testing::TestWithParam<NightSpec> {};
+class ReportFigures : public ::testing::TestWithParam<std::tuple<NightSpec, Engine>> {};
 
 TEST_P(ReportFigures, EveryFigureMatchesTheSeed) {
-    const SeededNight night = MakeNight(GetParam());
+    const NightSpec& spec = std::get<0>(GetParam());
+    const SeededNight night = MakeNight(spec);
     TempFolder folder;
-    Store(folder.File("venue.db"), night);
-    SqliteVenueSql sql(folder.File("venue.db"));
+    const std::unique_ptr<IVenueSql> sql = Seeded(std::get<1>(GetParam()), folder.File("venue.db"), night);
     const ReportModel model =
-        BuildReport({night.venue, night.period, Binning::Hour, 6}, LoadNight(sql, night.venue, night.period));
+        BuildReport({night.venue, night.period, Binning::Hour, 6}, LoadNight(*sql, night.venue, night.period));
     const Expected e = Count(night);
 
     EXPECT_EQ(model.total, e.total);
@@ -170,8 +218,8 @@ TEST_P(ReportFigures, EveryFigureMatchesTheSeed) {
     EXPECT_EQ(model.scansWithoutHmac, e.noHmac);
     EXPECT_EQ(model.InsideAtEnd(), e.insideEnd);
     EXPECT_EQ(model.insidePeak, e.insidePeak);
-    EXPECT_EQ(model.manualIn, GetParam().manualIn);
-    EXPECT_EQ(model.manualOut, GetParam().manualOut);
+    EXPECT_EQ(model.manualIn, spec.manualIn);
+    EXPECT_EQ(model.manualOut, spec.manualOut);
 
     // The tables and the JSON say the same as the model.
     for (const FigureTable& table : FigureTables(model)) {
@@ -192,11 +240,14 @@ TEST_P(ReportFigures, EveryFigureMatchesTheSeed) {
         EXPECT_EQ(json["byStation"][station]["refusals"], want[1]);
 }
 
-INSTANTIATE_TEST_SUITE_P(Nights, ReportFigures, ::testing::ValuesIn(kNights), [](const auto& row) {
-    std::string name = row.param.name;
-    std::replace(name.begin(), name.end(), ' ', '_');
-    return name;
-});
+INSTANTIATE_TEST_SUITE_P(Nights, ReportFigures,
+                         ::testing::Combine(::testing::ValuesIn(kNights),
+                                            ::testing::Values(Engine::ReadOnlyFile, Engine::VenueStore)),
+                         [](const auto& row) {
+                             std::string name = std::get<0>(row.param).name;
+                             std::replace(name.begin(), name.end(), ' ', '_');
+                             return name + (std::get<1>(row.param) == Engine::ReadOnlyFile ? "_file" : "_venue_store");
+                         });
 
 TEST(ReportJson, HasExactlyTheAgreedKeys) {
     const SeededNight night = MakeNight(kNights[2]);

@@ -7,7 +7,7 @@
 #include "FigureTables.h"
 #include "ReportBuilder.h"
 #include "ReportCharts.h"
-#include "ReportCommand.h"
+#include "ReportCommandLine.h"
 #include "ReportText.h"
 #include "SeedNight.h"
 #include "SeedStore.h"

@@ -1,7 +1,5 @@
 #include "QtKeyInput.h"
 
-#include "ReaderKeymap.h"
-#include "ScanCycle.h"
 #include "UsKeyboardLayout.h"
 
 #include <QtGui/QKeyEvent>
@@ -126,10 +124,4 @@ UsKeyStroke UsKeyStrokeOfCharacter(char32_t c, bool control) {
     if (IsPrintableAscii(c))
         UsKeyboardLayout::KeyForCharacter(static_cast<char>(c), stroke.virtualKey, stroke.shift);
     return stroke;
-}
-
-void FeedKeyPress(ScanCycle& cycle, UsKeyboardLayout& layout, const ReaderKeymap& keymap, const QKeyEvent& event) {
-    const UsKeyStroke stroke = keymap.Stroke(event);
-    layout.SetModifiers(stroke.shift, stroke.capsLock, stroke.control);
-    cycle.OnKeyDown(stroke.virtualKey);
 }

@@ -12,9 +12,6 @@
 
 class QKeyEvent;
 class QString;
-class ReaderKeymap;
-class ScanCycle;
-class UsKeyboardLayout;
 
 struct UsKeyStroke {
     std::uint16_t virtualKey = 0; // 0: a key the US layout gives no character (ignored by the cycle)
@@ -28,6 +25,3 @@ UsKeyStroke UsKeyStrokeFromQt(int qtKey, const QString& text, Qt::KeyboardModifi
 
 // The US key that types `c`, the character of a key as it types without Ctrl (0: none).
 UsKeyStroke UsKeyStrokeOfCharacter(char32_t c, bool control);
-
-// Feeds one key press to the cycle; `layout` must be the layout the cycle was built with.
-void FeedKeyPress(ScanCycle& cycle, UsKeyboardLayout& layout, const ReaderKeymap& keymap, const QKeyEvent& event);

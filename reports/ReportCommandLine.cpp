@@ -1,4 +1,4 @@
-#include "ReportCommand.h"
+#include "ReportCommandLine.h"
 
 #include "FigureTables.h"
 #include "ReportPdf.h"
