@@ -17,7 +17,6 @@
 #include "MenuItem_Log.h"
 #include "MenuItem_OnlyValidAge.h"
 #include "MenuItem_Ontop.h"
-#include "QtKeyInput.h"
 #include "Settings.h"
 #include "StationTrace.h"
 #include "StringTable.h"
@@ -81,7 +80,7 @@ MainDlg::MainDlg(QWidget* parent) : MainDlg(parent, CreateStationLockParts()) {}
 MainDlg::MainDlg(QWidget* parent, StationLockParts lock)
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
-      m_menu(*this), m_readerKeymap(ReaderKeymap::FromSetting(Settings::GetReaderLayout())), m_cycle(*this, m_layout),
+      m_menu(*this), m_readerKeymap(ReaderKeymap::FromSetting(Settings::GetReaderLayout())), m_cycle(*this),
       m_lastResultsBox(this), m_lock(*this, std::move(lock), [this] { return IsOntopChecked(); }) {
     for (std::size_t i = 0; i < m_timers.size(); ++i) {
         const int id = static_cast<int>(i) + 1;
@@ -254,11 +253,7 @@ bool MainDlg::HandleKey(QKeyEvent& key) {
 void MainDlg::FeedReaderKey(const QKeyEvent& key) {
     if (StationTrace::Enabled() && (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter))
         StationTrace::Line("key Enter");
-    Guarded("keystroke", [&] {
-        const UsKeyStroke stroke = m_readerKeymap.Stroke(key);
-        m_layout.SetModifiers(stroke.shift, stroke.capsLock, stroke.control);
-        m_cycle.OnKeyDown(stroke.virtualKey);
-    });
+    Guarded("keystroke", [&] { m_cycle.OnKey(m_readerKeymap.Key(key)); });
 }
 
 // ---- timers and the cycle's host
