@@ -39,26 +39,26 @@ DoorCountRow InsideCounter::CountOut(std::int64_t at) {
     return {{}, {}, at, -1};
 }
 
-void InsideCounter::Load(const NightRows& rows, std::int64_t now) {
-    m_nightStart = 0;
-    m_nightEnd = 0;
-    Roll(now);
+void InsideCounter::AddStored(const NightRows& rows, std::int64_t before) {
+    Roll(before);
+    if (before < m_nightStart)
+        return; // a night already over
+    const auto inNight = [this, before](std::int64_t at) { return at >= m_nightStart && at < before; };
     for (const ScanRow& scan : rows.scans) {
         const auto verdict = ParseVerdict(scan.verdict);
-        if (scan.scannedAt >= m_nightStart && scan.scannedAt < m_nightEnd && verdict && IsAdmitted(*verdict))
+        if (inNight(scan.scannedAt) && verdict && IsAdmitted(*verdict))
             ++m_inside;
     }
     for (const DoorCountRow& count : rows.doorCounts)
-        if (count.at >= m_nightStart && count.at < m_nightEnd)
+        if (inNight(count.at))
             m_inside += count.delta;
 }
 
-int InsideCounter::Inside(std::int64_t now) {
-    Roll(now);
-    return m_inside;
+int InsideCounter::Inside(std::int64_t now) const {
+    return m_nightEnd != 0 && now >= m_nightEnd ? 0 : m_inside;
 }
 
-InsideCounter::Level InsideCounter::LevelAt(std::int64_t now) {
+InsideCounter::Level InsideCounter::LevelAt(std::int64_t now) const {
     const std::int64_t inside = Inside(now);
     if (m_capacity <= 0)
         return Level::Normal;
@@ -67,7 +67,7 @@ InsideCounter::Level InsideCounter::LevelAt(std::int64_t now) {
     return inside * 10 >= static_cast<std::int64_t>(m_capacity) * 9 ? Level::Amber : Level::Normal;
 }
 
-std::string InsideCounter::Text(std::int64_t now) {
+std::string InsideCounter::Text(std::int64_t now) const {
     std::string text = "Inside " + std::to_string(Inside(now));
     if (m_capacity > 0)
         text += " / " + std::to_string(m_capacity);

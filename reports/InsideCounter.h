@@ -27,13 +27,16 @@ public:
     // One in or one out by hand; the door count row to store (station and id are the caller's).
     DoorCountRow CountIn(std::int64_t at);
     DoorCountRow CountOut(std::int64_t at);
-    // The count from stored rows (this door's or the venue's): those of the night holding `now`.
-    void Load(const NightRows& rows, std::int64_t now);
+    // Adds the stored rows (this door's or the venue's) of the night holding `before` and earlier than it:
+    // the station reads them at its start, off its user-interface thread, while it counts the scans from
+    // `before` on itself, so no row is counted twice.
+    void AddStored(const NightRows& rows, std::int64_t before);
 
-    int Inside(std::int64_t now);
-    Level LevelAt(std::int64_t now);
+    // 0 once the night of the last count is over.
+    int Inside(std::int64_t now) const;
+    Level LevelAt(std::int64_t now) const;
     // "Inside 143 / 250", or "Inside 143" without a capacity.
-    std::string Text(std::int64_t now);
+    std::string Text(std::int64_t now) const;
 
 private:
     void Roll(std::int64_t now);

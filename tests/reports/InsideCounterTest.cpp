@@ -74,21 +74,26 @@ TEST(InsideCounter, AnotherDayStartHourMovesTheRestart) {
     EXPECT_EQ(counter.Inside(kEvening + 8 * kMicrosPerHour), 0);     // 04:00
 }
 
-TEST(InsideCounter, LoadsTheNightFromStoredRowsOfEveryDoor) {
+TEST(InsideCounter, AddsTheStoredNightOfEveryDoorBeforeItsOwnCounts) {
     const SeededNight night = MakeNight({"three doors", {"front", "side", "patio"}, 900, 13, 9, true, 12, 40});
-    int want = 0;
+    const std::int64_t start = night.period.from + 16 * kMicrosPerHour; // 22:00: the station starts
+    int stored = 0;
     for (const auto& scan : night.rows.scans)
-        want += scan.verdict == "ok" || scan.verdict == "flagged" || scan.verdict == "vip";
-    want += 12 - 40;
+        stored +=
+            scan.scannedAt < start && (scan.verdict == "ok" || scan.verdict == "flagged" || scan.verdict == "vip");
+    for (const auto& count : night.rows.doorCounts)
+        stored += count.at < start ? count.delta : 0;
     Reports::NightRows all = night.rows;
     all.scans.insert(all.scans.end(), night.noise.scans.begin() + 1, night.noise.scans.end()); // other nights
     all.doorCounts.insert(all.doorCounts.end(), night.noise.doorCounts.begin(), night.noise.doorCounts.end());
+
     InsideCounter counter(6, 0);
-    const std::int64_t late = night.period.to - 1;
-    counter.Load(all, late);
-    EXPECT_EQ(counter.Inside(late), want);
-    counter.CountVerdict("ok", late);
-    EXPECT_EQ(counter.Inside(late), want + 1);
+    counter.CountVerdict("ok", start + 1); // counted by the station while the store was being read
+    counter.CountIn(start + 2);
+    counter.AddStored(all, start);
+    EXPECT_EQ(counter.Inside(start + 3), stored + 2);
+    counter.AddStored(all, night.period.from - 1); // the night before adds nothing to this one
+    EXPECT_EQ(counter.Inside(start + 3), stored + 2);
 }
 
 } // namespace
