@@ -140,7 +140,9 @@ void LayoutWordColumn(const Context& c, const ShownCard& card, Verdict verdict, 
     Block comesOfAge;
     if (verdict == Verdict::Banned && !c.in.venue.bannedDetail.empty()) {
         const std::string& text = c.in.venue.bannedDetail;
-        comesOfAge = FitBlock(c, LineOptions(text, text.find(", ")), DisplayFont::Expiry, c.s(kComesOfAgeCell), colour,
+        const std::size_t comma = text.find(", ");
+        const std::size_t split = comma == std::string::npos ? comma : comma + 1; // the space after the comma
+        comesOfAge = FitBlock(c, LineOptions(text, split), DisplayFont::Expiry, c.s(kComesOfAgeCell), colour,
                               column.width(), column.height() * 2 / 5);
     } else if (verdict == Verdict::UnderAge && !card.comesOfAgeOn.empty()) {
         const std::string text = "Turns " + std::to_string(c.in.validAge) + " on " + card.comesOfAgeOn;

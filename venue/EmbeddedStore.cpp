@@ -423,6 +423,14 @@ std::vector<ListEntry> EmbeddedStore::AllEntries() {
     return ReadEntries(select);
 }
 
+std::int64_t EmbeddedStore::ForgetIdentitiesBefore(Micros before) {
+    const std::lock_guard lock(m_mutex);
+    m_db.Prepare("UPDATE scan_event SET id_hmac = NULL WHERE id_hmac IS NOT NULL AND scanned_at < ?")
+        .Bind(1, before)
+        .Run();
+    return m_db.Changes();
+}
+
 std::int64_t EmbeddedStore::DataVersion() {
     const std::lock_guard lock(m_mutex);
     auto select = m_db.Prepare("PRAGMA data_version");

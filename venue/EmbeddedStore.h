@@ -59,6 +59,9 @@ public:
     // A number that changes whenever another connection commits to the file (SQLite's data_version), so
     // a poller sees kestrin-venue's changes without reading the lists each time.
     std::int64_t DataVersion();
+    // "Keep Days": scan events older than `before` keep no identity (the rest of the event, which names
+    // nobody, stays for the reports). The number of events changed.
+    std::int64_t ForgetIdentitiesBefore(Micros before);
     // "<live entries>@<last change, microseconds>": the list version shown by status.
     std::string ListVersion();
 

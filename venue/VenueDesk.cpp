@@ -1,9 +1,11 @@
 #include "VenueDesk.h"
 
 #include "Card.h"
+#include "Settings.h"
 #include "VenueError.h"
 #include "VenueTime.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <pwd.h>
 #include <unistd.h>
@@ -23,12 +25,12 @@ void Report(const std::string& trouble) {
 
 } // namespace
 
-VenueDesk::VenueDesk(VenueConfig config, const std::string& storePath, ScanRecorder::NowFunction now)
+VenueDesk::VenueDesk(VenueConfig config, const std::string& storePath, ScanRecorder::NowFunction now, int keepDays)
     : m_config(std::move(config)), m_now(std::move(now)) {
     try {
         m_store = std::make_unique<EmbeddedStore>(storePath);
         m_lists.Replace(m_store->AllEntries());
-        m_watcher = std::make_unique<ListWatcher>(storePath, m_lists);
+        m_watcher = std::make_unique<ListWatcher>(storePath, m_lists, std::function<void()>(), keepDays);
     } catch (const std::exception& e) {
         m_trouble = std::string("the venue store cannot be opened: ") + e.what();
         Report(m_trouble);
@@ -46,7 +48,8 @@ VenueDesk::VenueDesk(VenueConfig config, const std::string& storePath, ScanRecor
 VenueDesk::~VenueDesk() = default;
 
 std::unique_ptr<VenueDesk> VenueDesk::FromSettings() {
-    return std::make_unique<VenueDesk>(VenueConfig::FromSettings(), EmbeddedStore::DefaultPath(), NowMicros);
+    return std::make_unique<VenueDesk>(VenueConfig::FromSettings(), EmbeddedStore::DefaultPath(), NowMicros,
+                                       std::max(0, Settings::GetKeepDays()));
 }
 
 const DoorOutcome& VenueDesk::RecordCard(const MagneticStripeCards::Card& card, Verdict verdict) {

@@ -34,7 +34,8 @@ struct EntryRequest {
 class VenueDesk {
 public:
     // Opens the embedded store at `storePath` and the key at the config's key file.
-    VenueDesk(VenueConfig config, const std::string& storePath, ScanRecorder::NowFunction now);
+    // `keepDays` ("Keep Days") > 0: older scan events lose their identity.
+    VenueDesk(VenueConfig config, const std::string& storePath, ScanRecorder::NowFunction now, int keepDays = 0);
     ~VenueDesk();
     VenueDesk(const VenueDesk&) = delete;
     VenueDesk& operator=(const VenueDesk&) = delete;
