@@ -2,6 +2,7 @@
 
 #include "Card.h"
 #include "IdentityKey.h"
+#include "PgStore.h"
 #include "ReportCommand.h"
 #include "VenueError.h"
 #include "VenueTime.h"
@@ -152,11 +153,24 @@ int Status(const AdminOptions& o, AdminContext& c) {
     return stations.empty() ? kExitNothing : kExitOk;
 }
 
+int Init(const AdminOptions& o, AdminContext& c) {
+    const auto store = c.openStore();
+    if (o.roles) {
+        auto* server = dynamic_cast<Venue::PgStore*>(store.get());
+        if (!server) {
+            c.err << "kestrin-venue: init --roles needs a PostgreSQL database (--db or \"Venue Database\")\n";
+            return kExitError;
+        }
+        server->SetInitRoles(true);
+    }
+    store->Init();
+    return kExitOk;
+}
+
 int Dispatch(const AdminOptions& o, AdminContext& c) {
     switch (o.command) {
     case Command::Init:
-        c.openStore()->Init();
-        return kExitOk;
+        return Init(o, c);
     case Command::KeyNew:
         return KeyNew(o, c);
     case Command::Add:

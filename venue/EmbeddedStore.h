@@ -23,8 +23,10 @@ namespace Venue {
 
 class EmbeddedStore final : public IVenueStore, public IOutbox, public IListSink {
 public:
-    // Opens (creating when missing) the file at `path` and creates or upgrades its tables.
-    explicit EmbeddedStore(const std::string& path);
+    // Opens (creating when missing) the file at `path` and creates or upgrades its tables. `outbox`: what
+    // is recorded here also waits for the server (a door with "Venue Database"); a door without a server
+    // keeps no outbox, which would only grow.
+    explicit EmbeddedStore(const std::string& path, bool outbox = true);
 
     // `venue.db` in the folder of the settings hive.
     static std::string DefaultPath();
@@ -72,6 +74,7 @@ private:
 
     std::mutex m_mutex; // one statement sequence at a time on this connection
     SqliteDb m_db;
+    bool m_outbox;
 };
 
 } // namespace Venue

@@ -28,7 +28,7 @@ void Report(const std::string& trouble) {
 VenueDesk::VenueDesk(VenueConfig config, const std::string& storePath, ScanRecorder::NowFunction now, int keepDays)
     : m_config(std::move(config)), m_now(std::move(now)) {
     try {
-        m_store = std::make_unique<EmbeddedStore>(storePath);
+        m_store = std::make_unique<EmbeddedStore>(storePath, !m_config.database.empty());
         m_lists.Replace(m_store->AllEntries());
         m_watcher = std::make_unique<ListWatcher>(storePath, m_lists, std::function<void()>(), keepDays);
     } catch (const std::exception& e) {

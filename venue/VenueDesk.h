@@ -33,7 +33,8 @@ struct EntryRequest {
 
 class VenueDesk {
 public:
-    // Opens the embedded store at `storePath` and the key at the config's key file.
+    // Opens the embedded store at `storePath` (with an outbox when the config names a server) and the key
+    // at the config's key file.
     // `keepDays` ("Keep Days") > 0: older scan events lose their identity.
     VenueDesk(VenueConfig config, const std::string& storePath, ScanRecorder::NowFunction now, int keepDays = 0);
     ~VenueDesk();
@@ -64,6 +65,8 @@ public:
     // Why the venue works only in part (no store, no key); empty when all is well.
     const std::string& Trouble() const { return m_trouble; }
     const VenueConfig& Config() const { return m_config; }
+    // The repeat window, which the sync also feeds with the other doors' scans.
+    RepeatWindow& Repeats() { return m_repeats; }
 
 private:
     std::string CreatedBy() const;
