@@ -17,6 +17,7 @@
 #include "MenuItem_Log.h"
 #include "MenuItem_OnlyValidAge.h"
 #include "MenuItem_Ontop.h"
+#include "ReportStore.h"
 #include "ReportsWindow.h"
 #include "Settings.h"
 #include "SqliteVenueSql.h"
@@ -536,9 +537,7 @@ void MainDlg::OnVenueReports() {
     Reports::ReportsWindowSetup setup;
     setup.venue = m_venue ? m_venue->Config().venue : Venue::VenueConfig::FromSettings().venue;
     setup.dayStartHour = Settings::GetDayStartsAt();
-    setup.opener = [path = Venue::EmbeddedStore::DefaultPath()] {
-        return std::make_unique<Reports::SqliteVenueSql>(path);
-    };
+    setup.opener = Reports::ReportStoreOpener(m_venue ? m_venue->Config().database : std::string());
     setup.now = [] { return Venue::NowMicros(); };
     Reports::ReportsWindow window(std::move(setup), this);
     window.exec();
