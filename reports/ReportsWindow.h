@@ -4,6 +4,7 @@
 // the figures and their total line in a table beside it; Export PDF and Export CSV write the same figures.
 // Esc closes it. It owns nothing of the station: the station keeps reading cards while it is open.
 
+#include "FigureTables.h"
 #include "ReportLoader.h"
 #include "ReportModel.h"
 
@@ -49,7 +50,7 @@ private:
     void Failed(const QString& cause);
     void AskPdf();
     void AskCsv();
-    QWidget* Page(const struct FigureTable& table, const ReportModel& model);
+    QWidget* Page(const FigureTable& table, const ReportModel& model);
 
     ReportsWindowSetup m_setup;
     ReportLoader m_loader;
