@@ -236,6 +236,9 @@ bool HasValidAge() {
 std::int32_t GetFullScreen() {
     return ReadNumber(Resources::IDS_FULL_SCREEN);
 }
+std::int32_t GetVerdictDelay() {
+    return ReadNumber(Resources::IDS_VERDICT_DELAY);
+}
 
 void SetEnableLog(bool on) {
     WriteNumber(Resources::IDS_ENABLE_LOG, on ? 1 : 0);

@@ -50,6 +50,8 @@ std::int32_t VerdictValidAge();
 bool HasValidAge();
 // "Full Screen" (1: the station starts full screen); -1 when missing.
 std::int32_t GetFullScreen();
+// "Verdict Delay" in milliseconds; -1 when missing (the scan cycle's adaptive rule).
+std::int32_t GetVerdictDelay();
 
 // Writers end the program through FailCannotContinue when the key cannot be opened.
 void SetEnableLog(bool on);
