@@ -65,7 +65,7 @@ std::string ExtractGroup(RegularExpression& matcher, const CompiledPattern& patt
     matcher.SetPattern(pattern);
     if (!matcher.Match() || matcher.Captures().size() < 2)
         return {};
-    return matcher.Captures()[1].text;
+    return std::string(matcher.Captures()[1].text);
 }
 
 bool SplitTracks(RegularExpression& matcher, std::array<std::string, 3>& tracks) {
