@@ -55,7 +55,8 @@ bool SequenceHonours(std::uint32_t options) {
 struct RegularExpression::Impl {
     enum class Status { NotCompiled, NoPattern, Ok, Failed };
 
-    std::string pattern;
+    std::string pattern;          // the text set, unless it came compiled
+    bool patternCompiled = false; // the text is the compiled expression's own
     std::string subject;
     std::uint32_t options = 1u;      // bit c: option code c is set; 0 alone at the start
     mutable std::set<int> optionSet; // the same as a set, built when asked for
@@ -70,6 +71,7 @@ struct RegularExpression::Impl {
     CaptureList captures;
     std::vector<GreedySequence::Span> spans;
 
+    const std::string& PatternText() const { return patternCompiled ? compiled->text : pattern; }
     bool Compile();
     void CapturesFromSpans(std::size_t count);
     void CapturesFromResults(const boost::match_results<std::string::const_iterator>& results);
@@ -78,7 +80,7 @@ struct RegularExpression::Impl {
 bool RegularExpression::Impl::Compile() {
     if (isCompiled)
         return status == Status::Ok;
-    if (pattern.empty()) {
+    if (PatternText().empty()) {
         status = Status::NoPattern;
         return false;
     }
@@ -125,24 +127,33 @@ RegularExpression::~RegularExpression() {
 }
 
 void RegularExpression::SetPattern(const std::string& pattern) {
-    if (pattern == m_impl->pattern)
+    Impl& impl = *m_impl;
+    if (pattern == impl.PatternText())
         return;
-    m_impl->pattern = pattern;
-    m_impl->isCompiled = false;
-    m_impl->status = Impl::Status::NotCompiled;
-    m_impl->compiled.reset();
+    impl.pattern = pattern;
+    impl.patternCompiled = false;
+    impl.isCompiled = false;
+    impl.status = Impl::Status::NotCompiled;
+    impl.compiled.reset();
 }
 
 void RegularExpression::SetPattern(const CompiledPattern& pattern) {
+    Impl& impl = *m_impl;
     // The same compiled expression is the same pattern: no text to compare.
-    if (m_impl->compiled && m_impl->compiled == pattern.Compiled())
+    if (impl.compiled && impl.compiled == pattern.Compiled())
         return;
-    if (pattern.Text() == m_impl->pattern)
+    if (pattern.Text() == impl.PatternText())
         return;
-    SetPattern(pattern.Text());
-    // The expression was compiled with the syntax every matcher uses; it stands in for the lookup.
-    if (m_impl->syntaxOptions == boost::regex::perl)
-        m_impl->compiled = pattern.Compiled();
+    // The expression was compiled with the syntax every matcher uses; it stands in for the lookup, and its
+    // text for a copy of the pattern's.
+    if (impl.syntaxOptions != boost::regex::perl) {
+        SetPattern(pattern.Text());
+        return;
+    }
+    impl.compiled = pattern.Compiled();
+    impl.patternCompiled = true;
+    impl.isCompiled = false;
+    impl.status = Impl::Status::NotCompiled;
 }
 
 void RegularExpression::SetText(const std::string& text) {
