@@ -30,17 +30,16 @@ private:
 
 } // namespace
 
-ScanCycle::ScanCycle(ScanCycleHost& host, IKeyboardLayout& layout, CardFactory factory, VerdictDelay delay)
-    : m_host(host), m_layout(layout), m_factory(factory ? std::move(factory) : CardFactory(BuildCard)), m_delay(delay) {
-}
+ScanCycle::ScanCycle(ScanCycleHost& host, CardFactory factory, VerdictDelay delay)
+    : m_host(host), m_factory(factory ? std::move(factory) : CardFactory(BuildCard)), m_delay(delay) {}
 
 ScanCycle::~ScanCycle() = default;
 
-void ScanCycle::OnKeyDown(std::uint16_t virtualKey) {
-    const TranslatedKey key = TranslateKey(virtualKey, m_layout);
+void ScanCycle::OnKey(const ReaderKey& readerKey) {
+    const TranslatedKey key = TranslateKey(readerKey);
     if (!key.counted)
         return;
-    const bool enter = virtualKey == kVirtualKeyEnter;
+    const bool enter = readerKey.character == U'\r';
     if (m_suffixWindow) {
         if (enter || key.character == '\r' || key.character == '\n')
             return; // the reader's suffix to the scan just decided

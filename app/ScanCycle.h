@@ -1,8 +1,8 @@
 #pragma once
 // Swipe capture and the scan cycle, without any windowing code:
 //
-//   key-downs --> swipe text --(quiet timer, 2nd tick)--> Card --> current card, last results, total
-//                           \-(adaptive: an Enter that ends a provably whole scan)-/ \--> "Unknown DL"
+//   reader keys --> swipe text --(quiet timer, 2nd tick)--> Card --> current card, last results, total
+//                            \-(adaptive: an Enter that ends a provably whole scan)-/ \--> "Unknown DL"
 //   Card --> log row written --> verdict painted --> [Comments dialog --> comments into the row]
 //        --> result timer (10 s from the dialog's close, or from the decode without one) --> Ready
 //   unknown timer (5 s) --> Ready
@@ -19,7 +19,7 @@
 // The host (MainDlg in the station, a fake in tests) runs the timers, paints, logs and opens the dialog.
 
 #include "DisplayState.h"
-#include "IKeyboardLayout.h"
+#include "ReaderKey.h"
 #include "VerdictDelay.h"
 
 #include <cstddef>
@@ -73,11 +73,11 @@ public:
     using CardFactory = std::function<std::unique_ptr<MagneticStripeCards::Card>(const std::string&)>;
 
     // Without a delay the cycle waits the quiet period for every scan.
-    ScanCycle(ScanCycleHost& host, IKeyboardLayout& layout, CardFactory factory = {},
-              VerdictDelay delay = VerdictDelay::Fixed(VerdictDelay::kQuietMs));
+    explicit ScanCycle(ScanCycleHost& host, CardFactory factory = {},
+                       VerdictDelay delay = VerdictDelay::Fixed(VerdictDelay::kQuietMs));
     ~ScanCycle();
 
-    void OnKeyDown(std::uint16_t virtualKey);
+    void OnKey(const ReaderKey& key);
     void OnTimer(int id);
     void OnCommentsClosed();
 
@@ -102,7 +102,6 @@ private:
     void ShowUnknown();
 
     ScanCycleHost& m_host;
-    IKeyboardLayout& m_layout;
     CardFactory m_factory;
     VerdictDelay m_delay;
 

@@ -13,12 +13,6 @@ std::string ScanLogger::CardRow(const MagneticStripeCards::Card& card) {
     return card.LogRow(Settings::GetLogPersonalData() != 0);
 }
 
-LogFileWriter::Result ScanLogger::Log(const std::string& row, bool comments) {
-    if (!comments)
-        return m_writer.Write(row);
-    return m_writer.Write(row + m_prompts.AskLogSuffix());
-}
-
 LogFileWriter::Result ScanLogger::WriteRow(const std::string& row, bool commentsPending) {
     m_pending.reset();
     if (!commentsPending)

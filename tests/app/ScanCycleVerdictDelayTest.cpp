@@ -8,7 +8,6 @@
 #include "Clock.h"
 #include "ScanCycle.h"
 #include "TempHive.h"
-#include "UsKeyboardLayout.h"
 #include "VerdictDelay.h"
 
 #include <gtest/gtest.h>
@@ -98,7 +97,7 @@ public:
                 m_host.Advance(step.ms);
                 break;
             case Step::Enter:
-                m_cycle.OnKeyDown(VirtualKey::Return);
+                m_cycle.OnKey(ReaderKey{U'\r', false});
                 break;
             case Step::Default:
             case Step::CtrlAscii:
@@ -113,31 +112,23 @@ public:
     ScanCycle& Cycle() { return m_cycle; }
 
 private:
+    // A reader in the default mode types LF and CR as Enter and loses RS; in Ctrl + ASCII mode it holds
+    // Ctrl with J, ^ and M.
     void Press(char c, bool ctrlAscii) {
-        char key = c;
-        bool control = false;
         if (c == '\n' || c == '\r' || c == '\x1e') {
-            if (!ctrlAscii) {
-                if (c != '\x1e')
-                    m_cycle.OnKeyDown(VirtualKey::Return);
-                return;
-            }
-            key = c == '\n' ? 'J' : c == '\r' ? 'M' : '^';
-            control = true;
+            if (ctrlAscii)
+                m_cycle.OnKey(ReaderKey{c == '\n' ? U'j' : c == '\r' ? U'm' : U'^', true});
+            else if (c != '\x1e')
+                m_cycle.OnKey(ReaderKey{U'\r', false});
+            return;
         }
-        std::uint16_t vk = 0;
-        bool shift = false;
-        ASSERT_TRUE(UsKeyboardLayout::KeyForCharacter(key, vk, shift)) << int(key);
-        m_layout.SetModifiers(shift, false, control);
-        m_cycle.OnKeyDown(vk);
-        m_layout.SetModifiers(false, false, false);
+        m_cycle.OnKey(ReaderKey{static_cast<unsigned char>(c), false});
     }
 
     TempSettings m_settings;
     VerdictDelay m_delay;
     FakeScanHost m_host;
-    UsKeyboardLayout m_layout;
-    ScanCycle m_cycle{m_host, m_layout,
+    ScanCycle m_cycle{m_host,
                       [this](const std::string& swipe) {
                           decodes.push_back({m_host.Now(), swipe});
                           return std::make_unique<Card>(swipe, TestClock());

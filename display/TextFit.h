@@ -2,7 +2,7 @@
 // Fitting texts of the result display into a width: the largest cell height, up to the one wanted, at
 // which the text is no wider than the room it has.
 
-#include "DisplayLayout.h"
+#include "DisplayItems.h"
 
 #include <string>
 #include <vector>

@@ -1,0 +1,62 @@
+# kestrin_test: the one way a test is declared.
+#
+#   kestrin_test(<name> LABEL unit|widget|x11|package|faults
+#                [SOURCES <files>... LIBS <targets>... [QT] [OWN_MAIN]]   a test executable
+#                [COMMAND <command and arguments>...]                    or a command (a script)
+#                [ENVIRONMENT <VAR=value>...] [TIMEOUT <s>] [SERIAL])
+#
+# An executable is a GoogleTest suite whose cases ctest lists one by one (linked with gtest_main unless it
+# has its OWN_MAIN), or with QT a QtTest suite on the offscreen platform. Every test gets KESTRIN_TEST_DATA
+# and its label, by which `ctest -L` / `-LE` choose what a run takes (tools/test --quick leaves out x11,
+# package and faults). Under the sanitizer build Qt's and X's caches alive at exit are no leaks of ours.
+function(kestrin_test name)
+    cmake_parse_arguments(T "QT;OWN_MAIN;SERIAL" "LABEL;TIMEOUT" "SOURCES;LIBS;COMMAND;ENVIRONMENT" ${ARGN})
+    if(NOT T_LABEL)
+        message(FATAL_ERROR "kestrin_test(${name}): a LABEL is required")
+    endif()
+    set(environment ${T_ENVIRONMENT})
+    if(KESTRIN_SANITIZE AND T_LABEL STREQUAL "x11")
+        list(APPEND environment "ASAN_OPTIONS=detect_leaks=0")
+    endif()
+
+    if(T_COMMAND)
+        add_test(NAME ${name} COMMAND ${T_COMMAND})
+        set(tests ${name})
+    else()
+        add_executable(${name} ${T_SOURCES})
+        target_compile_definitions(${name} PRIVATE KESTRIN_TEST_DATA="${KESTRIN_TEST_DATA}")
+        target_link_libraries(${name} PRIVATE ${T_LIBS} project_warnings)
+        if(T_QT)
+            set_target_properties(${name} PROPERTIES AUTOMOC ON)
+            target_link_libraries(${name} PRIVATE Qt6::Test)
+            add_test(NAME ${name} COMMAND ${name})
+            if(NOT environment MATCHES "QT_QPA_PLATFORM")
+                list(APPEND environment "QT_QPA_PLATFORM=offscreen")
+            endif()
+            set(tests ${name})
+        else()
+            if(T_OWN_MAIN)
+                target_link_libraries(${name} PRIVATE GTest::gtest)
+            else()
+                target_link_libraries(${name} PRIVATE GTest::gtest_main)
+            endif()
+            set(properties LABELS ${T_LABEL})
+            if(environment)
+                list(APPEND properties ENVIRONMENT "${environment}")
+            endif()
+            gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${properties})
+            return()
+        endif()
+    endif()
+
+    set_tests_properties(${tests} PROPERTIES LABELS ${T_LABEL})
+    if(environment)
+        set_tests_properties(${tests} PROPERTIES ENVIRONMENT "${environment}")
+    endif()
+    if(T_TIMEOUT)
+        set_tests_properties(${tests} PROPERTIES TIMEOUT ${T_TIMEOUT})
+    endif()
+    if(T_SERIAL)
+        set_tests_properties(${tests} PROPERTIES RUN_SERIAL TRUE)
+    endif()
+endfunction()
