@@ -273,11 +273,15 @@ std::string Card::LogRow() const {
 // Column order of the scan log's header line. Fields are quoted; a quote inside a field is doubled
 // (RFC 4180) so that no card text can end its field early.
 std::string Card::LogRow(bool personalData) const {
+    return LogRow([personalData](const CardField& field) { return personalData || !field.personal; });
+}
+
+std::string Card::LogRow(const std::function<bool(const CardField&)>& keep) const {
     std::string row;
     for (const CardField* field : LogColumns()) {
         if (!row.empty())
             row += ',';
-        AppendCsvField(row, personalData || !field->personal ? FieldText(field->read(*this)) : std::string());
+        AppendCsvField(row, keep(*field) ? FieldText(field->read(*this)) : std::string());
     }
     return row;
 }

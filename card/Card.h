@@ -18,11 +18,14 @@
 #include <array>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace MagneticStripeCards {
+
+struct CardField;
 
 class Card {
 public:
@@ -86,6 +89,8 @@ public:
     // With `personalData` false only the date and time, age, sex, state, expiry date and the date and time
     // columns keep their values; the other fields are empty (for venues that must not keep more).
     std::string LogRow(bool personalData) const;
+    // With only the fields `keep` accepts holding their values (a venue's privacy profile).
+    std::string LogRow(const std::function<bool(const CardField&)>& keep) const;
 
     // 1 -> "Jan" ... 12 -> "Dec", anything else -> "".
     static std::string MonthName(int month);

@@ -43,6 +43,15 @@ const Issuer* FindIssuer(std::string_view iin) {
     return found != std::end(kIssuers) && std::strncmp(found->iin, iin.data(), 6) == 0 ? found : nullptr;
 }
 
+std::string IinOfJurisdiction(std::string_view code) {
+    if (code.size() != 2)
+        return {};
+    for (const Issuer& issuer : kIssuers)
+        if (code == issuer.jurisdiction)
+            return issuer.iin;
+    return {};
+}
+
 std::string CountryOfJurisdiction(std::string_view code) {
     if (code.size() != 2)
         return {};

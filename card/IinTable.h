@@ -15,6 +15,8 @@ struct Issuer {
 
 // nullptr when `iin` (six digits) is not in the table.
 const Issuer* FindIssuer(std::string_view iin);
+// The issuer number of a US or Canadian jurisdiction ("TX" -> "636015"); empty when it has none.
+std::string IinOfJurisdiction(std::string_view code);
 // "USA" or "CAN" for a US state, district or territory or a Canadian province or territory, else "".
 std::string CountryOfJurisdiction(std::string_view code);
 // True for the AAMVA ranges 636xxx and 604xxx.

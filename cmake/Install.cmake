@@ -1,7 +1,7 @@
 # Installation and the Debian package.
 #
-#   cmake --install <build>                       station, decoder tool, manual, man pages, icons, desktop
-#                                                 entry, tmpfiles.d entry, copyright and changelog
+#   cmake --install <build>                       station, decoder and venue tools, manual, man pages, icons,
+#                                                 desktop entry, tmpfiles.d entry, copyright and changelog
 #   cmake --install <build> --component provision the staff group, the folders and the settings hive (as root)
 #   cpack --config <build>/CPackConfig.cmake      kestrin_<version>_<arch>.deb, whose postinst provisions
 #
@@ -25,6 +25,9 @@ if(TARGET kestrin)
 endif()
 if(TARGET kestrin-decode)
     install(TARGETS kestrin-decode RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+if(TARGET kestrin-venue)
+    install(TARGETS kestrin-venue RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 if(TARGET kestrin_manual)
     install(FILES ${KESTRIN_HELP_PDF} DESTINATION ${KESTRIN_APP_SUBDIR})

@@ -1,6 +1,8 @@
 #include "ScanLogger.h"
 
 #include "Card.h"
+#include "CardFields.h"
+#include "PrivacyProfile.h"
 #include "Settings.h"
 
 ScanLogger::ScanLogger(const MagneticStripeCards::Clock& clock, ILogPrompts& prompts, std::string runNumber)
@@ -10,11 +12,18 @@ const std::string ScanLogger::kNoComments = ",\"\",\"\"";
 
 std::string ScanLogger::CardRow(const MagneticStripeCards::Card& card) {
     // Read at every row: a venue that turns personal data off is obeyed from the next card on.
-    return card.LogRow(Settings::GetLogPersonalData() != 0);
+    const PrivacyProfile profile = PrivacyProfile::FromSettings();
+    return card.LogRow(
+        [&profile](const MagneticStripeCards::CardField& field) { return profile.KeepsLogField(field); });
 }
 
 LogFileWriter::Result ScanLogger::WriteRow(const std::string& row, bool commentsPending) {
     m_pending.reset();
+    m_discarded = false;
+    if (!PrivacyProfile::FromSettings().WritesLogRows()) {
+        m_discarded = true; // nothing to keep is nothing lost: the row and its comments are done with
+        return LogFileWriter::Result::Written;
+    }
     if (!commentsPending)
         return m_writer.Write(row);
     LogFileWriter::WrittenRow where;
@@ -29,6 +38,8 @@ LogFileWriter::Result ScanLogger::WriteRow(const std::string& row, bool comments
 }
 
 LogFileWriter::Result ScanLogger::AddComments(const std::string& suffix) {
+    if (m_discarded)
+        return LogFileWriter::Result::Written;
     if (!m_pending)
         return LogFileWriter::Result::WriteFailed;
     if (suffix == kNoComments) {

@@ -22,7 +22,7 @@ public:
     // `runNumber`: the "Log Number" of this run, taken once at the station's start.
     ScanLogger(const MagneticStripeCards::Clock& clock, ILogPrompts& prompts, std::string runNumber);
 
-    // The card's row as this venue logs it: with the holder's personal data unless "Log Personal Data" is 0.
+    // The card's row as this venue logs it: the fields its privacy profile keeps (PrivacyProfile).
     static std::string CardRow(const MagneticStripeCards::Card& card);
 
     // Appends `row`, followed by two empty comment fields when `commentsPending` is set.
@@ -40,4 +40,5 @@ private:
     std::string m_pendingRow; // the row WriteRow wrote last, without comment fields
     std::optional<LogFileWriter::WrittenRow> m_pending;
     LogFileWriter::Result m_pendingResult = LogFileWriter::Result::Written;
+    bool m_discarded = false; // the last row was not kept, by the privacy profile
 };

@@ -3,6 +3,7 @@
 #include "FolderFiles.h"
 #include "PaymentCard.h"
 #include "PosixFile.h"
+#include "PrivacyProfile.h"
 #include "Settings.h"
 #include "StringTable.h"
 
@@ -50,6 +51,8 @@ void RotateIfPast(int folder, const std::string& folderPath, const std::string& 
 
 void UnknownSwipeFile::Append(const std::string& text) noexcept {
     try {
+        if (!PrivacyProfile::FromSettings().WritesUnknownScans())
+            return;
         // Bank card numbers are never kept whole (PCI DSS).
         AppendTo(Settings::ResolvedLogFolder(), MaskPaymentCards(text));
     } catch (...) {

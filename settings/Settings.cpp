@@ -125,6 +125,12 @@ std::string ReadText(const ValueName& name, const std::string& whenUnopenable) {
     return got.known ? std::string() : whenUnopenable;
 }
 
+// An optional text: empty when missing now, whatever it was before.
+std::string ReadOptionalText(const ValueName& name) {
+    const Lookup got = Look(name, ValueType::Text, WhenMissing::Missing);
+    return got.value ? got.value->text : std::string();
+}
+
 // The store's number read: -1 when the value is missing or the key cannot be opened.
 std::int32_t ReadNumber(const ValueName& name) {
     const Lookup got = Look(name, ValueType::Number, WhenMissing::Missing);
@@ -186,6 +192,10 @@ std::string GetAppFolder() {
 std::string GetReaderLayout() {
     return ReadText(Resources::IDS_READER_LAYOUT, {});
 }
+std::string GetMdlTrustFolder() {
+    const std::string folder = ReadText(Resources::IDS_MDL_TRUST_FOLDER, {});
+    return folder.empty() ? std::string("/var/lib/kestrin/mdl-trust") : folder;
+}
 
 std::string GetLogNumberText() {
     const Lookup got = Look(Resources::IDS_LOG_NUMBER, ValueType::Number, WhenMissing::Missing);
@@ -238,6 +248,25 @@ std::int32_t GetFullScreen() {
 }
 std::int32_t GetVerdictDelay() {
     return ReadNumber(Resources::IDS_VERDICT_DELAY);
+}
+
+std::string GetVenueDatabase() {
+    return ReadOptionalText("Venue Database");
+}
+std::string GetVenue() {
+    return ReadOptionalText("Venue");
+}
+std::string GetStationName() {
+    return ReadOptionalText("Station Name");
+}
+std::string GetVenueKeyFile() {
+    return ReadOptionalText("Venue Key File");
+}
+std::string GetPrivacyProfile() {
+    return ReadOptionalText("Privacy Profile");
+}
+std::int32_t GetRepeatMinutes() {
+    return ReadNumber("Repeat Minutes");
 }
 
 void SetEnableLog(bool on) {

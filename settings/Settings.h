@@ -29,6 +29,10 @@ std::string GetAppFolder(); // empty when the key cannot be opened or the value 
 // "Reader Layout": "us" or "desktop"; empty when the key cannot be opened or the value is missing.
 std::string GetReaderLayout();
 
+// "mDL Trust Folder": the IACA certificates and trust lists mobile licences are checked against;
+// /var/lib/kestrin/mdl-trust when the value is missing or the key cannot be opened.
+std::string GetMdlTrustFolder();
+
 std::string GetLogNumberText(); // "Log Number" as unsigned decimal; "0" when missing
 // +1 with 32-bit wrap, atomically across processes; the number stored, which is this run's own. Nothing
 // when the key cannot be opened or the change could not be stored.
@@ -52,6 +56,15 @@ bool HasValidAge();
 std::int32_t GetFullScreen();
 // "Verdict Delay" in milliseconds; -1 when missing (the scan cycle's adaptive rule).
 std::int32_t GetVerdictDelay();
+
+// The venue's values; each is empty (or -1) when missing or when the key cannot be opened, and the venue
+// store puts its own defaults in place then. Optional values: a value that is gone is gone, not damage.
+std::string GetVenueDatabase();  // "Venue Database": a libpq connection string or URI
+std::string GetVenue();          // "Venue": the venue's short name
+std::string GetStationName();    // "Station Name"
+std::string GetVenueKeyFile();   // "Venue Key File"
+std::string GetPrivacyProfile(); // "Privacy Profile": full, minimal, name-and-number, no-retention
+std::int32_t GetRepeatMinutes(); // "Repeat Minutes"
 
 // Writers end the program through FailCannotContinue when the key cannot be opened.
 void SetEnableLog(bool on);

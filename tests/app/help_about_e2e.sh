@@ -18,10 +18,6 @@ mkdir -p "$artifacts"
 # shellcheck source=../support/e2e.sh
 source "$(dirname "$0")/../support/e2e.sh"
 e2e_begin
-# shellcheck source=../support/x11-session.sh
-source "$(dirname "$0")/../support/x11-session.sh"
-# shellcheck source=../support/find-window.sh
-source "$(dirname "$0")/../support/find-window.sh"
 
 start_x11_session
 unset KESTRIN_OPEN_COMMAND

@@ -11,10 +11,6 @@
 set -uo pipefail
 # shellcheck source=../support/e2e.sh
 source "$(dirname "$0")/../support/e2e.sh"
-# shellcheck source=../support/x11-session.sh
-source "$(dirname "$0")/../support/x11-session.sh"
-# shellcheck source=../support/find-window.sh
-source "$(dirname "$0")/../support/find-window.sh"
 
 kestrin=$1
 artifacts=$2

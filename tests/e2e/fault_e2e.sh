@@ -32,7 +32,6 @@ e2e_cleanup_hook() {
 
 figure() { echo "$*" | tee -a "$artifacts/figures.txt"; }
 
-source "$(dirname "$0")/../support/x11-session.sh"
 start_x11_session
 
 # ---- the settings: every option set, so that no station adds one; no "Always On Top", so that two

@@ -23,10 +23,6 @@ rm -f "$artifacts/figures.txt" "$artifacts/trace.log" "$artifacts/escapes.txt"
 # shellcheck source=../support/e2e.sh
 source "$(dirname "$0")/../support/e2e.sh"
 e2e_begin
-# shellcheck source=../support/x11-session.sh
-source "$(dirname "$0")/../support/x11-session.sh"
-# shellcheck source=../support/find-window.sh
-source "$(dirname "$0")/../support/find-window.sh"
 
 
 steps=(2 5 10 50 300 1000)

@@ -12,10 +12,6 @@
 #
 # usage: reader_e2e.sh <kestrin executable> <artefacts folder>
 set -uo pipefail
-# shellcheck source=../support/x11-session.sh
-source "$(dirname "$0")/../support/x11-session.sh"
-# shellcheck source=../support/find-window.sh
-source "$(dirname "$0")/../support/find-window.sh"
 
 kestrin=$1
 artifacts=$2

@@ -1,6 +1,7 @@
 # shellcheck shell=bash
 # What every end-to-end script starts with: a work folder that goes at exit with every process the script
-# started, pass and fail counting, a clock in milliseconds and the settings hive writer.
+# started, pass and fail counting, a clock in milliseconds and the settings hive writer; and, sourced from
+# here, the X11 session (x11-session.sh) and the window search (find-window.sh).
 #
 #   e2e_begin                         makes $work; at exit ends $station_pid and ${pids[@]}, removes $work
 #   e2e_cleanup_hook                  defined by a script that needs more at exit: runs first
@@ -48,3 +49,9 @@ write_hive() {
         done
     } >"$tmp" && mv "$tmp" "$file"
 }
+
+support=$(dirname "${BASH_SOURCE[0]}")
+# shellcheck source=x11-session.sh
+source "$support/x11-session.sh"
+# shellcheck source=find-window.sh
+source "$support/find-window.sh"

@@ -1,0 +1,197 @@
+#include "SyncWorker.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+
+namespace Venue {
+
+SyncWorker::SyncWorker(SyncOptions options, IOutbox& outbox, IListSink& sink)
+    : m_options(std::move(options)), m_outbox(outbox), m_sink(sink), m_uploader(m_options.batchSize),
+      m_wakeFd(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+
+SyncWorker::~SyncWorker() {
+    Stop();
+    if (m_wakeFd >= 0)
+        ::close(m_wakeFd);
+}
+
+void SyncWorker::Start() {
+    if (m_thread.joinable())
+        return;
+    m_stop = false;
+    m_thread = std::thread([this] { Run(); });
+}
+
+void SyncWorker::Stop() {
+    m_stop = true;
+    Wake();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
+void SyncWorker::Wake() {
+    const std::uint64_t one = 1;
+    // EAGAIN means the counter is already set: the worker will look anyway.
+    [[maybe_unused]] const auto written = ::write(m_wakeFd, &one, sizeof one);
+}
+
+SyncStatus SyncWorker::Status() const {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_status;
+}
+
+void SyncWorker::OnChange(std::function<void(const SyncStatus&)> callback) {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    m_onChange = std::move(callback);
+}
+
+void SyncWorker::SetStatus(const std::function<void(SyncStatus&)>& change) {
+    std::function<void(const SyncStatus&)> callback;
+    SyncStatus copy;
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        const bool wasConnected = m_status.connected;
+        const std::string previousError = m_status.lastError;
+        change(m_status);
+        if (wasConnected != m_status.connected || previousError != m_status.lastError)
+            callback = m_onChange;
+        copy = m_status;
+    }
+    if (callback)
+        callback(copy);
+}
+
+// Sleeps until the deadline, a Wake, Stop, or input on the link's socket. True when woken.
+bool SyncWorker::WaitWake(Clock::time_point until, int socketFd, bool* socketReady) {
+    *socketReady = false;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - Clock::now()).count();
+    pollfd fds[2] = {{m_wakeFd, POLLIN, 0}, {socketFd, POLLIN, 0}};
+    const int n = ::poll(fds, socketFd >= 0 ? 2 : 1, static_cast<int>(std::max<long long>(left, 0)));
+    if (n <= 0)
+        return false;
+    *socketReady = socketFd >= 0 && (fds[1].revents & (POLLIN | POLLHUP | POLLERR));
+    if (fds[0].revents & POLLIN) {
+        std::uint64_t count = 0;
+        [[maybe_unused]] const auto got = ::read(m_wakeFd, &count, sizeof count);
+        return true;
+    }
+    return false;
+}
+
+void SyncWorker::Run() {
+    std::unique_ptr<PgConnection> conn;
+    auto backoff = m_options.backoffMin;
+    auto lastTraffic = Clock::now();
+    auto nextListPoll = Clock::now();
+    auto nextStatus = Clock::now();
+    bool uploadDue = true;
+    bool listDue = true;
+    const auto dropLink = [&](const PgFailure& failure) {
+        conn.reset();
+        SetStatus([&](SyncStatus& s) {
+            s.connected = false;
+            s.lastError = failure.message;
+        });
+    };
+    while (!m_stop) {
+        if (!conn) {
+            PgFailure failure;
+            conn = PgConnection::Connect(m_options.conninfo, Clock::now() + m_options.connectDeadline, &failure,
+                                         "kestrin " + m_options.station);
+            if (conn && !conn->Exec("LISTEN kestrin_list", Clock::now() + m_options.statementDeadline, &failure))
+                conn.reset();
+            if (!conn) {
+                dropLink(failure);
+                bool ready = false;
+                WaitWake(Clock::now() + backoff, -1, &ready);
+                backoff = std::min(backoff * 2, m_options.backoffMax);
+                continue;
+            }
+            backoff = m_options.backoffMin;
+            lastTraffic = Clock::now();
+            uploadDue = listDue = true;
+            SetStatus([](SyncStatus& s) {
+                s.connected = true;
+                s.lastError.clear();
+                ++s.reconnects;
+            });
+        }
+        PgFailure failure;
+        if (listDue || Clock::now() >= nextListPoll) {
+            const auto applied = ListSync::CatchUp(*conn, m_sink, Clock::now() + m_options.statementDeadline, &failure);
+            if (!applied) {
+                dropLink(failure);
+                continue;
+            }
+            listDue = false;
+            nextListPoll = Clock::now() + m_options.listPollEvery;
+            lastTraffic = Clock::now();
+            SetStatus([&](SyncStatus& s) {
+                ++s.listCatchUps;
+                s.listVersion = m_sink.Watermark();
+            });
+        }
+        if (uploadDue) {
+            const auto deadline = Clock::now() + m_options.statementDeadline;
+            const UploadResult events = m_uploader.Upload(*conn, m_outbox, deadline);
+            const auto& stopped = events.failure;
+            SetStatus([&](SyncStatus& s) {
+                s.uploaded += events.uploaded;
+                s.quarantined += events.quarantined;
+            });
+            if (stopped) {
+                // The link, or the server's load or shutdown: every unsent row is still pending.
+                dropLink(*stopped);
+                continue;
+            }
+            uploadDue = events.more; // more next round, after the heartbeat and the list had their turn
+            if (events.uploaded) {
+                lastTraffic = Clock::now();
+                PgFailure ignored;
+                const auto now =
+                    conn->Exec("SELECT kestrin.now_us()", Clock::now() + m_options.heartbeatDeadline, &ignored);
+                if (now && now->Rows() == 1)
+                    SetStatus([&](SyncStatus& s) { s.lastUploadUs = now->Integer(0, 0); });
+            }
+        }
+        if (Clock::now() >= nextStatus) {
+            const SyncStatus s = Status();
+            conn->Exec("SELECT kestrin.report_status($1, $2::bigint, nullif($3, '0')::bigint, $4)",
+                       {m_options.station, std::to_string(m_outbox.WaitingCount()), std::to_string(s.lastUploadUs),
+                        s.listVersion},
+                       Clock::now() + m_options.heartbeatDeadline, &failure);
+            nextStatus = Clock::now() + m_options.statusEvery;
+        }
+        const auto heartbeatAt = lastTraffic + m_options.heartbeatEvery;
+        auto until = std::min(heartbeatAt, std::min(nextListPoll, nextStatus));
+        if (uploadDue)
+            until = Clock::now();
+        bool socketReady = false;
+        if (WaitWake(until, conn->Socket(), &socketReady))
+            uploadDue = true;
+        if (socketReady) {
+            if (!conn->ConsumeInput()) {
+                dropLink(PgFailure{{}, "link lost"});
+                continue;
+            }
+            lastTraffic = Clock::now();
+            for (const auto& note : conn->TakeNotifications())
+                if (note.channel == "kestrin_list")
+                    listDue = true;
+        }
+        if (Clock::now() >= lastTraffic + m_options.heartbeatEvery) {
+            if (!conn->Exec("SELECT 1", Clock::now() + m_options.heartbeatDeadline, &failure)) {
+                dropLink(failure);
+                continue;
+            }
+            lastTraffic = Clock::now();
+        }
+    }
+}
+
+} // namespace Venue
