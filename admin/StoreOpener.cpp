@@ -7,8 +7,9 @@
 namespace VenueAdmin {
 
 std::unique_ptr<Venue::IVenueStore> OpenStore(const std::string& conninfo) {
+    // Without a server nothing waits for one: the embedded store keeps no outbox.
     if (conninfo.empty())
-        return std::make_unique<Venue::EmbeddedStore>(Venue::EmbeddedStore::DefaultPath());
+        return std::make_unique<Venue::EmbeddedStore>(Venue::EmbeddedStore::DefaultPath(), false);
     return std::make_unique<Venue::PgStore>(conninfo);
 }
 

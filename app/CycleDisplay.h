@@ -4,9 +4,14 @@
 // results and whether the card shown went into the scan log. The caller adds the sizes.
 
 #include "DisplayLayout.h"
+#include "ScanRecorder.h"
 
 #include <cstdint>
 
 class ScanCycle;
 
 DisplayInput DisplayInputOf(const ScanCycle& cycle, std::int32_t validAge);
+
+// What the display shows of the venue's word on a scan: BANNED with the reason and the expiry, the
+// "FLAGGED: reason" line, the VIP mark, the repeat line.
+VenueMarks VenueMarksOf(const Venue::DoorOutcome& outcome);

@@ -11,6 +11,8 @@
 #include "HelpCommand.h"
 #include "KestrinResources.h"
 #include "KeyRoute.h"
+#include "ListEntryDialog.h"
+#include "ListsDialog.h"
 #include "MenuItem_Comments.h"
 #include "MenuItem_Log.h"
 #include "MenuItem_OnlyValidAge.h"
@@ -20,12 +22,15 @@
 #include "StationTrace.h"
 #include "StringTable.h"
 #include "ValidAge.h"
+#include "Verdict.h"
 #include "VerdictValidAge.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDate>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
 #include <QScreen>
 
@@ -108,6 +113,7 @@ void MainDlg::InitDialog() {
     // the same hive do to "Log Number" later.
     const std::optional<std::uint32_t> run = Settings::IncrementLogNumber();
     m_log = std::make_unique<ScanLogSession>(run ? std::to_string(*run) : Settings::GetLogNumberText());
+    Guarded("venue", [this] { m_venue = Venue::VenueDesk::FromSettings(); });
     m_burstFilter = std::make_unique<ReaderBurstFilter>(*this, m_readerKeymap,
                                                         [this](const QKeyEvent& key) { FeedReaderKey(key); });
     setFocusPolicy(Qt::StrongFocus);
@@ -146,6 +152,10 @@ void MainDlg::SetUpMenu() {
     ConnectCommand(QtMenu::ID_SET_VALID_AGE, &MainDlg::OnSetValidAge);
     ConnectCommand(QtMenu::ID_HELP, &MainDlg::OnHelp);
     ConnectCommand(QtMenu::ID_APP_ABOUT, &MainDlg::OnAbout);
+    ConnectCommand(QtMenu::ID_VENUE_BAN, &MainDlg::OnBanLastCard);
+    ConnectCommand(QtMenu::ID_VENUE_FLAG, &MainDlg::OnFlagLastCard);
+    ConnectCommand(QtMenu::ID_VENUE_VIP, &MainDlg::OnVipLastCard);
+    ConnectCommand(QtMenu::ID_VENUE_LISTS, &MainDlg::OnVenueLists);
 }
 
 void MainDlg::ConnectCommand(int id, void (MainDlg::*command)()) {
@@ -227,6 +237,12 @@ bool MainDlg::HandleKey(QKeyEvent& key) {
         key.accept();
         if (key.type() == QEvent::KeyPress && key.key() == Qt::Key_F11 && key.modifiers() == Qt::NoModifier) {
             Guarded("full screen", [this] { ToggleFullScreen(); });
+            return true;
+        }
+        // The menu bar takes no Alt navigation (a swipe's keys must not land in it): F9 opens the Venue
+        // menu, whose items the arrow keys and Enter then reach.
+        if (key.type() == QEvent::KeyPress && key.key() == Qt::Key_F9 && key.modifiers() == Qt::NoModifier) {
+            Guarded("venue menu", [this] { OpenVenueMenu(); });
             return true;
         }
         FeedReaderKey(key);
@@ -325,6 +341,8 @@ DisplayOutput MainDlg::LayOutDisplay(const QSize& client) const {
     // The valid age is read at each paint of a card result (the last one read when the hive cannot be).
     const bool result = m_cycle.State() == DisplayState::CardShown;
     DisplayInput in = DisplayInputOf(m_cycle, result ? VerdictValidAge() : kDefaultValidAge);
+    if (result && m_venue && m_venue->LastOutcome())
+        in.venue = VenueMarksOf(*m_venue->LastOutcome());
     in.width = client.width();
     in.height = client.height();
     in.designWidth = m_designClient.width();
@@ -432,4 +450,78 @@ void MainDlg::OnHelp() {
 void MainDlg::OnSetValidAge() {
     ::ValidAge dialog(this);
     dialog.exec(); // the dialog stores the new age itself; the next card result reads it
+}
+
+// ---- venue
+
+void MainDlg::RecordVenueScan(const MagneticStripeCards::Card* card) {
+    if (!m_venue)
+        return;
+    Guarded("venue record", [&] {
+        if (!card) {
+            m_venue->RecordUnknown();
+            return;
+        }
+        Venue::Verdict verdict = Venue::Verdict::Ok;
+        switch (JudgeCard(card->Age(), card->Expired(), VerdictValidAge())) {
+        case Verdict::UnderAge:
+            verdict = Venue::Verdict::UnderAge;
+            break;
+        case Verdict::Expired:
+            verdict = Venue::Verdict::Expired;
+            break;
+        default:
+            break;
+        }
+        const Venue::DoorOutcome& outcome = m_venue->RecordCard(*card, verdict);
+        StationTrace::Line(std::string("venue event ") + std::string(Venue::CodeOf(outcome.event.verdict)) +
+                           (outcome.stored ? " stored" : " not stored"));
+    });
+}
+
+void MainDlg::OpenVenueMenu() {
+    QMenu& menu = m_menu.VenueMenu();
+    menu.popup(mapToGlobal(QPoint(0, m_menu.Bar().height())));
+    if (!menu.actions().isEmpty())
+        menu.setActiveAction(menu.actions().first());
+}
+
+void MainDlg::OnBanLastCard() {
+    AddLastCardTo(Venue::ListKind::Banned);
+}
+
+void MainDlg::OnFlagLastCard() {
+    AddLastCardTo(Venue::ListKind::Flagged);
+}
+
+void MainDlg::OnVipLastCard() {
+    AddLastCardTo(Venue::ListKind::Vip);
+}
+
+void MainDlg::AddLastCardTo(Venue::ListKind list) {
+    const QString caption = QStringLiteral("Venue");
+    if (!m_venue || !m_venue->HasLastCard()) {
+        QMessageBox::information(
+            this, caption,
+            m_venue && m_venue->Trouble().empty()
+                ? QStringLiteral("Scan a licence first: the last scan named nobody.")
+                : QString::fromStdString(m_venue ? m_venue->Trouble() : std::string("No venue store.")));
+        return;
+    }
+    Venue::ListEntryDialog dialog(list, QDate::currentDate(), QString::fromStdString(m_venue->LastCardName()), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    std::string error;
+    if (!m_venue->AddForLastCard(dialog.Request(), error)) {
+        QMessageBox::warning(this, caption, QString::fromStdString(error));
+        return;
+    }
+    update(); // the card still shown now shows the entry too
+}
+
+void MainDlg::OnVenueLists() {
+    if (!m_venue)
+        return;
+    Venue::ListsDialog dialog(*m_venue, this);
+    dialog.exec();
 }

@@ -20,6 +20,7 @@
 #include "ScanLogSession.h"
 #include "StationLock.h"
 #include "UsKeyboardLayout.h"
+#include "VenueDesk.h"
 #include "iMenuItem.h"
 
 #include <QDialog>
@@ -77,6 +78,7 @@ private:
     std::int32_t ValidAge() override;
     bool WriteLogRow(const MagneticStripeCards::Card& card, bool commentsFollow) override;
     void OpenComments() override;
+    void RecordVenueScan(const MagneticStripeCards::Card* card) override;
 
     void InitDialog();
     void SetUpMenu();
@@ -100,6 +102,12 @@ private:
     void OnToggleLog();
     void OnToggleComments();
     void OnToggleCountValidOnly();
+    void OnBanLastCard();
+    void OnFlagLastCard();
+    void OnVipLastCard();
+    void OnVenueLists();
+    void AddLastCardTo(Venue::ListKind list);
+    void OpenVenueMenu();
 
     bool IsOntopChecked() const;
 
@@ -119,6 +127,7 @@ private:
     std::unique_ptr<AuxW32::iMenuItem> m_commentsItem;
     std::unique_ptr<AuxW32::iMenuItem> m_ontopItem;
     std::unique_ptr<ScanLogSession> m_log; // made at start, with this run's number
+    std::unique_ptr<Venue::VenueDesk> m_venue;
     StationLock m_lock;
     std::unique_ptr<ReaderBurstFilter> m_burstFilter;
     bool m_firstPaintTraced = false;

@@ -17,6 +17,13 @@ QtMenu::QtMenu(QWidget& window) : m_bar(&window) {
     AddItem(options, ID_COUNT_VALID_ONLY, "Count Valid DL Only", true, true, false);
     AddItem(options, ID_SET_VALID_AGE, "Set Valid Age", false, false, true);
 
+    m_venue = m_bar.addMenu(QStringLiteral("Venue"));
+    AddItem(*m_venue, ID_VENUE_BAN, "Ban Last Card...", false, false, false);
+    AddItem(*m_venue, ID_VENUE_FLAG, "Flag Last Card...", false, false, false);
+    AddItem(*m_venue, ID_VENUE_VIP, "VIP Last Card...", false, false, false);
+    m_venue->addSeparator();
+    AddItem(*m_venue, ID_VENUE_LISTS, "Lists...", false, false, false);
+
     QMenu& help = *m_bar.addMenu(QStringLiteral("Help"));
     AddItem(help, ID_HELP, "Help", false, false, false);
     help.addSeparator();

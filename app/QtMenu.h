@@ -23,6 +23,10 @@ public:
         ID_COUNT_VALID_ONLY = 32792,
         ID_HELP = 32777,
         ID_APP_ABOUT = 32778,
+        ID_VENUE_BAN = 32801,
+        ID_VENUE_FLAG = 32802,
+        ID_VENUE_VIP = 32803,
+        ID_VENUE_LISTS = 32804,
     };
 
     // Builds the menu bar as a child of `window`, with the resource's check marks and greyed items. The
@@ -33,6 +37,8 @@ public:
     const QMenuBar& Bar() const { return m_bar; }
     // The action of command `id`, or null for an id the menu does not have.
     QAction* Action(int id) const;
+    // The "Venue" menu, which F9 opens from the keyboard.
+    QMenu& VenueMenu() { return *m_venue; }
 
     void CheckMenuItem(int id, bool checked) override;
     void EnableMenuItem(int id, bool enabled);
@@ -51,4 +57,5 @@ private:
     NoAltNavigationStyle m_style;
     QMenuBar m_bar;
     std::map<int, QAction*> m_actions;
+    QMenu* m_venue = nullptr; // owned by the bar
 };

@@ -137,6 +137,7 @@ void ScanCycle::ShowCard(std::unique_ptr<MagneticStripeCards::Card> card) {
     if (m_lastResults.size() > kLastResultsSize)
         m_lastResults.pop_back();
     LogAndCount();
+    m_host.RecordVenueScan(m_card.get());
 }
 
 void ScanCycle::LogAndCount() {
@@ -156,6 +157,7 @@ void ScanCycle::ShowUnknown() {
     m_commentsOpen = false;
     m_unknownCardText = Resources::String(Resources::IDS_UNKNOWN_DL);
     m_state = DisplayState::UnknownCard;
+    m_host.RecordVenueScan(nullptr);
     m_host.StartTimer(kUnknownTimer, kUnknownPeriodMs);
 }
 

@@ -3,7 +3,7 @@
 //
 //   key-downs --> swipe text --(quiet timer, 2nd tick)--> Card --> current card, last results, total
 //                                                     \--> "Unknown DL"
-//   Card --> log row written --> verdict painted --> [Comments dialog --> comments into the row]
+//   Card --> log row written --> venue event stored --> verdict painted --> [Comments dialog --> comments into the row]
 //        --> result timer (10 s from the dialog's close, or from the decode without one) --> Ready
 //   unknown timer (5 s) --> Ready
 //
@@ -49,6 +49,9 @@ public:
     // Opens the Comments dialog for the row written last. When it has closed and its comments are in the
     // row, the host calls ScanCycle::OnCommentsClosed (at once, or later from its event loop).
     virtual void OpenComments() = 0;
+    // The venue's record of the scan (`card` null for an unknown scan), made after the log row and before
+    // the verdict is painted; it may change what the verdict shows (a banned card). Never throws.
+    virtual void RecordVenueScan(const MagneticStripeCards::Card* card) { (void)card; }
 };
 
 class ScanCycle {

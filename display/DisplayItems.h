@@ -22,6 +22,8 @@ constexpr Rgb kVerdictGreen{0, 200, 0};
 // Notices that need the operator's attention without being a verdict: a dark amber that reads on the
 // window's grey and differs from both verdict colours in brightness as well as hue.
 constexpr Rgb kWarning{190, 95, 0};
+// The VIP mark: a gold apart from the warning's amber.
+constexpr Rgb kVip{160, 120, 0};
 } // namespace DisplayColour
 
 enum class TextAnchor { CentreBaseline, LeftBottom };

@@ -34,6 +34,8 @@ constexpr int kGap = 6;             // between the age and the verdict's mark an
 constexpr int kMarkMax = 64;        // side of the mark
 constexpr int kComesOfAgeCell = 20; // "Turns 21 on ..."
 constexpr int kMinColumn = 12;      // narrower columns beside the age stay empty
+constexpr int kVipCell = 40;        // the VIP mark, in the upper left corner
+constexpr int kVipBottom = 48;
 
 class Scaler {
 public:
@@ -98,6 +100,8 @@ std::string VerdictWord(Verdict verdict, std::int32_t validAge) {
         return "UNDER " + std::to_string(validAge);
     case Verdict::Expired:
         return "EXPIRED";
+    case Verdict::Banned:
+        return "BANNED";
     }
     return {};
 }
@@ -110,6 +114,8 @@ ShapeKind MarkOf(Verdict verdict) {
         return ShapeKind::Cross;
     case Verdict::Expired:
         return ShapeKind::Warning;
+    case Verdict::Banned:
+        return ShapeKind::Cross;
     }
     return ShapeKind::Cross;
 }
@@ -132,7 +138,13 @@ void LayoutWordColumn(const Context& c, const ShownCard& card, Verdict verdict, 
     if (column.width() < c.s(kMinColumn))
         return;
     Block comesOfAge;
-    if (verdict == Verdict::UnderAge && !card.comesOfAgeOn.empty()) {
+    if (verdict == Verdict::Banned && !c.in.venue.bannedDetail.empty()) {
+        const std::string& text = c.in.venue.bannedDetail;
+        const std::size_t comma = text.find(", ");
+        const std::size_t split = comma == std::string::npos ? comma : comma + 1; // the space after the comma
+        comesOfAge = FitBlock(c, LineOptions(text, split), DisplayFont::Expiry, c.s(kComesOfAgeCell), colour,
+                              column.width(), column.height() * 2 / 5);
+    } else if (verdict == Verdict::UnderAge && !card.comesOfAgeOn.empty()) {
         const std::string text = "Turns " + std::to_string(c.in.validAge) + " on " + card.comesOfAgeOn;
         const std::size_t split = text.find(" on ") + 3;
         comesOfAge = FitBlock(c, LineOptions(text, split), DisplayFont::Expiry, c.s(kComesOfAgeCell), colour,
@@ -160,7 +172,8 @@ void LayoutMark(const Context& c, Verdict verdict, Rgb colour, const QRect& colu
 }
 
 void LayoutCard(const Context& c, const ShownCard& card, DisplayOutput& out) {
-    const Verdict verdict = JudgeCard(card.age, card.expired, c.in.validAge);
+    // A banned card is refused whatever its age or expiry.
+    const Verdict verdict = c.in.venue.banned ? Verdict::Banned : JudgeCard(card.age, card.expired, c.in.validAge);
     const Rgb verdictColour = verdict == Verdict::Ok ? kVerdictGreen : kVerdictRed;
     out.shapes.push_back({ShapeKind::Frame, verdictColour, QRect(0, 0, c.in.width, c.in.height), c.s(kFrame)});
 
@@ -196,12 +209,20 @@ void LayoutCard(const Context& c, const ShownCard& card, DisplayOutput& out) {
     LayoutWordColumn(c, card, verdict, verdictColour, column(ageBox.left() + ageBox.width() + gap, c.right), out);
     LayoutMark(c, verdict, verdictColour, column(c.left, ageBox.left() - gap), out);
     out.items.push_back(age);
+    if (c.in.venue.vip)
+        out.items.push_back(c.fit.FromLeft("VIP", DisplayFont::Headline, c.s(kVipCell), kVip, c.left, c.s(kVipBottom),
+                                           c.left, c.right));
 }
 
 std::vector<std::string> Notices(const DisplayInput& in) {
     std::vector<std::string> notices;
     if (in.state != DisplayState::CardShown || !in.card)
         return notices;
+    // The lists' word first: the operator acts on it before anything else.
+    if (!in.venue.flaggedLine.empty())
+        notices.push_back(in.venue.flaggedLine);
+    if (!in.venue.repeatLine.empty())
+        notices.push_back(in.venue.repeatLine);
     if (in.notLogged)
         notices.push_back("Not logged yet: the log file cannot be written");
     if (in.validAge < 1)

@@ -21,6 +21,15 @@
 #include <string>
 #include <vector>
 
+// What the venue's lists and repeat window say of the card shown.
+struct VenueMarks {
+    bool banned = false;
+    std::string bannedDetail; // the reason and the expiry, under "BANNED"
+    std::string flaggedLine;  // "FLAGGED: theft", or empty
+    bool vip = false;
+    std::string repeatLine; // "Scanned 3 min ago at door-2", or empty
+};
+
 struct DisplayInput {
     DisplayState state = DisplayState::Ready;
     std::optional<ShownCard> card; // the current card; required in CardShown
@@ -29,6 +38,7 @@ struct DisplayInput {
     std::int32_t total = 0;
     std::deque<std::string> lastResults; // newest first
     bool notLogged = false;              // the card shown is not in the scan log file (yet)
+    VenueMarks venue;                    // of the card shown
     int width = 0;
     int height = 0;
     // The client size the classic positions are given for; 0 leaves every position and font unscaled.

@@ -5,7 +5,8 @@
 
 #include <cstdint>
 
-enum class Verdict { Ok, UnderAge, Expired };
+// Banned comes only from the venue's lists, never from the card: it overrides whatever the card says.
+enum class Verdict { Ok, UnderAge, Expired, Banned };
 
 Verdict JudgeCard(std::int32_t age, bool expired, std::int32_t validAge);
 

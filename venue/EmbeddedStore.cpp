@@ -142,7 +142,7 @@ void CheckNewEntry(const ListEntry& entry) {
 
 } // namespace
 
-EmbeddedStore::EmbeddedStore(const std::string& path) : m_db(path, true) {
+EmbeddedStore::EmbeddedStore(const std::string& path, bool outbox) : m_db(path, true), m_outbox(outbox) {
     Init();
 }
 
@@ -163,6 +163,8 @@ void EmbeddedStore::Init() {
 }
 
 void EmbeddedStore::Enqueue(const char* kind, const std::string& id) {
+    if (!m_outbox)
+        return;
     m_db.Prepare("INSERT INTO outbox(kind, row_id) VALUES (?, ?)").Bind(1, std::string(kind)).Bind(2, id).Run();
 }
 
@@ -301,8 +303,9 @@ std::string EmbeddedStore::ListVersion() {
 std::vector<StationStatus> EmbeddedStore::Status() {
     const std::lock_guard lock(m_mutex);
     const std::string version = ListVersion();
-    auto select = m_db.Prepare("SELECT station, count(*) FILTER (WHERE received_at IS NULL), max(received_at)"
-                               " FROM scan_event GROUP BY station ORDER BY station");
+    auto select = m_db.Prepare("SELECT station, count(*) FILTER (WHERE received_at IS NULL AND id IN"
+                               " (SELECT row_id FROM outbox WHERE kind = 'scan_event' AND quarantined IS NULL)),"
+                               " max(received_at) FROM scan_event GROUP BY station ORDER BY station");
     std::vector<StationStatus> stations;
     while (select.Step())
         stations.push_back({select.Text(0), select.Int(1), select.OptionalInt(2), version});
@@ -421,6 +424,14 @@ std::vector<ListEntry> EmbeddedStore::AllEntries() {
     const std::lock_guard lock(m_mutex);
     auto select = m_db.Prepare(std::string("SELECT ") + kEntryColumns + " FROM list_entry ORDER BY id");
     return ReadEntries(select);
+}
+
+std::int64_t EmbeddedStore::ForgetIdentitiesBefore(Micros before) {
+    const std::lock_guard lock(m_mutex);
+    m_db.Prepare("UPDATE scan_event SET id_hmac = NULL WHERE id_hmac IS NOT NULL AND scanned_at < ?")
+        .Bind(1, before)
+        .Run();
+    return m_db.Changes();
 }
 
 std::int64_t EmbeddedStore::DataVersion() {

@@ -23,8 +23,10 @@ namespace Venue {
 
 class EmbeddedStore final : public IVenueStore, public IOutbox, public IListSink {
 public:
-    // Opens (creating when missing) the file at `path` and creates or upgrades its tables.
-    explicit EmbeddedStore(const std::string& path);
+    // Opens (creating when missing) the file at `path` and creates or upgrades its tables. `outbox`: what
+    // is recorded here also waits for the server (a door with "Venue Database"); a door without a server
+    // keeps no outbox, which would only grow.
+    explicit EmbeddedStore(const std::string& path, bool outbox = true);
 
     // `venue.db` in the folder of the settings hive.
     static std::string DefaultPath();
@@ -59,6 +61,9 @@ public:
     // A number that changes whenever another connection commits to the file (SQLite's data_version), so
     // a poller sees kestrin-venue's changes without reading the lists each time.
     std::int64_t DataVersion();
+    // "Keep Days": scan events older than `before` keep no identity (the rest of the event, which names
+    // nobody, stays for the reports). The number of events changed.
+    std::int64_t ForgetIdentitiesBefore(Micros before);
     // "<live entries>@<last change, microseconds>": the list version shown by status.
     std::string ListVersion();
 
@@ -69,6 +74,7 @@ private:
 
     std::mutex m_mutex; // one statement sequence at a time on this connection
     SqliteDb m_db;
+    bool m_outbox;
 };
 
 } // namespace Venue

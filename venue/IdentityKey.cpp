@@ -9,6 +9,7 @@
 #include <QCryptographicHash>
 #include <QMessageAuthenticationCode>
 #include <QRandomGenerator>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>

@@ -1,6 +1,7 @@
 #include "ListWatcher.h"
 
 #include "EmbeddedStore.h"
+#include "VenueTime.h"
 
 #include <cstdio>
 #include <memory>
@@ -8,8 +9,9 @@
 
 namespace Venue {
 
-ListWatcher::ListWatcher(std::string storePath, ListCache& cache, std::function<void()> changed)
-    : m_path(std::move(storePath)), m_cache(cache), m_changed(std::move(changed)), m_thread([this] { Run(); }) {}
+ListWatcher::ListWatcher(std::string storePath, ListCache& cache, std::function<void()> changed, int keepDays)
+    : m_path(std::move(storePath)), m_cache(cache), m_changed(std::move(changed)), m_keepDays(keepDays),
+      m_thread([this] { Run(); }) {}
 
 ListWatcher::~ListWatcher() {
     {
@@ -24,12 +26,19 @@ void ListWatcher::Run() {
     std::unique_ptr<EmbeddedStore> store;
     std::optional<std::int64_t> seen;
     std::string lastError;
+    std::optional<std::chrono::steady_clock::time_point> lastPurge;
     std::unique_lock lock(m_mutex);
     while (!m_stop) {
         lock.unlock();
         try {
             if (!store)
                 store = std::make_unique<EmbeddedStore>(m_path);
+            const auto now = std::chrono::steady_clock::now();
+            if (m_keepDays > 0 && (!lastPurge || now - *lastPurge >= kPurgeEvery)) {
+                constexpr Micros kDayMicros = 86'400'000'000LL;
+                store->ForgetIdentitiesBefore(NowMicros() - m_keepDays * kDayMicros);
+                lastPurge = now;
+            }
             const std::int64_t version = store->DataVersion();
             // data_version does not move for this connection's own commits, and there are none: the
             // first round always loads.

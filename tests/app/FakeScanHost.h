@@ -45,6 +45,9 @@ public:
             onLogScan();
         return logWrites;
     }
+    void RecordVenueScan(const MagneticStripeCards::Card* card) override {
+        events.push_back(card ? "venue card" : "venue unknown");
+    }
     void OpenComments() override {
         events.push_back("comments open");
         if (onOpenComments)

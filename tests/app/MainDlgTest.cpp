@@ -1,13 +1,17 @@
 // The station window on the offscreen platform with a temporary settings hive and a recording station
 // lock: start-up writes, menu, key routing, geometry, the lock's triggers and the scan total.
 #include "MainDlg.h"
+#include "Card.h"
 #include "DialogUnits.h"
 #include "DisplayFontSet.h"
+#include "EmbeddedStore.h"
 #include "FakeStationLock.h"
 #include "Fonts.h"
+#include "IdentityKey.h"
 #include "KestrinResources.h"
 #include "Remarks.h"
 #include "UnknownSwipeFile.h"
+#include "VenueTime.h"
 
 #include <QAction>
 #include <QDate>
@@ -52,6 +56,8 @@ private slots:
     void windowIconIsTheStationIcon();
     void cardCountedOnceAcrossRepaints();
     void unknownSwipeKeepsTotalAndList();
+    void bannedCardShowsBannedAndIsRecorded();
+    void f9OpensTheVenueMenu();
 
 private:
     void WriteHive(const QByteArray& values);
@@ -121,10 +127,11 @@ void MainDlgTest::captionMenuAndEnabledItems() {
     QCOMPARE(dlg.windowTitle(), QStringLiteral("Orbelon Kestrin"));
 
     const QList<QAction*> popups = dlg.Menu().Bar().actions();
-    QCOMPARE(popups.size(), 3);
+    QCOMPARE(popups.size(), 4);
     QCOMPARE(popups[0]->text(), QStringLiteral("File"));
     QCOMPARE(popups[1]->text(), QStringLiteral("Options"));
-    QCOMPARE(popups[2]->text(), QStringLiteral("Help"));
+    QCOMPARE(popups[2]->text(), QStringLiteral("Venue"));
+    QCOMPARE(popups[3]->text(), QStringLiteral("Help"));
 
     const struct {
         int id;
@@ -136,6 +143,10 @@ void MainDlgTest::captionMenuAndEnabledItems() {
                  {32787, "Comments", true},
                  {32792, "Count Valid DL Only", true},
                  {32791, "Set Valid Age", false},
+                 {32801, "Ban Last Card...", false},
+                 {32802, "Flag Last Card...", false},
+                 {32803, "VIP Last Card...", false},
+                 {32804, "Lists...", false},
                  {32777, "Help", false},
                  {32778, "About", false}};
     for (const auto& item : items) {
@@ -145,7 +156,7 @@ void MainDlgTest::captionMenuAndEnabledItems() {
         QCOMPARE(action->isCheckable(), item.checkable);
         QVERIFY2(action->isEnabled(), item.text); // the greyed resource items are enabled at start
     }
-    const QList<QAction*> help = popups[2]->menu()->actions();
+    const QList<QAction*> help = popups[3]->menu()->actions();
     QCOMPARE(help.size(), 3);
     QVERIFY(help[1]->isSeparator());
 }
@@ -546,6 +557,63 @@ void MainDlgTest::unknownSwipeKeepsTotalAndList() {
     QCOMPARE(dlg.Total(), 0);
     QVERIFY(dlg.Cycle().LastResults().empty());
     QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("logs/unknowndl.txt"))));
+}
+
+// A card on the banned list is refused whatever its age, with the reason and the expiry, and its event
+// is in the venue store once the verdict is on the screen.
+void MainDlgTest::bannedCardShowsBannedAndIsRecorded() {
+    WriteHive("\"Enable Log\"=dword:00000000\r\n\"Enable Ontop\"=dword:00000000\r\n\"Venue\"=\"north\"\r\n"
+              "\"Station Name\"=\"front\"\r\n");
+    const std::string keyPath = m_dir.filePath(QStringLiteral("venue.key")).toStdString();
+    std::string error;
+    if (!QFile::exists(QString::fromStdString(keyPath)))
+        QVERIFY2(Venue::IdentityKey::Create(keyPath, error), error.c_str());
+    const auto key = Venue::IdentityKey::Load(keyPath, error);
+    QVERIFY2(key, error.c_str());
+    const std::string dbPath = m_dir.filePath(QStringLiteral("venue.db")).toStdString();
+    {
+        Venue::EmbeddedStore store(dbPath);
+        Venue::ListEntry ban;
+        ban.id = Venue::NewUuid();
+        ban.idHmac = key->IdentityOf(MagneticStripeCards::Card(kSwipe));
+        ban.reason = Venue::Reason::Violence;
+        ban.createdAt = Venue::NowMicros();
+        ban.validUntil = *Venue::EndOfLocalDay(QDate::currentDate().addDays(30).toString(Qt::ISODate).toStdString());
+        ban.venue = "north";
+        ban.createdBy = "office test";
+        store.AddEntry(ban);
+    }
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    Swipe(dlg, kSwipe);
+    QTRY_COMPARE_WITH_TIMEOUT(dlg.Cycle().State(), DisplayState::CardShown, 3000);
+    dlg.repaint();
+    QStringList texts;
+    for (const TextItem& item : dlg.Display().items)
+        texts << QString::fromStdString(item.text);
+    QVERIFY2(texts.contains(QStringLiteral("BANNED")), qPrintable(texts.join(QLatin1Char('|'))));
+    QVERIFY2(texts.join(QLatin1Char(' ')).contains(QStringLiteral("violence")),
+             qPrintable(texts.join(QLatin1Char('|'))));
+    const auto scans = Venue::EmbeddedStore(dbPath).Scans("north", std::nullopt);
+    QVERIFY(!scans.empty());
+    QCOMPARE(scans.back().verdict, Venue::Verdict::Banned);
+    QCOMPARE(scans.back().station, std::string("front"));
+}
+
+void MainDlgTest::f9OpensTheVenueMenu() {
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    QTest::keyClick(&dlg, Qt::Key_F9);
+    QWidget* const menu = qobject_cast<QWidget*>(dlg.Menu().Action(32801)->parent());
+    QVERIFY(menu);
+    QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), 3000);
+    QVERIFY(dlg.Cycle().SwipeText().empty());
+    QTest::keyClick(menu, Qt::Key_Escape);
+    QTRY_VERIFY_WITH_TIMEOUT(!menu->isVisible(), 3000);
 }
 
 QTEST_MAIN(MainDlgTest)

@@ -179,10 +179,11 @@ TEST_F(ScanCycleTest, EnterAloneHandsAnEmptySwipeToTheDecoderAndShowsUnknown) {
 TEST_F(ScanCycleTest, SuccessfulScanWritesTheRowBeforeTheResultShows) {
     host.logChecked = true;
     Scan(kExampleSwipe);
-    // The tail of the event list from the decoding tick on.
-    const std::vector<std::string> expected{"stop 1", "log", "start 2 10000", "repaint"};
+    // The tail of the event list from the decoding tick on: the log row and the venue's event are stored
+    // before the result is painted.
+    const std::vector<std::string> expected{"stop 1", "log", "venue card", "start 2 10000", "repaint"};
     ASSERT_GE(host.events.size(), expected.size());
-    EXPECT_EQ(std::vector<std::string>(host.events.end() - 4, host.events.end()), expected);
+    EXPECT_EQ(std::vector<std::string>(host.events.end() - 5, host.events.end()), expected);
     ASSERT_NE(cycle.CurrentCard(), nullptr);
     EXPECT_EQ(cycle.CurrentCard()->Tracks()[1], "6360141234567=08121980061500");
     ASSERT_EQ(cycle.LastResults().size(), 1u);
@@ -201,8 +202,8 @@ TEST_F(ScanCycleTest, FailedScanStartsTheUnknownTimerAndKeepsCardAndList) {
     EXPECT_EQ(cycle.LastResults(), results);
     EXPECT_EQ(cycle.UnknownCardText(), "Unknown DL");
     EXPECT_TRUE(cycle.SwipeText().empty());
-    const std::vector<std::string> tail{"stop 1", "start 3 5000", "repaint"};
-    EXPECT_EQ(std::vector<std::string>(host.events.end() - 3, host.events.end()), tail);
+    const std::vector<std::string> tail{"stop 1", "venue unknown", "start 3 5000", "repaint"};
+    EXPECT_EQ(std::vector<std::string>(host.events.end() - 4, host.events.end()), tail);
 }
 
 TEST_F(ScanCycleTest, ResultShowsTenSecondsFromTheDecode) {
@@ -326,9 +327,10 @@ TEST_F(ScanCycleTest, CommentsOpenOverAPaintedVerdictWhoseTimeStartsAtTheirClose
     host.logChecked = true;
     host.commentsChecked = true;
     Scan(kExampleSwipe);
-    const std::vector<std::string> tail{"stop 1", "log comments", "paint now", "comments open", "repaint"};
+    const std::vector<std::string> tail{"stop 1",    "log comments",  "venue card",
+                                        "paint now", "comments open", "repaint"};
     ASSERT_GE(host.events.size(), tail.size());
-    EXPECT_EQ(std::vector<std::string>(host.events.end() - 5, host.events.end()), tail);
+    EXPECT_EQ(std::vector<std::string>(host.events.end() - 6, host.events.end()), tail);
     EXPECT_TRUE(cycle.IsCommentsOpen());
     host.Advance(30000);
     EXPECT_EQ(cycle.State(), DisplayState::CardShown);

@@ -441,6 +441,64 @@ TEST(LayoutDisplay, DayOfComingOfAgeForAHolderUnderAge) {
     EXPECT_EQ(turnsText(LayoutDisplay(CardInput(card), kMeasure)), "") << "unknown day: no such line";
 }
 
+// A banned card is refused whatever its age or expiry: the word, the mark and the frame say so in red,
+// and the reason and expiry stand under the word; the card's own colours of age and expiry stay.
+TEST(LayoutDisplay, BannedOverridesEveryVerdict) {
+    for (const auto& [age, expired] : {std::pair<int, bool>{30, false}, {17, false}, {40, true}}) {
+        DisplayInput in = CardInput(CardOf(age, expired));
+        in.venue.banned = true;
+        in.venue.bannedDetail = "violence, until 2027-06-30";
+        const DisplayOutput out = LayoutDisplay(in, kMeasure);
+        std::string word;
+        std::string detail;
+        for (const TextItem& item : out.items) {
+            if (item.font == DisplayFont::Headline)
+                word += item.text;
+            if (item.font == DisplayFont::Expiry && item.text.rfind("Exp. Date", 0) != 0) {
+                detail += (detail.empty() ? "" : " ") + item.text;
+                EXPECT_EQ(item.colour, kVerdictRed);
+                EXPECT_TRUE(out.verdictArea.contains(BoxOf(item, kMeasure))) << item.text;
+            }
+        }
+        EXPECT_EQ(word, "BANNED") << age;
+        EXPECT_EQ(detail, "violence, until 2027-06-30") << age;
+        ASSERT_EQ(out.shapes.size(), 2u);
+        EXPECT_EQ(out.shapes[0].colour, kVerdictRed);
+        EXPECT_EQ(out.shapes[1].kind, ShapeKind::Cross);
+        EXPECT_EQ(out.shapes[1].colour, kVerdictRed);
+        EXPECT_EQ(Find(out, DisplayFont::Age)->colour, age < 21 ? kVerdictRed : kVerdictGreen);
+    }
+}
+
+// The lists' lines come first among the notices, amber; the VIP mark stands apart from the verdict.
+TEST(LayoutDisplay, FlaggedRepeatAndVipMarks) {
+    DisplayInput in = CardInput(CardOf(30, false));
+    in.notLogged = true;
+    in.venue.flaggedLine = "FLAGGED: theft";
+    in.venue.repeatLine = "Scanned 3 min ago at side-door";
+    in.venue.vip = true;
+    in.lastResults = {"r0", "r1", "r2", "r3"};
+    const DisplayOutput out = LayoutDisplay(in, kMeasure);
+    std::vector<TextItem> lower(std::find(out.items.begin(), out.items.end(), TotalItem(0)) + 1, out.items.end());
+    ASSERT_EQ(lower.size(), 4u);
+    EXPECT_EQ(lower[0], ListItem("FLAGGED: theft", 0, kWarning));
+    EXPECT_EQ(lower[1], ListItem("Scanned 3 min ago at side-door", 1, kWarning));
+    EXPECT_EQ(lower[2], ListItem("Not logged yet: the log file cannot be written", 2, kWarning));
+    const auto vip =
+        std::find_if(out.items.begin(), out.items.end(), [](const TextItem& i) { return i.text == "VIP"; });
+    ASSERT_NE(vip, out.items.end());
+    EXPECT_EQ(vip->colour, kVip);
+    const QRect vipBox = BoxOf(*vip, kMeasure);
+    EXPECT_FALSE(vipBox.intersects(BoxOf(*Find(out, DisplayFont::Age), kMeasure)));
+    EXPECT_GE(vipBox.left(), 0);
+    EXPECT_GE(vipBox.top(), 0);
+    std::string word;
+    for (const TextItem& item : out.items)
+        if (item.font == DisplayFont::Headline && item.text != "VIP")
+            word += item.text;
+    EXPECT_EQ(word, "OK") << "flagged and VIP keep the card's verdict";
+}
+
 TEST(DisplayDate, MonthAbbreviationDayAndYear) {
     EXPECT_EQ(DisplayDate(2029, 3, 10), "Mar 10, 2029");
     EXPECT_EQ(DisplayDate(2031, 12, 1), "Dec 1, 2031");

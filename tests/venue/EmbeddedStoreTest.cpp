@@ -223,6 +223,29 @@ TEST_F(EmbeddedStoreTest, AnotherConnectionsCommitMovesTheDataVersion) {
     EXPECT_EQ(watcher.Matches(std::string(32, 'a'), "north", kNow).size(), 1u);
 }
 
+TEST_F(EmbeddedStoreTest, ADoorWithoutAServerKeepsNoOutbox) {
+    EmbeddedStore store(Path(), false);
+    store.RecordScan(Event("s1", kNow));
+    store.AddEntry(Entry("e1", std::string(32, 'a')));
+    EXPECT_EQ(store.WaitingCount(), 0);
+    EXPECT_TRUE(store.Pending(10).empty());
+    EXPECT_EQ(store.Status()[0].waiting, 0);
+    EXPECT_EQ(store.Scans("north", std::nullopt).size(), 1u);
+}
+
+TEST_F(EmbeddedStoreTest, KeepDaysTakesTheIdentityOutOfOlderEventsOnly) {
+    EmbeddedStore store(Path());
+    store.RecordScan(Event("old", kNow - 8 * kDay));
+    store.RecordScan(Event("new", kNow - kDay));
+    EXPECT_EQ(store.ForgetIdentitiesBefore(kNow - 7 * kDay), 1);
+    const auto scans = store.Scans("north", std::nullopt);
+    ASSERT_EQ(scans.size(), 2u);
+    EXPECT_TRUE(scans[0].idHmac.empty());
+    EXPECT_EQ(scans[0].verdict, Verdict::Ok);
+    EXPECT_EQ(scans[1].idHmac, std::string(32, '\x5a'));
+    EXPECT_EQ(store.ForgetIdentitiesBefore(kNow - 7 * kDay), 0);
+}
+
 TEST_F(EmbeddedStoreTest, ReportsSelectWithPlaceholders) {
     EmbeddedStore store(Path());
     store.RecordScan(Event("s1", kNow));

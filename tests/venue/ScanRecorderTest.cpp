@@ -6,6 +6,8 @@
 #include "EmbeddedStore.h"
 #include "ListWatcher.h"
 #include "ScanRecorder.h"
+#include "VenueDesk.h"
+#include "VenueTime.h"
 
 #include <gtest/gtest.h>
 #include <thread>
@@ -176,6 +178,83 @@ TEST_F(ScanRecorderTest, TheWatcherBringsEntriesAddedElsewhere) {
     while (lists.Matches(Identity("person-c"), "north", now).empty() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_EQ(recorder.Record(Facts(Verdict::Ok, "person-c"), full).event.verdict, Verdict::Banned);
+}
+
+// "Keep Days" reaches the events of a running door without the station's thread touching the file.
+TEST_F(ScanRecorderTest, TheWatcherForgetsIdentitiesPastKeepDays) {
+    ScanEvent old;
+    old.id = "old";
+    old.venue = "north";
+    old.station = "door-1";
+    old.scannedAt = NowMicros() - 3 * kDay;
+    old.verdict = Verdict::Ok;
+    old.idHmac = Identity("person-d");
+    store.RecordScan(old);
+    ListWatcher watcher(hive.Dir() + "/venue.db", lists, {}, 2);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!store.Scans("north", std::nullopt).front().idHmac.empty() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_TRUE(store.Scans("north", std::nullopt).front().idHmac.empty());
+}
+
+} // namespace
+
+namespace {
+
+// The station's venue as the window uses it: an entry made from the last card holds at once, and the
+// event of that card is in the store; without a key nothing can be put on a list, but verdicts go on.
+TEST(VenueDeskTest, LastCardGoesOnAListAndHoldsAtOnce) {
+    const TempHive hive;
+    std::string error;
+    VenueConfig config;
+    config.venue = "north";
+    config.station = "door-1";
+    config.keyFile = hive.Dir() + "/venue.key";
+    ASSERT_TRUE(IdentityKey::Create(config.keyFile, error)) << error;
+    Micros now = kStart;
+    VenueDesk desk(config, hive.Dir() + "/venue.db", [&now] { return now; });
+    EXPECT_TRUE(desk.Trouble().empty()) << desk.Trouble();
+    EXPECT_FALSE(desk.HasLastCard());
+    EXPECT_FALSE(desk.AddForLastCard({}, error));
+
+    const MagneticStripeCards::FixedClock clock(2026, 3, 10, 14, 5, 33);
+    const MagneticStripeCards::Card card(CardScan("aamva/expired_yesterday.txt"), clock);
+    EXPECT_EQ(desk.RecordCard(card, Verdict::Expired).event.verdict, Verdict::Expired);
+    ASSERT_TRUE(desk.HasLastCard());
+    EntryRequest request;
+    request.list = ListKind::Banned;
+    request.reason = Reason::FakeId;
+    request.until = "2026-07-01";
+    const auto id = desk.AddForLastCard(request, error);
+    ASSERT_TRUE(id) << error;
+    now += kMinute;
+    const DoorOutcome& again = desk.RecordCard(card, Verdict::Ok);
+    ASSERT_TRUE(again.banned);
+    EXPECT_EQ(again.banned->id, *id);
+    EXPECT_EQ(again.event.verdict, Verdict::Banned);
+    EXPECT_TRUE(again.stored);
+
+    ASSERT_TRUE(desk.Lift(*id, "mistaken", error)) << error;
+    EXPECT_FALSE(desk.Lift(*id, "again", error));
+    EXPECT_FALSE(desk.RecordCard(card, Verdict::Ok).banned);
+    EXPECT_FALSE(desk.RecordUnknown().banned);
+    EXPECT_FALSE(desk.HasLastCard());
+}
+
+TEST(VenueDeskTest, WithoutAKeyTheDoorStillRecords) {
+    const TempHive hive;
+    VenueConfig config;
+    config.venue = "north";
+    config.station = "door-1";
+    config.keyFile = hive.Dir() + "/missing.key";
+    VenueDesk desk(config, hive.Dir() + "/venue.db", [] { return kStart; });
+    EXPECT_NE(desk.Trouble().find("missing.key"), std::string::npos);
+    const MagneticStripeCards::FixedClock clock(2026, 3, 10, 14, 5, 33);
+    const MagneticStripeCards::Card card(CardScan("aamva/expired_yesterday.txt"), clock);
+    EXPECT_TRUE(desk.RecordCard(card, Verdict::Expired).stored);
+    std::string error;
+    EXPECT_FALSE(desk.AddForLastCard({}, error));
+    EXPECT_FALSE(error.empty());
 }
 
 } // namespace

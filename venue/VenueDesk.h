@@ -1,0 +1,95 @@
+#pragma once
+// The venue as the station's window sees it: one object that holds the embedded store, the identity key,
+// the in-memory lists (kept in step by a ListWatcher thread), the repeat window and the scan recorder, and
+// remembers the last scan for the Venue menu.
+//
+//   scan cycle --> RecordCard / RecordUnknown (event stored before the paint) --> LastOutcome --> display
+//   Venue menu --> AddForLastCard (entry stored and held at this door at once) / Lift / Entries
+//   with "Venue Database": SyncWorker (its own thread and store connection) uploads the outbox, woken
+//   after every write here, and brings the server's lists into the store, where the ListWatcher finds them
+//
+// Nothing here throws: a store or key that cannot be opened leaves the door working on verdicts alone
+// and says why in Trouble().
+
+#include "EmbeddedStore.h"
+#include "IdentityKey.h"
+#include "ListCache.h"
+#include "ListWatcher.h"
+#include "RepeatWindow.h"
+#include "ScanRecorder.h"
+#include "SyncWorker.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace Venue {
+
+// What the operator chose for a new entry.
+struct EntryRequest {
+    ListKind list = ListKind::Banned;
+    Reason reason = Reason::Other;
+    std::string until; // YYYY-MM-DD, the last day the entry holds
+    std::string note;
+    Scope scope = Scope::Venue;
+};
+
+class VenueDesk {
+public:
+    // Opens the embedded store at `storePath` (with an outbox when the config names a server) and the key
+    // at the config's key file.
+    // `keepDays` ("Keep Days") > 0: older scan events lose their identity.
+    VenueDesk(VenueConfig config, const std::string& storePath, ScanRecorder::NowFunction now, int keepDays = 0);
+    ~VenueDesk();
+    VenueDesk(const VenueDesk&) = delete;
+    VenueDesk& operator=(const VenueDesk&) = delete;
+
+    // From the hive, with the store next to it.
+    static std::unique_ptr<VenueDesk> FromSettings();
+
+    const DoorOutcome& RecordCard(const MagneticStripeCards::Card& card, Verdict verdict);
+    const DoorOutcome& RecordUnknown();
+    // The outcome of the last scan, if any.
+    const std::optional<DoorOutcome>& LastOutcome() const { return m_last; }
+    // The last scan was a card with an identity, so it can be put on a list.
+    bool HasLastCard() const { return !m_lastIdentity.empty(); }
+    // Who the last card names, for the dialog's title (only where the profile keeps names).
+    const std::string& LastCardName() const { return m_lastName; }
+
+    // Puts the last card on a list; the entry's id, or nothing with `error` saying why.
+    std::optional<std::string> AddForLastCard(const EntryRequest& request, std::string& error);
+    bool Lift(const std::string& id, const std::string& reason, std::string& error);
+    std::vector<ListEntry> Entries() const { return m_lists.All(); }
+
+    // The link to the server, when there is one: connected or not, last upload, last error.
+    std::optional<SyncStatus> Sync() const;
+
+    // Why the venue works only in part (no store, no key); empty when all is well.
+    const std::string& Trouble() const { return m_trouble; }
+    const VenueConfig& Config() const { return m_config; }
+    // The repeat window, which the sync also feeds with the other doors' scans.
+    RepeatWindow& Repeats() { return m_repeats; }
+
+private:
+    std::string CreatedBy() const;
+    void StartSync(const std::string& storePath);
+    void Wake();
+
+    VenueConfig m_config;
+    ScanRecorder::NowFunction m_now;
+    std::unique_ptr<EmbeddedStore> m_store;
+    std::optional<IdentityKey> m_key;
+    ListCache m_lists;
+    RepeatWindow m_repeats;
+    std::unique_ptr<ListWatcher> m_watcher;
+    std::unique_ptr<ScanRecorder> m_recorder;
+    std::unique_ptr<EmbeddedStore> m_syncStore; // the worker's own connection, outlives the worker
+    std::unique_ptr<SyncWorker> m_sync;
+    std::optional<DoorOutcome> m_last;
+    std::string m_lastIdentity;
+    std::string m_lastName;
+    std::string m_lastBirthDate;
+    std::string m_trouble;
+};
+
+} // namespace Venue
