@@ -66,7 +66,9 @@ void Exec(Venue::PgConnection& conn, const std::string& sql, const std::vector<s
         throw std::runtime_error(sql + ": " + failure.message);
 }
 
-std::string RandomUuid() { return Venue::NewUuid(); }
+std::string RandomUuid() {
+    return Venue::NewUuid();
+}
 
 struct Arrivals {
     std::mutex mutex;
@@ -133,11 +135,10 @@ Figures RunLoad(const std::string& base, Venue::PgConnection& admin, int station
             }
             try {
                 Exec(*manager,
-                 "INSERT INTO kestrin.list_entry (id, grp, venue, scope, list, id_hmac, reason, valid_until, "
-                 "created_by, created_at) VALUES ($1::uuid, 'chain', 'v0', 'group', 'banned', "
-                 "decode(md5($1::text) || md5($1::text), 'hex'), 'other', kestrin.now_us() + 86400000000, 'bench', "
-                 "kestrin.now_us())",
-                 {id});
+                     "SELECT kestrin.add_entry($1::uuid, 'banned', decode(md5($1::text) || md5($1::text), 'hex'), 1, "
+                     "'other', '', "
+                     "kestrin.now_us() + 86400000000, 'group', 'office', NULL, NULL, 'v0')",
+                     {id});
             } catch (const std::exception& e) {
                 std::cerr << "venue_sync_bench: the ban was refused: " << e.what() << '\n';
                 return;
@@ -233,14 +234,13 @@ int main(int argc, char** argv) {
             throw std::runtime_error(failure.message);
         Exec(*admin, "DO $$ BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'bench_manager') THEN "
                      "CREATE ROLE bench_manager LOGIN IN ROLE kestrin_manager; END IF; END $$");
-        Exec(*admin, "GRANT INSERT ON kestrin.list_entry TO kestrin_manager");
         std::printf("%8s %10s %12s %12s %9s %9s %9s %10s\n", "stations", "events/s", "backlog.max", "backlog.end",
                     "p50 s", "p95 s", "max s", "arrivals");
         for (const int n : sizes) {
             const Figures f = RunLoad(base, *admin, n, seconds);
             std::printf("%8d %10.1f %12lld %12lld %9.3f %9.3f %9.3f %5zu/%zu\n", n, f.eventsPerSecond,
-                        static_cast<long long>(f.backlogMax), static_cast<long long>(f.backlogEnd), f.p50, f.p95,
-                        f.max, f.samples, f.expected);
+                        static_cast<long long>(f.backlogMax), static_cast<long long>(f.backlogEnd), f.p50, f.p95, f.max,
+                        f.samples, f.expected);
             std::fflush(stdout);
         }
     } catch (const std::exception& e) {

@@ -119,17 +119,23 @@ DROP TRIGGER IF EXISTS notify_list ON kestrin.list_entry;
 CREATE TRIGGER notify_list AFTER INSERT OR UPDATE ON kestrin.list_entry
     FOR EACH ROW EXECUTE FUNCTION kestrin.notify_list();
 
--- A station adds an entry for its own venue and group; the same id again is a retry and changes nothing.
+-- A station adds an entry for its own venue and group (whatever venue it names); a manager, or the
+-- database's owner, for the venue it names. The same id again is a retry and changes nothing.
 CREATE OR REPLACE FUNCTION kestrin.add_entry(p_id uuid, p_list text, p_id_hmac bytea, p_key_version integer,
         p_reason text, p_note text, p_valid_until bigint, p_scope text, p_station text,
-        p_display_name text DEFAULT NULL, p_birth_date text DEFAULT NULL)
+        p_display_name text DEFAULT NULL, p_birth_date text DEFAULT NULL, p_venue text DEFAULT NULL)
     RETURNS uuid LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$
 DECLARE
     v_venue text := kestrin.my_venue();
-    v_group text := kestrin.my_group();
+    v_group text;
 BEGIN
-    IF v_venue IS NULL THEN
-        RAISE EXCEPTION 'role % is not a station of any venue', session_user USING ERRCODE = '42501';
+    IF v_venue IS NULL AND (kestrin.is_manager()
+                            OR (SELECT rolsuper FROM pg_roles WHERE rolname = session_user)) THEN
+        v_venue := p_venue;
+    END IF;
+    SELECT grp INTO v_group FROM kestrin.venue WHERE name = v_venue;
+    IF v_group IS NULL THEN
+        RAISE EXCEPTION 'role % adds entries for no known venue', session_user USING ERRCODE = '42501';
     END IF;
     INSERT INTO kestrin.list_entry (id, grp, venue, scope, list, id_hmac, key_version, reason, note, valid_until,
                                     display_name, birth_date, station, created_by, created_at)
@@ -260,7 +266,7 @@ ALTER FUNCTION kestrin.my_venue() OWNER TO kestrin_owner;
 ALTER FUNCTION kestrin.my_group() OWNER TO kestrin_owner;
 ALTER FUNCTION kestrin.is_manager() OWNER TO kestrin_owner;
 ALTER FUNCTION kestrin.notify_list() OWNER TO kestrin_owner;
-ALTER FUNCTION kestrin.add_entry(uuid, text, bytea, integer, text, text, bigint, text, text, text, text) OWNER TO kestrin_owner;
+ALTER FUNCTION kestrin.add_entry(uuid, text, bytea, integer, text, text, bigint, text, text, text, text, text) OWNER TO kestrin_owner;
 ALTER FUNCTION kestrin.lift_entry(uuid, text) OWNER TO kestrin_owner;
 ALTER FUNCTION kestrin.report_status(text, bigint, bigint, text) OWNER TO kestrin_owner;
 
@@ -269,7 +275,7 @@ REVOKE ALL ON ALL FUNCTIONS IN SCHEMA kestrin FROM PUBLIC;
 GRANT USAGE ON SCHEMA kestrin TO kestrin_station, kestrin_manager;
 GRANT EXECUTE ON FUNCTION kestrin.now_us(), kestrin.my_venue(), kestrin.my_group(), kestrin.is_manager()
     TO kestrin_station, kestrin_manager;
-GRANT EXECUTE ON FUNCTION kestrin.add_entry(uuid, text, bytea, integer, text, text, bigint, text, text, text, text),
+GRANT EXECUTE ON FUNCTION kestrin.add_entry(uuid, text, bytea, integer, text, text, bigint, text, text, text, text, text),
                           kestrin.report_status(text, bigint, bigint, text)
     TO kestrin_station, kestrin_manager;
 GRANT EXECUTE ON FUNCTION kestrin.lift_entry(uuid, text) TO kestrin_manager;

@@ -61,8 +61,16 @@ TEST_F(PgSchemaTest, ListEntriesGoThroughFunctionsAndReachTheirScope) {
                    {groupWide})
                   .Text(0, 0),
               Role("a") + " a g1");
-    EXPECT_EQ(Exec(*a, "SELECT count(*) FROM kestrin.list_entry").Integer(0, 0), 2);
+    // A station naming another venue (of another group) still adds for its own.
+    const std::string forged = TestUuid();
+    ASSERT_EQ(FailureOf(*a, std::string(kAddEntry).replace(std::string(kAddEntry).rfind(')'), 1, ", NULL, NULL, 'c')"),
+                        {forged, "vip", kMonthUs, "venue"}),
+              "");
+    EXPECT_EQ(
+        Count("SELECT count(*) FROM kestrin.list_entry WHERE id = '" + forged + "' AND venue = 'a' AND grp = 'g1'"), 1);
+    EXPECT_EQ(Exec(*a, "SELECT count(*) FROM kestrin.list_entry").Integer(0, 0), 3);
     EXPECT_EQ(Exec(*b, "SELECT id::text FROM kestrin.list_entry").Text(0, 0), groupWide); // same group, group scope
+
     EXPECT_EQ(Exec(*b, "SELECT count(*) FROM kestrin.list_entry").Integer(0, 0), 1);
     EXPECT_EQ(Exec(*c, "SELECT count(*) FROM kestrin.list_entry").Integer(0, 0), 0); // another group
 
