@@ -110,6 +110,25 @@ CREATE OR REPLACE FUNCTION kestrin.is_manager() RETURNS boolean LANGUAGE sql STA
     AS $$ SELECT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'kestrin_manager')
                  AND pg_has_role(session_user, 'kestrin_manager', 'MEMBER') $$;
 
+-- The login, and over TLS the door's certificate (sslinfo, where the database's owner could install it),
+-- so that each door with its own certificate is told apart from the others of its venue.
+DO $$
+BEGIN
+    CREATE EXTENSION IF NOT EXISTS sslinfo;
+EXCEPTION WHEN OTHERS THEN
+    NULL;
+END $$;
+CREATE OR REPLACE FUNCTION kestrin.caller() RETURNS text LANGUAGE plpgsql STABLE
+    SET search_path = pg_catalog, pg_temp AS $$
+DECLARE
+    v_dn text;
+BEGIN
+    IF to_regprocedure('public.ssl_client_dn()') IS NOT NULL THEN
+        EXECUTE 'SELECT public.ssl_client_dn()' INTO v_dn;
+    END IF;
+    RETURN session_user || coalesce(' ' || v_dn, '');
+END $$;
+
 CREATE OR REPLACE FUNCTION kestrin.notify_list() RETURNS trigger LANGUAGE plpgsql AS $$
 BEGIN
     PERFORM pg_notify('kestrin_list', NEW.grp);
@@ -140,7 +159,7 @@ BEGIN
     INSERT INTO kestrin.list_entry (id, grp, venue, scope, list, id_hmac, key_version, reason, note, valid_until,
                                     display_name, birth_date, station, created_by, created_at)
     VALUES (p_id, v_group, v_venue, p_scope, p_list, p_id_hmac, p_key_version, p_reason, coalesce(p_note, ''),
-            p_valid_until, p_display_name, p_birth_date, coalesce(p_station, ''), session_user, kestrin.now_us())
+            p_valid_until, p_display_name, p_birth_date, coalesce(p_station, ''), kestrin.caller(), kestrin.now_us())
     ON CONFLICT (id) DO NOTHING;
     RETURN p_id;
 END $$;
@@ -152,7 +171,7 @@ BEGIN
         RAISE EXCEPTION 'only a manager lifts entries' USING ERRCODE = '42501';
     END IF;
     UPDATE kestrin.list_entry
-       SET lifted_at = kestrin.now_us(), lifted_by = session_user, lift_reason = p_reason,
+       SET lifted_at = kestrin.now_us(), lifted_by = kestrin.caller(), lift_reason = p_reason,
            changed_xid = pg_current_xact_id()
      WHERE id = p_id AND lifted_at IS NULL;
     RETURN FOUND;
@@ -266,6 +285,7 @@ ALTER FUNCTION kestrin.my_venue() OWNER TO kestrin_owner;
 ALTER FUNCTION kestrin.my_group() OWNER TO kestrin_owner;
 ALTER FUNCTION kestrin.is_manager() OWNER TO kestrin_owner;
 ALTER FUNCTION kestrin.notify_list() OWNER TO kestrin_owner;
+ALTER FUNCTION kestrin.caller() OWNER TO kestrin_owner;
 ALTER FUNCTION kestrin.add_entry(uuid, text, bytea, integer, text, text, bigint, text, text, text, text, text) OWNER TO kestrin_owner;
 ALTER FUNCTION kestrin.lift_entry(uuid, text) OWNER TO kestrin_owner;
 ALTER FUNCTION kestrin.report_status(text, bigint, bigint, text) OWNER TO kestrin_owner;

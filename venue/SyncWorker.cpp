@@ -167,9 +167,14 @@ void SyncWorker::Run() {
                        Clock::now() + m_options.heartbeatDeadline, &failure);
             nextStatus = Clock::now() + m_options.statusEvery;
         }
+        // Hints that came in with the answers to our own statements (our own entries' among them) are
+        // already read off the socket: look before sleeping on it.
+        for (const auto& note : conn->TakeNotifications())
+            if (note.channel == "kestrin_list")
+                listDue = true;
         const auto heartbeatAt = lastTraffic + m_options.heartbeatEvery;
         auto until = std::min(heartbeatAt, std::min(nextListPoll, nextStatus));
-        if (uploadDue)
+        if (uploadDue || listDue)
             until = Clock::now();
         bool socketReady = false;
         if (WaitWake(until, conn->Socket(), &socketReady))

@@ -87,7 +87,13 @@ TEST_F(PgTlsTest, SyncWorkerUploadsOverTlsAndStaysOfflineWhenRefused) {
     Venue::SyncWorker forged(Venue::SyncOptions{ConnInfo("venue_a", "door1.venue_b"), "door9"}, refused, refused);
     door.Start();
     forged.Start();
+    auto entry = TestEntry(Venue::ListKind::Banned, Venue::Scope::Venue, "a", '\x41');
+    good.Add(entry);
     EXPECT_TRUE(WaitFor([&] { return good.WaitingCount() == 0; }, 10s));
+    // Who made it: the venue's login and the door's own certificate.
+    EXPECT_TRUE(WaitFor(
+        [&] { return good.Entries().at(entry.id).createdBy.find("/CN=door1.venue_a") != std::string::npos; }, 5s))
+        << good.Entries().at(entry.id).createdBy;
     std::this_thread::sleep_for(1s);
     EXPECT_FALSE(forged.Status().connected);
     EXPECT_NE(forged.Status().lastError.find("certificate"), std::string::npos) << forged.Status().lastError;
