@@ -17,7 +17,7 @@
 #include "MenuItem_Log.h"
 #include "MenuItem_OnlyValidAge.h"
 #include "MenuItem_Ontop.h"
-#include "QtKeyInput.h"
+#include "QtText.h"
 #include "Settings.h"
 #include "StationTrace.h"
 #include "StringTable.h"
@@ -48,10 +48,6 @@ constexpr int kHeightDu = 169;
 constexpr int kBoxLeftDu = 4;
 constexpr int kBoxBottomDu = 164;
 
-QString Text(unsigned id) {
-    return QString::fromLatin1(Resources::String(id).c_str());
-}
-
 const char* StateName(DisplayState state) {
     switch (state) {
     case DisplayState::Capturing:
@@ -81,7 +77,7 @@ MainDlg::MainDlg(QWidget* parent) : MainDlg(parent, CreateStationLockParts()) {}
 MainDlg::MainDlg(QWidget* parent, StationLockParts lock)
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
-      m_menu(*this), m_readerKeymap(ReaderKeymap::FromSetting(Settings::GetReaderLayout())), m_cycle(*this, m_layout),
+      m_menu(*this), m_readerKeymap(ReaderKeymap::FromSetting(Settings::GetReaderLayout())), m_cycle(*this),
       m_lastResultsBox(this), m_lock(*this, std::move(lock), [this] { return IsOntopChecked(); }) {
     for (std::size_t i = 0; i < m_timers.size(); ++i) {
         const int id = static_cast<int>(i) + 1;
@@ -121,7 +117,7 @@ void MainDlg::InitDialog() {
 }
 
 void MainDlg::SetUpSystemMenu() {
-    const QString about = Text(Resources::IDS_ABOUTBOX);
+    const QString about = QtText::Resource(Resources::IDS_ABOUTBOX);
     if (about.isEmpty())
         return;
     // X11 window managers keep their window menu to themselves; the client area's context menu carries
@@ -140,7 +136,7 @@ void MainDlg::SetUpMenu() {
     m_commentsItem = std::make_unique<AuxW32::MenuItem_Comments>(menu, QtMenu::ID_COMMENTS);
     m_ontopItem = std::make_unique<AuxW32::MenuItem_Ontop>(menu, QtMenu::ID_ALWAYS_ON_TOP);
     StoreDefaultValidAge();
-    setWindowTitle(Text(Resources::IDS_CAPTION));
+    setWindowTitle(QtText::Resource(Resources::IDS_CAPTION));
     m_menu.EnableMenuItem(QtMenu::ID_COMMENTS, true);
     m_menu.EnableMenuItem(QtMenu::ID_SET_VALID_AGE, true);
 
@@ -254,11 +250,7 @@ bool MainDlg::HandleKey(QKeyEvent& key) {
 void MainDlg::FeedReaderKey(const QKeyEvent& key) {
     if (StationTrace::Enabled() && (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter))
         StationTrace::Line("key Enter");
-    Guarded("keystroke", [&] {
-        const UsKeyStroke stroke = m_readerKeymap.Stroke(key);
-        m_layout.SetModifiers(stroke.shift, stroke.capsLock, stroke.control);
-        m_cycle.OnKeyDown(stroke.virtualKey);
-    });
+    Guarded("keystroke", [&] { m_cycle.OnKey(m_readerKeymap.Key(key)); });
 }
 
 // ---- timers and the cycle's host

@@ -3,8 +3,8 @@
 // (swipe capture, timers 1-3, current card, last results, total), the scan log's session and the station
 // lock, and paints the result display the layout describes:
 //
-//   key press --RouteKey--> FeedKeyPress --> ScanCycle --(timers, paint, log row, Comments)--> here
-//   reader burst at an open dialog --ReaderBurstFilter--> FeedKeyPress
+//   key press --RouteKey--> ReaderKeymap --> ScanCycle --(timers, paint, log row, Comments)--> here
+//   reader burst at an open dialog --ReaderBurstFilter--> ReaderKeymap --> ScanCycle
 //   paintEvent --> LayoutDisplay --> PaintDisplay, then the station lock after the paint
 //
 // Esc and Enter never close it: every key press is taken before QDialog's handling. Alt+F4 and the
@@ -19,7 +19,6 @@
 #include "ScanCycle.h"
 #include "ScanLogSession.h"
 #include "StationLock.h"
-#include "UsKeyboardLayout.h"
 #include "VenueDesk.h"
 #include "iMenuItem.h"
 
@@ -117,7 +116,6 @@ private:
     QSize m_designClient;
     DisplayOutput m_display;
     std::array<QTimer, 3> m_timers; // ids 1 quiet, 2 result, 3 unknown; outlive the cycle that drives them
-    UsKeyboardLayout m_layout;
     ReaderKeymap m_readerKeymap;
     ScanCycle m_cycle;
     LastResultsBox m_lastResultsBox;

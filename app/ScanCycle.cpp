@@ -29,13 +29,13 @@ private:
 
 } // namespace
 
-ScanCycle::ScanCycle(ScanCycleHost& host, IKeyboardLayout& layout, CardFactory factory)
-    : m_host(host), m_layout(layout), m_factory(factory ? std::move(factory) : CardFactory(BuildCard)) {}
+ScanCycle::ScanCycle(ScanCycleHost& host, CardFactory factory)
+    : m_host(host), m_factory(factory ? std::move(factory) : CardFactory(BuildCard)) {}
 
 ScanCycle::~ScanCycle() = default;
 
-void ScanCycle::OnKeyDown(std::uint16_t virtualKey) {
-    const TranslatedKey key = TranslateKey(virtualKey, m_layout);
+void ScanCycle::OnKey(const ReaderKey& readerKey) {
+    const TranslatedKey key = TranslateKey(readerKey);
     if (!key.counted)
         return;
     if (key.character)

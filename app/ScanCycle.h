@@ -1,7 +1,7 @@
 #pragma once
 // Swipe capture and the scan cycle, without any windowing code:
 //
-//   key-downs --> swipe text --(quiet timer, 2nd tick)--> Card --> current card, last results, total
+//   reader keys --> swipe text --(quiet timer, 2nd tick)--> Card --> current card, last results, total
 //                                                     \--> "Unknown DL"
 //   Card --> log row written --> venue event stored --> verdict painted --> [Comments dialog --> comments into the row]
 //        --> result timer (10 s from the dialog's close, or from the decode without one) --> Ready
@@ -13,7 +13,7 @@
 // The host (MainDlg in the station, a fake in tests) runs the timers, paints, logs and opens the dialog.
 
 #include "DisplayState.h"
-#include "IKeyboardLayout.h"
+#include "ReaderKey.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -67,10 +67,10 @@ public:
     // MagneticStripeCards::Card with the system clock.
     using CardFactory = std::function<std::unique_ptr<MagneticStripeCards::Card>(const std::string&)>;
 
-    ScanCycle(ScanCycleHost& host, IKeyboardLayout& layout, CardFactory factory = {});
+    explicit ScanCycle(ScanCycleHost& host, CardFactory factory = {});
     ~ScanCycle();
 
-    void OnKeyDown(std::uint16_t virtualKey);
+    void OnKey(const ReaderKey& key);
     void OnTimer(int id);
     void OnCommentsClosed();
 
@@ -92,7 +92,6 @@ private:
     void ShowUnknown();
 
     ScanCycleHost& m_host;
-    IKeyboardLayout& m_layout;
     CardFactory m_factory;
 
     DisplayState m_state = DisplayState::Ready;
