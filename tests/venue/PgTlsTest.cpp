@@ -21,7 +21,7 @@ protected:
         ASSERT_TRUE(Venue::PgSchema::Init(*admin, true, &failure)) << failure.message;
         ASSERT_TRUE(Venue::PgSchema::AddVenue(*admin, "a", "g1", "venue_a", &failure)) << failure.message;
         ASSERT_TRUE(Venue::PgSchema::AddVenue(*admin, "b", "g1", "venue_b", &failure)) << failure.message;
-        cluster->EnableTls("door1.venue_a door2.venue_a door1.venue_b");
+        cluster->EnableTls("door1.venue_a door2.venue_a door1.venue_b -- door9.venue_a");
     }
     static void TearDownTestSuite() { cluster.reset(); }
     void SetUp() override {
@@ -61,7 +61,7 @@ TEST_F(PgTlsTest, EachDoorLogsInWithItsOwnCertificateAsItsVenue) {
     }
 }
 
-TEST_F(PgTlsTest, WrongCertificateNoCertificateAndWrongServerNameAreRefused) {
+TEST_F(PgTlsTest, RevokedWrongOrMissingCertificateAndWrongServerNameAreRefused) {
     const struct {
         const char* name;
         std::string conninfo;
@@ -69,6 +69,7 @@ TEST_F(PgTlsTest, WrongCertificateNoCertificateAndWrongServerNameAreRefused) {
     } cases[] = {
         {"venue b's certificate as venue a", ConnInfo("venue_a", "door1.venue_b"), "certificate authentication failed"},
         {"no certificate", ConnInfo("venue_a", ""), "requires a valid client certificate"},
+        {"revoked door", ConnInfo("venue_a", "door9.venue_a"), "certificate revoked"},
         {"server name not in its certificate", ConnInfo("venue_a", "door1.venue_a", "kestrin.invalid"),
          "does not match host name"},
     };
