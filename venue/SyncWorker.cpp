@@ -135,6 +135,9 @@ void SyncWorker::Run() {
             }
             backoff = m_options.backoffMin;
             const auto offset = ClockOffset(*conn, Clock::now() + m_options.heartbeatDeadline);
+            // The months ahead of the scan record; an older server without the function just says no.
+            PgFailure ignored;
+            conn->Exec("SELECT kestrin.ensure_partitions()", Clock::now() + m_options.statementDeadline, &ignored);
             lastTraffic = Clock::now();
             uploadDue = listDue = true;
             SetStatus([&](SyncStatus& s) {

@@ -10,7 +10,7 @@ constexpr const char* kAddEntry =
     "kestrin.now_us() + $3::bigint, $4, 'door1')";
 constexpr const char* kMonthUs = "2592000000000";
 constexpr const char* kInsertScan = "INSERT INTO kestrin.scan_event (id, venue, station, scanned_at, verdict) "
-                                    "VALUES ($1::uuid, $2, 'door1', 1, 'ok')";
+                                    "VALUES ($1::uuid, $2, 'door1', kestrin.now_us(), 'ok')";
 
 class PgSchemaTest : public VenueDbTest {};
 
@@ -27,6 +27,8 @@ TEST_F(PgSchemaTest, InitTwiceKeepsRowsAndForcesRowSecurity) {
         0);
     EXPECT_EQ(Count("SELECT count(*) FROM pg_tables WHERE schemaname = 'kestrin' AND tableowner <> 'kestrin_owner'"),
               0);
+    // The scan record by month, from two years back to three months ahead, and never a second set.
+    EXPECT_EQ(Count("SELECT count(*) FROM pg_inherits WHERE inhparent = 'kestrin.scan_event'::regclass"), 28);
 }
 
 TEST_F(PgSchemaTest, StationRoleIsNoSuperuserAndKeepsToItsVenue) {

@@ -17,11 +17,6 @@ constexpr const char* kAddEntry =
     "SELECT kestrin.add_entry($1::uuid, 'banned', decode(repeat('cd', 32), 'hex'), 1, 'theft', '', "
     "kestrin.now_us() + 86400000000, 'group', 'bar')";
 
-std::int64_t NowUs() {
-    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
-        .count();
-}
-
 struct Door {
     Door(const std::string& conninfo, const std::string& station)
         : worker(Venue::SyncOptions{conninfo, station}, store, store) {
