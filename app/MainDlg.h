@@ -13,6 +13,7 @@
 
 #include "DisplayFontSet.h"
 #include "LastResultsBox.h"
+#include "MdlStationSession.h"
 #include "QtMenu.h"
 #include "ReaderBurstFilter.h"
 #include "ReaderKeymap.h"
@@ -23,6 +24,7 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QImage>
 #include <QTimer>
 
 #include <array>
@@ -76,6 +78,10 @@ private:
     std::int32_t ValidAge() override;
     bool WriteLogRow(const MagneticStripeCards::Card& card, bool commentsFollow) override;
     void OpenComments() override;
+    void StartMobileSession(const std::string& engagementText) override;
+    void CancelMobileSession() override;
+    bool WriteMobileLogRow(const std::string& row) override;
+    void OnMobileFinished(const Mdl::MdlOutcome& outcome, bool trustListOutOfDate);
 
     void InitDialog();
     void SetUpMenu();
@@ -119,5 +125,7 @@ private:
     std::unique_ptr<ScanLogSession> m_log; // made at start, with this run's number
     StationLock m_lock;
     std::unique_ptr<ReaderBurstFilter> m_burstFilter;
+    std::unique_ptr<Mdl::MdlStationSession> m_mobileSession; // the phone being read, on its own thread
+    QImage m_portrait; // the mobile licence's portrait while its result shows; kept nowhere else
     bool m_firstPaintTraced = false;
 };
