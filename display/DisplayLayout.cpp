@@ -222,27 +222,30 @@ void LayoutMobile(const Context& c, const ShownMobile& mobile, DisplayOutput& ou
         out.portraitArea = QRect(c.left + c.s(kFrame), top, c.in.width * 3 / 10, bottom - top);
         left = out.portraitArea.right() + c.s(kGap) * 2;
     }
-    const int cx = (left + c.right) / 2;
+    // The word takes a column right of the headline, on its baseline; the headline fits in what is left.
+    const int wordWidth =
+        mobile.word.empty() ? 0 : c.fit.Measure(DisplayFont::Headline, c.s(kHeadlineCell), mobile.word).width;
+    const int headlineRight = mobile.word.empty() ? c.right : c.right - wordWidth - c.s(kGap);
     const bool longHeadline = mobile.headline.size() > 8;
-    const TextItem headline =
-        c.fit.Centred(mobile.headline, longHeadline ? DisplayFont::Headline : DisplayFont::Age,
-                      c.s(longHeadline ? kHeadlineCell : kAgeCell), colour, cx, c.cy, left, c.right);
-    out.verdictArea |= c.fit.Box(headline);
+    const TextItem headline = c.fit.Centred(mobile.headline, longHeadline ? DisplayFont::Headline : DisplayFont::Age,
+                                            c.s(longHeadline ? kHeadlineCell : kAgeCell), colour,
+                                            (left + headlineRight) / 2, c.cy, left, headlineRight);
+    const QRect headlineBox = c.fit.Box(headline);
+    out.verdictArea |= headlineBox;
     if (!mobile.word.empty()) {
-        const QRect box = c.fit.Box(headline);
-        const TextItem word = c.fit.Centred(mobile.word, DisplayFont::Headline, c.s(kHeadlineCell), colour, cx,
-                                            box.top() - c.s(kGap), left, c.right);
-        const QRect wordBox = c.fit.Box(word);
-        const int side = std::min(c.s(kMarkMax), wordBox.height());
-        const QRect mark(wordBox.left() - c.s(kGap) - side, wordBox.top() + (wordBox.height() - side) / 2, side, side);
-        if (mark.left() >= left)
-            out.shapes.push_back({ShapeKind::Check, colour, mark, 0});
-        out.verdictArea |= wordBox;
+        const int wordLeft = headlineBox.right() + 1 + c.s(kGap);
+        const TextItem word = c.fit.Centred(mobile.word, DisplayFont::Headline, c.s(kHeadlineCell), colour,
+                                            (wordLeft + c.right) / 2, c.cy, wordLeft, c.right);
+        out.verdictArea |= c.fit.Box(word);
         out.items.push_back(word);
+        const int side = std::min(c.s(kMarkMax), headlineBox.left() - left - c.s(kGap));
+        if (side >= c.s(kMinColumn))
+            out.shapes.push_back(
+                {ShapeKind::Check, colour, QRect(headlineBox.left() - c.s(kGap) - side, c.cy - side, side, side), 0});
     }
     out.items.push_back(headline);
     if (!mobile.line.empty()) {
-        TextItem line = c.fit.Centred(mobile.line, DisplayFont::Expiry, c.s(kExpiryCell), colour, cx,
+        TextItem line = c.fit.Centred(mobile.line, DisplayFont::Expiry, c.s(kExpiryCell), colour, (left + c.right) / 2,
                                       c.cy + c.s(kExpiryOffset), left, c.right);
         out.verdictArea |= c.fit.Box(line);
         out.items.push_back(std::move(line));
