@@ -331,8 +331,10 @@ void MainDlg::StartMobileSession(const std::string& engagementText) {
     m_mobileSession.reset();
     m_portrait = QImage();
     StationTrace::Line("mobile session start");
-    m_mobileSession = std::make_unique<Mdl::MdlStationSession>(
-        MobileRequestOf(engagementText, VerdictValidAge(), Settings::GetMdlTrustFolder()));
+    Mdl::MdlStationSession::Request request =
+        MobileRequestOf(engagementText, VerdictValidAge(), Settings::GetMdlTrustFolder());
+    request.transport = m_mobileTransport;
+    m_mobileSession = std::make_unique<Mdl::MdlStationSession>(std::move(request));
     connect(m_mobileSession.get(), &Mdl::MdlStationSession::finished, this,
             [this](const Mdl::MdlOutcome& outcome, bool outOfDate, qint64 elapsedMs) {
                 StationTrace::Line("mobile session end after " + std::to_string(elapsedMs) + " ms");

@@ -30,6 +30,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 class MainDlg final : public QDialog, private ScanCycleHost {
 public:
@@ -55,6 +56,8 @@ public:
     void ToggleFullScreen();
     bool IsKeyboardGrabbed() const { return m_lock.IsKeyboardGrabbed(); }
     bool IsCursorConfined() const { return m_lock.IsCursorConfined(); }
+    // How mobile-licence sessions reach the phone (tests put a fake phone here); empty: by the engagement.
+    void SetMobileTransport(Mdl::MdlStationSession::TransportMaker maker) { m_mobileTransport = std::move(maker); }
     // The items of the "system menu" offered in the client area's context menu.
     QMenu& SystemMenu() { return *m_systemMenu; }
 
@@ -126,6 +129,7 @@ private:
     StationLock m_lock;
     std::unique_ptr<ReaderBurstFilter> m_burstFilter;
     std::unique_ptr<Mdl::MdlStationSession> m_mobileSession; // the phone being read, on its own thread
+    Mdl::MdlStationSession::TransportMaker m_mobileTransport;
     QImage m_portrait; // the mobile licence's portrait while its result shows; kept nowhere else
     bool m_firstPaintTraced = false;
 };

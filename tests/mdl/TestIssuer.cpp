@@ -8,6 +8,7 @@
 #include <QCborArray>
 #include <QCborMap>
 #include <QDateTime>
+#include <QFile>
 
 namespace MdlTests {
 
@@ -42,8 +43,10 @@ QList<IssuedElement> TestIssuer::DoorElements(bool over21) {
             {QStringLiteral("expiry_date"), QCborValue(QCborTag(1004), QStringLiteral("2031-05-31"))}};
 }
 
+// A real JPEG, so that a station under test has a picture to paint: the example portrait of Annex D.
 QByteArray TestIssuer::Portrait() {
-    return QByteArray::fromHex("ffd8ffe000104a46494600010101004800480000ffd9");
+    QFile file(QStringLiteral(KESTRIN_TEST_DATA "/mdl/annex-d/portrait_jpeg.hex"));
+    return file.open(QIODevice::ReadOnly) ? QByteArray::fromHex(file.readAll().trimmed()) : QByteArray();
 }
 
 QByteArray TestIssuer::IssuerSigned(const IssueOptions& options) const {
