@@ -26,12 +26,15 @@ private slots:
     void initTestCase();
     void aPhoneOver21ShowsGreenWithItsPortraitAndIsLogged();
     void aPhoneUnder21ShowsRedAndAnUntrustedIssuerAmber();
+    void escEndsASilentPhonesSessionAndTheDoorGoesOn();
 
 private:
     void WriteHive(const QString& trustFolder);
     QString LogText() const;
     // Types the phone's engagement into the station and waits for the verdict.
     void ReadPhone(MainDlg& dlg, FakeHolder& holder);
+    // Hands the window a socket pair whose far end the returned peer serves.
+    std::unique_ptr<FakeHolderPeer> ConnectPhone(MainDlg& dlg, FakeHolder& holder, FakeHolderPeer::Faults faults);
 
     QTemporaryDir m_dir;
     std::unique_ptr<TestPki> m_pki;
@@ -72,14 +75,21 @@ QString MobileStationTest::LogText() const {
     return text;
 }
 
-void MobileStationTest::ReadPhone(MainDlg& dlg, FakeHolder& holder) {
+std::unique_ptr<FakeHolderPeer> MobileStationTest::ConnectPhone(MainDlg& dlg, FakeHolder& holder,
+                                                                FakeHolderPeer::Faults faults) {
     int fds[2];
-    QCOMPARE(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, fds), 0);
+    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, fds) != 0)
+        return {};
     const int stationFd = fds[0];
     dlg.SetMobileTransport([stationFd](const Mdl::DeviceEngagement&) {
         return std::make_unique<Mdl::SocketGattTransport>(Base::UniqueFd(stationFd), 185);
     });
-    FakeHolderPeer peer(Base::UniqueFd(fds[1]), holder, 185, {});
+    return std::make_unique<FakeHolderPeer>(Base::UniqueFd(fds[1]), holder, 185, faults);
+}
+
+void MobileStationTest::ReadPhone(MainDlg& dlg, FakeHolder& holder) {
+    const auto peer = ConnectPhone(dlg, holder, {});
+    QVERIFY(peer);
     QTest::keyClicks(&dlg, holder.EngagementText());
     QTest::keyClick(&dlg, Qt::Key_Return);
     QTRY_COMPARE_WITH_TIMEOUT(dlg.Cycle().State(), DisplayState::MobileShown, 10000);
@@ -167,6 +177,30 @@ void MobileStationTest::aPhoneUnder21ShowsRedAndAnUntrustedIssuerAmber() {
     QVERIFY(Shows(dlg, "Issuer not trusted", DisplayColour::kWarning));
     QVERIFY(!Shows(dlg, "21+", DisplayColour::kVerdictGreen));
     QVERIFY(dlg.Display().portraitArea.isNull());
+}
+
+void MobileStationTest::escEndsASilentPhonesSessionAndTheDoorGoesOn() {
+    WriteHive(m_dir.filePath(QStringLiteral("trust")));
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    const TestIssuer issuer(*m_pki);
+    FakeHolder holder(issuer, Licence(true));
+    FakeHolderPeer::Faults silent;
+    silent.silent = true;
+    const auto peer = ConnectPhone(dlg, holder, silent);
+    QVERIFY(peer);
+    QTest::keyClicks(&dlg, holder.EngagementText());
+    QTest::keyClick(&dlg, Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(dlg.Cycle().State(), DisplayState::MobileConnecting, 3000);
+    dlg.repaint();
+    QVERIFY(Shows(dlg, "Phone: connecting...", DisplayColour::kBlack));
+    QTRY_COMPARE_WITH_TIMEOUT(holder.requests.size(), 1, 3000); // the request is out, the phone keeps quiet
+    QTest::keyClick(&dlg, Qt::Key_Escape);
+    QCOMPARE(dlg.Cycle().State(), DisplayState::Ready);
+    QTRY_COMPARE_WITH_TIMEOUT(holder.endStatus, std::optional<qint64>(20), 3000);
+    QVERIFY(dlg.isVisible()); // Esc ends the session, never the window
 }
 
 QTEST_MAIN(MobileStationTest)
