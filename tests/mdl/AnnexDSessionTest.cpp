@@ -121,6 +121,17 @@ TEST(AnnexDSession, AnEmptyTrustFolderLeavesTheIssuerUntrusted) {
     EXPECT_FALSE(result.iaca);
 }
 
+TEST(AnnexDSession, TheNfcTranscriptIsRebuiltByteForByteFromItsParts) {
+    const QByteArray given = AnnexD("session_transcript_bytes");
+    const auto parts = CborRaw::Children(*SessionTranscript::Inner(given));
+    ASSERT_TRUE(parts);
+    ASSERT_EQ(parts->size(), 3);
+    const auto engagement = CborRaw::EmbeddedCbor(parts->at(0));
+    ASSERT_TRUE(engagement);
+    EXPECT_EQ(SessionTranscript::Build(*engagement, parts->at(1), parts->at(2)).toHex(), given.toHex());
+    EXPECT_TRUE(CborRaw::Value(parts->at(2)).isArray()) << "an NFC handover: [HandoverSelect, HandoverRequest]";
+}
+
 TEST(AnnexDSession, TheQrTranscriptIsNotTheSessionsTranscript) {
     Session session;
     session.transcript = SessionTranscript::ForQrEngagement(
