@@ -8,6 +8,8 @@ DisplayInput DisplayInputOf(const ScanCycle& cycle, std::int32_t validAge) {
     in.state = cycle.State();
     if (const MagneticStripeCards::Card* const card = cycle.CurrentCard())
         in.card = ShownCardOf(*card, validAge);
+    if (const ShownMobile* const mobile = cycle.CurrentMobile())
+        in.mobile = *mobile;
     in.unknownCardText = cycle.UnknownCardText();
     in.validAge = validAge;
     in.total = cycle.Total();

@@ -17,6 +17,7 @@
 #include "MenuItem_Log.h"
 #include "MenuItem_OnlyValidAge.h"
 #include "MenuItem_Ontop.h"
+#include "MobileScan.h"
 #include "QtText.h"
 #include "ReportStore.h"
 #include "ReportsWindow.h"
@@ -42,6 +43,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <string>
 
@@ -63,6 +65,10 @@ const char* StateName(DisplayState state) {
         return "CardShown";
     case DisplayState::UnknownCard:
         return "UnknownCard";
+    case DisplayState::MobileConnecting:
+        return "MobileConnecting";
+    case DisplayState::MobileShown:
+        return "MobileShown";
     }
     return "?";
 }
@@ -263,6 +269,11 @@ bool MainDlg::HandleKey(QKeyEvent& key) {
 }
 
 void MainDlg::FeedReaderKey(const QKeyEvent& key) {
+    if (key.type() == QEvent::KeyPress && key.key() == Qt::Key_Escape &&
+        m_cycle.State() == DisplayState::MobileConnecting) {
+        Guarded("cancel the phone's session", [this] { m_cycle.CancelMobile(); });
+        return;
+    }
     if (StationTrace::Enabled() && (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter))
         StationTrace::Line("key Enter");
     Guarded("keystroke", [&] { m_cycle.OnKey(m_readerKeymap.Key(key)); });
@@ -342,11 +353,47 @@ void MainDlg::OpenComments() {
     });
 }
 
+// ---- mobile licences
+
+void MainDlg::StartMobileSession(const std::string& engagementText) {
+    m_mobileSession.reset();
+    m_portrait = QImage();
+    StationTrace::Line("mobile session start");
+    Mdl::MdlStationSession::Request request =
+        MobileRequestOf(engagementText, VerdictValidAge(), Settings::GetMdlTrustFolder());
+    request.transport = m_mobileTransport;
+    m_mobileSession = std::make_unique<Mdl::MdlStationSession>(std::move(request));
+    connect(m_mobileSession.get(), &Mdl::MdlStationSession::finished, this,
+            [this](const Mdl::MdlOutcome& outcome, bool outOfDate, qint64 elapsedMs) {
+                StationTrace::Line("mobile session end after " + std::to_string(elapsedMs) + " ms");
+                Guarded("mobile licence", [&] { OnMobileFinished(outcome, outOfDate); });
+            });
+}
+
+void MainDlg::CancelMobileSession() {
+    m_mobileSession.reset();
+}
+
+void MainDlg::OnMobileFinished(const Mdl::MdlOutcome& outcome, bool trustListOutOfDate) {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    const MobileResult result = MobileResultOf(outcome, VerdictValidAge(), trustListOutOfDate, local);
+    m_portrait = result.shown.hasPortrait ? QImage::fromData(outcome.portrait) : QImage();
+    m_cycle.OnMobileResult(result);
+}
+
+bool MainDlg::WriteMobileLogRow(const std::string& row) {
+    const bool written = m_log && m_log->WriteRow(row);
+    StationTrace::Line(written ? "log row written" : "log row not written");
+    return written;
+}
+
 // ---- painting
 
 DisplayOutput MainDlg::LayOutDisplay(const QSize& client) const {
     // The valid age is read at each paint of a card result (the last one read when the hive cannot be).
-    const bool result = m_cycle.State() == DisplayState::CardShown;
+    const bool result = m_cycle.State() == DisplayState::CardShown || m_cycle.State() == DisplayState::MobileShown;
     DisplayInput in = DisplayInputOf(m_cycle, result ? VerdictValidAge() : kDefaultValidAge);
     if (result && m_venue && m_venue->LastOutcome())
         in.venue = VenueMarksOf(*m_venue->LastOutcome(), !m_venue->MissesLists());
@@ -370,6 +417,11 @@ void MainDlg::PaintClientArea() {
     QPainter painter(this);
     painter.translate(client.topLeft());
     PaintDisplay(painter, m_display, m_fonts);
+    if (state == DisplayState::MobileShown && m_display.portraitArea.isValid() && !m_portrait.isNull()) {
+        const QImage scaled =
+            m_portrait.scaled(m_display.portraitArea.size(), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        painter.drawImage(m_display.portraitArea.topLeft(), scaled);
+    }
 
     if (StationTrace::Enabled()) {
         if (!m_firstPaintTraced)

@@ -14,6 +14,7 @@
 #include "DisplayFontSet.h"
 #include "InsideCounter.h"
 #include "LastResultsBox.h"
+#include "MdlStationSession.h"
 #include "QtMenu.h"
 #include "ReaderBurstFilter.h"
 #include "ReaderKeymap.h"
@@ -25,11 +26,13 @@
 
 #include <QDialog>
 #include <QIcon>
+#include <QImage>
 #include <QTimer>
 
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 class MainDlg final : public QDialog, private ScanCycleHost {
 public:
@@ -55,6 +58,8 @@ public:
     void ToggleFullScreen();
     bool IsKeyboardGrabbed() const { return m_lock.IsKeyboardGrabbed(); }
     bool IsCursorConfined() const { return m_lock.IsCursorConfined(); }
+    // How mobile-licence sessions reach the phone (tests put a fake phone here); empty: by the engagement.
+    void SetMobileTransport(Mdl::MdlStationSession::TransportMaker maker) { m_mobileTransport = std::move(maker); }
     // The items of the "system menu" offered in the client area's context menu.
     QMenu& SystemMenu() { return *m_systemMenu; }
 
@@ -79,6 +84,10 @@ private:
     bool WriteLogRow(const MagneticStripeCards::Card& card, bool commentsFollow) override;
     void OpenComments() override;
     void RecordVenueScan(const MagneticStripeCards::Card* card) override;
+    void StartMobileSession(const std::string& engagementText) override;
+    void CancelMobileSession() override;
+    bool WriteMobileLogRow(const std::string& row) override;
+    void OnMobileFinished(const Mdl::MdlOutcome& outcome, bool trustListOutOfDate);
 
     void InitDialog();
     void SetUpMenu();
@@ -136,5 +145,8 @@ private:
     Reports::InsideCounter m_inside{6, 0}; // its settings are read at the start and at each count
     StationLock m_lock;
     std::unique_ptr<ReaderBurstFilter> m_burstFilter;
+    std::unique_ptr<Mdl::MdlStationSession> m_mobileSession; // the phone being read, on its own thread
+    Mdl::MdlStationSession::TransportMaker m_mobileTransport;
+    QImage m_portrait; // the mobile licence's portrait while its result shows; kept nowhere else
     bool m_firstPaintTraced = false;
 };

@@ -53,6 +53,8 @@ void ScanCycle::OnKey(const ReaderKey& readerKey) {
     const int period = m_delay.QuietPeriodMs(enter);
     m_host.StopTimer(kQuietTimer);
     m_settling = true;
+    if (m_state == DisplayState::MobileConnecting)
+        m_host.CancelMobileSession(); // a new scan ends the phone's session
     if (m_commentsOpen || m_processing) {
         // The verdict stays as it is under the Comments dialog (or while its row is being written); the
         // new swipe waits and is decoded when the dialog has closed.
@@ -117,7 +119,7 @@ void ScanCycle::OnTimer(int id) {
         m_host.Repaint();
         return;
     case kResultTimer:
-        if (m_state != DisplayState::CardShown)
+        if (m_state != DisplayState::CardShown && m_state != DisplayState::MobileShown)
             return;
         m_host.StopTimer(kResultTimer);
         m_state = DisplayState::Ready;
@@ -150,6 +152,10 @@ void ScanCycle::ProcessScan(const std::string& swipe) {
     m_state = DisplayState::Ready;
     m_swipeHeld = false;
     const std::int32_t totalBefore = m_total;
+    if (swipe.rfind("mdoc:", 0) == 0) {
+        StartMobile(swipe);
+        return;
+    }
     // The decoder reports an unrecognised scan with the logic-error family; anything else thrown by the
     // decoder or the log (bad_alloc, a foreign exception) is no reason to lose the station, so it ends
     // the scan the same way.
@@ -201,6 +207,44 @@ void ScanCycle::ShowUnknown() {
     m_state = DisplayState::UnknownCard;
     m_host.RecordVenueScan(nullptr);
     m_host.StartTimer(kUnknownTimer, kUnknownPeriodMs);
+}
+
+void ScanCycle::StartMobile(const std::string& engagementText) {
+    m_commentsOpen = false;
+    m_mobile.reset();
+    m_state = DisplayState::MobileConnecting;
+    // On the screen before the session starts: the session may take seconds, the door wants to know.
+    m_host.PaintNow();
+    m_host.StartMobileSession(engagementText);
+}
+
+void ScanCycle::CancelMobile() {
+    if (m_state != DisplayState::MobileConnecting)
+        return;
+    m_host.CancelMobileSession();
+    m_state = DisplayState::Ready;
+    m_host.Repaint();
+}
+
+void ScanCycle::OnMobileResult(const MobileResult& result) {
+    if (m_state != DisplayState::MobileConnecting)
+        return;
+    m_mobile = std::make_unique<ShownMobile>(result.shown);
+    m_state = DisplayState::MobileShown;
+    m_notLogged = false;
+    m_lastResults.push_front(result.resultLine);
+    if (m_lastResults.size() > kLastResultsSize)
+        m_lastResults.pop_back();
+    if (m_host.IsLogChecked() && !result.logRow.empty())
+        m_notLogged = !m_host.WriteMobileLogRow(result.logRow);
+    if (result.verified && (result.ok || !m_host.IsCountValidOnlyChecked()))
+        m_total = static_cast<std::int32_t>(static_cast<std::uint32_t>(m_total) + 1u);
+    m_host.StartTimer(kResultTimer, kResultPeriodMs);
+    m_host.Repaint();
+}
+
+const ShownMobile* ScanCycle::CurrentMobile() const {
+    return m_state == DisplayState::MobileShown ? m_mobile.get() : nullptr;
 }
 
 DisplayState ScanCycle::State() const {

@@ -16,11 +16,17 @@
 // A swipe that arrives while the Comments dialog is open is kept: it is decoded and shown once the
 // dialog has closed, and the verdict under the dialog stays as it is meanwhile.
 //
+// A scan text that starts with "mdoc:" is a phone's engagement, not a card:
+//
+//   "mdoc:..." --> "Phone: connecting..." --> host runs the session --> OnMobileResult --> verdict, log row
+//              --> result timer --> Ready;   a new scan or Esc (CancelMobile) ends the session first
+//
 // The host (MainDlg in the station, a fake in tests) runs the timers, paints, logs and opens the dialog.
 
 #include "DisplayState.h"
 #include "ReaderKey.h"
 #include "VerdictDelay.h"
+#include "ShownMobile.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -60,6 +66,21 @@ public:
     // The venue's record of the scan (`card` null for an unknown scan), made after the log row and before
     // the verdict is painted; it may change what the verdict shows (a banned card). Never throws.
     virtual void RecordVenueScan(const MagneticStripeCards::Card* card) { (void)card; }
+    // Starts the session of a phone's engagement; the host calls ScanCycle::OnMobileResult when it ends.
+    virtual void StartMobileSession(const std::string& /*engagementText*/) {}
+    // Ends the running session at once; no result follows.
+    virtual void CancelMobileSession() {}
+    // Writes a mobile licence's row to the scan log; false when it is not in the log file now.
+    virtual bool WriteMobileLogRow(const std::string& /*row*/) { return false; }
+};
+
+// A mobile licence's session as it ended, in the cycle's terms.
+struct MobileResult {
+    ShownMobile shown;
+    std::string logRow;     // empty: nothing to log (no verified licence)
+    std::string resultLine; // for the last results
+    bool verified = false;  // a verified licence (counts towards the total)
+    bool ok = false;        // verified and of the valid age (counts with "Count Valid DL Only")
 };
 
 class ScanCycle {
@@ -83,11 +104,16 @@ public:
     void OnKey(const ReaderKey& key);
     void OnTimer(int id);
     void OnCommentsClosed();
+    // The session started for the last "mdoc:" scan has ended; ignored when it was cancelled meanwhile.
+    void OnMobileResult(const MobileResult& result);
+    // Esc while a phone is connecting.
+    void CancelMobile();
 
     DisplayState State() const;
     const std::string& SwipeText() const;
     const std::string& UnknownCardText() const;
     const MagneticStripeCards::Card* CurrentCard() const;
+    const ShownMobile* CurrentMobile() const; // in MobileShown
     const std::deque<std::string>& LastResults() const;
     // Scans counted since the start, by the counting rule at the moment each card was decoded.
     std::int32_t Total() const;
@@ -103,6 +129,7 @@ private:
     void ShowCard(std::unique_ptr<MagneticStripeCards::Card> card);
     void LogAndCount();
     void ShowUnknown();
+    void StartMobile(const std::string& engagementText);
 
     ScanCycleHost& m_host;
     CardFactory m_factory;
@@ -120,5 +147,6 @@ private:
     std::vector<std::size_t> m_enters; // for each Enter of the swipe, the number of characters before it
     std::string m_unknownCardText;
     std::unique_ptr<MagneticStripeCards::Card> m_card;
+    std::unique_ptr<ShownMobile> m_mobile;
     std::deque<std::string> m_lastResults;
 };

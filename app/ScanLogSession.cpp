@@ -17,6 +17,10 @@ bool ScanLogSession::WriteRow(const MagneticStripeCards::Card& card, bool commen
     return m_log.LogScan(card, commentsFollow) == LogFileWriter::Result::Written;
 }
 
+bool ScanLogSession::WriteRow(const std::string& row) {
+    return m_log.LogRow(row) == LogFileWriter::Result::Written;
+}
+
 Remarks& ScanLogSession::NewComments(QWidget& owner) {
     if (IsCommentsOpen())
         m_remarks->reject(); // its comments go into its own row before a new one is asked for

@@ -30,6 +30,8 @@ public:
     // Appends the card's row; false when it is not in the log file now (the writer has told the user; the
     // row waits in the spool or in memory for the next write that succeeds, and can still take comments).
     bool WriteRow(const MagneticStripeCards::Card& card, bool commentsFollow);
+    // A row made elsewhere (a mobile licence's), without comments; false as above.
+    bool WriteRow(const std::string& row);
 
     // The Comments dialog for the row written last, owned by `owner`, not shown yet (so the window can
     // place it). A dialog still open from before is closed first.

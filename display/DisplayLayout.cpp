@@ -214,8 +214,66 @@ void LayoutCard(const Context& c, const ShownCard& card, DisplayOutput& out) {
                                            c.left, c.right));
 }
 
+Rgb ColourOf(ShownMobile::Colour colour) {
+    switch (colour) {
+    case ShownMobile::Colour::Green:
+        return kVerdictGreen;
+    case ShownMobile::Colour::Amber:
+        return kWarning;
+    case ShownMobile::Colour::Red:
+        break;
+    }
+    return kVerdictRed;
+}
+
+// A mobile licence's result: the portrait large on the left (the door still compares the face), and
+// centred in the room beside it the headline in the age's font, the word with its mark, and the line.
+void LayoutMobile(const Context& c, const ShownMobile& mobile, DisplayOutput& out) {
+    const Rgb colour = ColourOf(mobile.colour);
+    out.shapes.push_back({ShapeKind::Frame, colour, QRect(0, 0, c.in.width, c.in.height), c.s(kFrame)});
+    int left = c.left;
+    if (mobile.hasPortrait) {
+        const int top = c.s(kMargin) + c.s(kFrame);
+        const int bottom = c.cy + c.s(kExpiryOffset);
+        out.portraitArea = QRect(c.left + c.s(kFrame), top, c.in.width * 3 / 10, bottom - top);
+        left = out.portraitArea.right() + c.s(kGap) * 2;
+    }
+    // The word takes a column right of the headline, on its baseline; the headline fits in what is left.
+    const int wordWidth =
+        mobile.word.empty() ? 0 : c.fit.Measure(DisplayFont::Headline, c.s(kHeadlineCell), mobile.word).width;
+    const int headlineRight = mobile.word.empty() ? c.right : c.right - wordWidth - c.s(kGap);
+    const bool longHeadline = mobile.headline.size() > 8;
+    const TextItem headline = c.fit.Centred(mobile.headline, longHeadline ? DisplayFont::Headline : DisplayFont::Age,
+                                            c.s(longHeadline ? kHeadlineCell : kAgeCell), colour,
+                                            (left + headlineRight) / 2, c.cy, left, headlineRight);
+    const QRect headlineBox = c.fit.Box(headline);
+    out.verdictArea |= headlineBox;
+    if (!mobile.word.empty()) {
+        const int wordLeft = headlineBox.right() + 1 + c.s(kGap);
+        const TextItem word = c.fit.Centred(mobile.word, DisplayFont::Headline, c.s(kHeadlineCell), colour,
+                                            (wordLeft + c.right) / 2, c.cy, wordLeft, c.right);
+        out.verdictArea |= c.fit.Box(word);
+        out.items.push_back(word);
+        const int side = std::min(c.s(kMarkMax), headlineBox.left() - left - c.s(kGap));
+        if (side >= c.s(kMinColumn))
+            out.shapes.push_back(
+                {ShapeKind::Check, colour, QRect(headlineBox.left() - c.s(kGap) - side, c.cy - side, side, side), 0});
+    }
+    out.items.push_back(headline);
+    if (!mobile.line.empty()) {
+        TextItem line = c.fit.Centred(mobile.line, DisplayFont::Expiry, c.s(kExpiryCell), colour, (left + c.right) / 2,
+                                      c.cy + c.s(kExpiryOffset), left, c.right);
+        out.verdictArea |= c.fit.Box(line);
+        out.items.push_back(std::move(line));
+    }
+    if (out.portraitArea.isValid())
+        out.verdictArea |= out.portraitArea;
+}
+
 std::vector<std::string> Notices(const DisplayInput& in) {
     std::vector<std::string> notices;
+    if (in.state == DisplayState::MobileShown && in.mobile)
+        return in.mobile->notes;
     if (in.state != DisplayState::CardShown || !in.card)
         return notices;
     // The lists' word first: the operator acts on it before anything else.
@@ -287,6 +345,14 @@ DisplayOutput LayoutDisplay(const DisplayInput& in, const ITextMeasure& measure)
     case DisplayState::CardShown:
         if (in.card)
             LayoutCard(c, *in.card, out);
+        break;
+    case DisplayState::MobileConnecting:
+        out.items.push_back(c.fit.Centred("Phone: connecting...", DisplayFont::Headline, s(kHeadlineCell), kBlack, c.cx,
+                                          c.cy + s(kHeadlineOffset), c.left, c.right));
+        break;
+    case DisplayState::MobileShown:
+        if (in.mobile)
+            LayoutMobile(c, *in.mobile, out);
         break;
     case DisplayState::Capturing:
     default:

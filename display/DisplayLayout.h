@@ -12,6 +12,7 @@
 #include "DisplayItems.h"
 #include "DisplayState.h"
 #include "ShownCard.h"
+#include "ShownMobile.h"
 
 #include <QRect>
 
@@ -40,7 +41,8 @@ struct InsideLine {
 
 struct DisplayInput {
     DisplayState state = DisplayState::Ready;
-    std::optional<ShownCard> card; // the current card; required in CardShown
+    std::optional<ShownCard> card;     // the current card; required in CardShown
+    std::optional<ShownMobile> mobile; // the mobile licence's result; required in MobileShown
     std::string unknownCardText;
     std::int32_t validAge = 21;
     std::int32_t total = 0;
@@ -63,6 +65,8 @@ struct DisplayOutput {
     QRect verdictArea;
     // The four lines of the lower area (notices, then the last results), whether drawn or not.
     QRect lowerLines;
+    // Where the window draws a mobile licence's portrait (empty when there is none to draw).
+    QRect portraitArea;
     double scale = 1.0;
 };
 

@@ -10,6 +10,10 @@ LogFileWriter::Result StationLog::LogScan(const MagneticStripeCards::Card& card,
     return m_logger.WriteRow(ScanLogger::CardRow(card), commentsFollow);
 }
 
+LogFileWriter::Result StationLog::LogRow(const std::string& row) {
+    return m_logger.WriteRow(row, false);
+}
+
 LogFileWriter::Result StationLog::AddComments(const std::string& suffix) {
     return m_logger.AddComments(suffix);
 }

@@ -23,6 +23,8 @@ public:
 
     // Appends the card's row now, with two empty comment fields when `commentsFollow` is set.
     LogFileWriter::Result LogScan(const MagneticStripeCards::Card& card, bool commentsFollow);
+    // Appends a row made elsewhere in the log's columns (a mobile licence's), without comments.
+    LogFileWriter::Result LogRow(const std::string& row);
     // Puts the Comments dialog's suffix into the row LogScan wrote last (ScanLogger::AddComments).
     LogFileWriter::Result AddComments(const std::string& suffix);
 

@@ -19,8 +19,21 @@ QBluetoothUuid BleCentralTransport::Characteristic(quint8 number) {
     return QBluetoothUuid(QUuid(number, 0xa123, 0x48ce, 0x89, 0x6b, 0x4c, 0x76, 0x97, 0x33, 0x73, 0xe6));
 }
 
-BleCentralTransport::BleCentralTransport(const QByteArray& serviceUuid, QObject* parent)
-    : MdocTransport(parent), m_serviceUuid(QUuid::fromRfc4122(serviceUuid)) {}
+namespace {
+
+QBluetoothAddress AddressOf(const QByteArray& bytes) {
+    if (bytes.size() != 6)
+        return {};
+    quint64 value = 0;
+    for (const char byte : bytes)
+        value = (value << 8) | static_cast<quint8>(byte);
+    return QBluetoothAddress(value);
+}
+
+} // namespace
+
+BleCentralTransport::BleCentralTransport(const QByteArray& serviceUuid, const QByteArray& address, QObject* parent)
+    : MdocTransport(parent), m_serviceUuid(QUuid::fromRfc4122(serviceUuid)), m_address(AddressOf(address)) {}
 
 bool BleCentralTransport::HasAdapter() {
     return !QBluetoothLocalDevice::allDevices().isEmpty();
@@ -61,7 +74,8 @@ void BleCentralTransport::Open() {
 }
 
 void BleCentralTransport::OnDeviceDiscovered(const QBluetoothDeviceInfo& device) {
-    if (m_controller || m_done || !device.serviceUuids().contains(m_serviceUuid))
+    const bool named = !m_address.isNull() && device.address() == m_address;
+    if (m_controller || m_done || !(named || device.serviceUuids().contains(m_serviceUuid)))
         return;
     m_agent->stop();
     m_controller = QLowEnergyController::createCentral(device, this);
@@ -104,7 +118,6 @@ void BleCentralTransport::OnServiceState(QLowEnergyService::ServiceState state) 
         if (cccd.isValid())
             m_service->writeDescriptor(cccd, QLowEnergyCharacteristic::CCCDEnableNotification);
     }
-    m_reassembler = BleReassembler(Mtu());
     m_service->writeCharacteristic(stateCharacteristic, QByteArray(1, BleFraming::kStateStart),
                                    QLowEnergyService::WriteWithoutResponse);
     emit connected();

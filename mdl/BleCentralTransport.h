@@ -8,6 +8,7 @@
 #include "BleFraming.h"
 #include "MdocTransport.h"
 
+#include <QBluetoothAddress>
 #include <QBluetoothDeviceDiscoveryAgent>
 #include <QBluetoothUuid>
 #include <QLowEnergyCharacteristic>
@@ -21,8 +22,8 @@ class BleCentralTransport final : public MdocTransport {
 public:
     static constexpr int kScanTimeoutMs = 8000;
 
-    // `serviceUuid`: the 16 bytes of engagement option 10.
-    explicit BleCentralTransport(const QByteArray& serviceUuid, QObject* parent = nullptr);
+    // `serviceUuid`: the 16 bytes of engagement option 10; `address`: the 6 bytes of option 20, if any.
+    BleCentralTransport(const QByteArray& serviceUuid, const QByteArray& address, QObject* parent = nullptr);
 
     void Open() override;
     void Send(const QByteArray& message) override;
@@ -40,9 +41,11 @@ private:
     int Mtu() const;
 
     QBluetoothUuid m_serviceUuid;
+    QBluetoothAddress m_address;
     QBluetoothDeviceDiscoveryAgent* m_agent = nullptr; // children of this transport
     QLowEnergyController* m_controller = nullptr;
     QLowEnergyService* m_service = nullptr;
+    // Incoming values are taken up to the ATT maximum: BlueZ may report a smaller MTU than was negotiated.
     BleReassembler m_reassembler{BleFraming::kMaxValue + 3};
     bool m_done = false;
 };

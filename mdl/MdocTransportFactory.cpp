@@ -14,7 +14,7 @@ std::unique_ptr<MdocTransport> MdocTransportFactory::ForEngagement(const DeviceE
         return std::make_unique<FailingTransport>(QStringLiteral("No Bluetooth adapter"));
     const auto& ble = engagement.Ble();
     if (ble && ble->peripheralServerMode && ble->peripheralServerUuid.size() == 16)
-        return std::make_unique<BleCentralTransport>(ble->peripheralServerUuid);
+        return std::make_unique<BleCentralTransport>(ble->peripheralServerUuid, ble->peripheralServerAddress);
     if (ble && ble->centralClientMode)
         return std::make_unique<FailingTransport>(
             QStringLiteral("The phone asks the station to be the Bluetooth server, which it cannot do yet."));

@@ -2,7 +2,8 @@
 // Engagement by NFC tap through a PC/SC reader (pcsc-lite), which wallets that present by tap need:
 // the reader selects the mdoc's NDEF application, runs the negotiated handover and reports the
 // DeviceEngagement with the two handover messages, which go into the session transcript in place
-// of the QR engagement's null. Only the interface exists so far; no PC/SC implementation is built.
+// of the QR engagement's null (ReaderSession::Start takes them). Only the interface exists so far; no
+// PC/SC implementation is built.
 
 #include <QByteArray>
 #include <QObject>

@@ -16,14 +16,14 @@ ReaderSession::ReaderSession(PkeyPtr readerKey, QByteArray eReaderKeyBytes, QByt
       m_transcript(std::move(transcript)), m_encryption(std::move(encryption)), m_settings(settings) {}
 
 std::optional<ReaderSession> ReaderSession::Start(const DeviceEngagement& engagement, PkeyPtr readerKey,
-                                                  const Settings& settings) {
+                                                  const Settings& settings, const QByteArray& handover) {
     const auto deviceKeyCbor = CborRaw::EmbeddedCbor(engagement.EDeviceKeyBytes());
     PkeyPtr deviceKey = CoseKey::ToPublicKey(CborRaw::Value(deviceKeyCbor.value_or(QByteArray())));
     const QByteArray coseKey = CoseKey::Encode(readerKey.get());
     if (!deviceKey || coseKey.isEmpty())
         return std::nullopt;
     QByteArray eReaderKeyBytes = CborRaw::Tag24(coseKey);
-    QByteArray transcript = SessionTranscript::ForQrEngagement(engagement.Bytes(), eReaderKeyBytes);
+    QByteArray transcript = SessionTranscript::Build(engagement.Bytes(), eReaderKeyBytes, handover);
     auto encryption =
         SessionEncryption::Derive(SessionEncryption::Role::Reader, readerKey.get(), deviceKey.get(), transcript);
     if (!encryption)

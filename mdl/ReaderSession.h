@@ -33,8 +33,10 @@ public:
     };
 
     // Empty optional when the engagement's key and ours do not agree on a session key.
+    // `handover`: the encoded Handover of the engagement (null for a QR code; an NFC tap's messages).
     static std::optional<ReaderSession> Start(const DeviceEngagement& engagement, PkeyPtr readerKey,
-                                              const Settings& settings);
+                                              const Settings& settings,
+                                              const QByteArray& handover = QByteArray(1, '\xf6'));
 
     QByteArray Establishment();
     ReaderStep OnMessage(const QByteArray& sessionData);

@@ -7,9 +7,12 @@
 namespace Mdl {
 
 QByteArray SessionTranscript::ForQrEngagement(const QByteArray& engagementBytes, const QByteArray& eReaderKeyBytes) {
-    const QByteArray transcript =
-        CborRaw::Head(4, 3) + CborRaw::Tag24(engagementBytes) + eReaderKeyBytes + QByteArray(1, '\xf6');
-    return CborRaw::Tag24(transcript);
+    return Build(engagementBytes, eReaderKeyBytes, QByteArray(1, '\xf6'));
+}
+
+QByteArray SessionTranscript::Build(const QByteArray& engagementBytes, const QByteArray& eReaderKeyBytes,
+                                    const QByteArray& handover) {
+    return CborRaw::Tag24(CborRaw::Head(4, 3) + CborRaw::Tag24(engagementBytes) + eReaderKeyBytes + handover);
 }
 
 std::optional<QByteArray> SessionTranscript::Inner(const QByteArray& sessionTranscriptBytes) {

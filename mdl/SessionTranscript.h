@@ -13,6 +13,10 @@ class SessionTranscript {
 public:
     // The QR form: engagement bytes as scanned, EReaderKeyBytes as sent (a #6.24 item), null handover.
     static QByteArray ForQrEngagement(const QByteArray& engagementBytes, const QByteArray& eReaderKeyBytes);
+    // Any engagement: `handover` is the encoded Handover item (null for QR, [HandoverSelect,
+    // HandoverRequest] for an NFC negotiated handover), as the engagement reader received it.
+    static QByteArray Build(const QByteArray& engagementBytes, const QByteArray& eReaderKeyBytes,
+                            const QByteArray& handover);
     // The transcript array inside SessionTranscriptBytes (what DeviceAuthentication embeds).
     static std::optional<QByteArray> Inner(const QByteArray& sessionTranscriptBytes);
     // Accepts a transcript given as #6.24(bstr) or as the bare array; returns the #6.24 form.

@@ -54,6 +54,17 @@ public:
             onOpenComments();
     }
 
+    void StartMobileSession(const std::string& engagementText) override {
+        events.push_back("mobile start");
+        mobileTexts.push_back(engagementText);
+    }
+    void CancelMobileSession() override { events.push_back("mobile cancel"); }
+    bool WriteMobileLogRow(const std::string& row) override {
+        events.push_back("log mobile");
+        mobileRows.push_back(row);
+        return logWrites;
+    }
+
     // Runs every timer tick due up to now + ms, in time order, on the attached cycle.
     void Advance(long long ms) {
         const long long target = m_now + ms;
@@ -86,6 +97,8 @@ public:
     std::function<void()> onOpenComments; // runs inside OpenComments (a host whose dialog is modal)
     std::vector<std::string> events;
     std::vector<LogCall> logCalls;
+    std::vector<std::string> mobileTexts;
+    std::vector<std::string> mobileRows;
 
 private:
     struct Timer {

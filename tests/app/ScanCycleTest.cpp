@@ -513,4 +513,76 @@ TEST(ScanCycleDefaultFactory, DecodesWithTheCardDecoder) {
     EXPECT_EQ(written, std::string(kUndecodable) + "\n\n");
 }
 
+// ---- mobile licences: an "mdoc:" scan is a phone's engagement
+
+// The QR text of the ISO/IEC 18013-5 Annex D example (tests/data/mdl/annex-d/qr_engagement.txt).
+const char kEngagementText[] = "mdoc:owBjMS4wAYIB2BhYS6QBAiABIVggWojRgrzl9C76WZQ_MzWdLoqWj_KJ2T5fpES2JDQxZ_"
+                               "4iWCCxboz4WN3HaQQHumHUwzgjeoz8895qpnL8YKVXqjL8ZwKBgwIBowD0AfULUEXv73QrLEg3qaOw4dBaaRc";
+
+MobileResult Verified21Plus() {
+    MobileResult result;
+    result.shown.colour = ShownMobile::Colour::Green;
+    result.shown.headline = "21+";
+    result.shown.word = "OK";
+    result.shown.line = "Mobile licence, verified: US-UT";
+    result.logRow = "\"row\"";
+    result.resultLine = "Mobile licence: 21+ (UT)";
+    result.verified = true;
+    result.ok = true;
+    return result;
+}
+
+TEST_F(ScanCycleTest, AnEngagementScanShowsConnectingBeforeTheSessionStarts) {
+    Scan(kEngagementText);
+    EXPECT_EQ(cycle.State(), DisplayState::MobileConnecting);
+    ASSERT_EQ(host.mobileTexts.size(), 1u);
+    EXPECT_EQ(host.mobileTexts.front().rfind(kEngagementText, 0), 0u);
+    const auto paint = std::find(host.events.begin(), host.events.end(), "paint now");
+    const auto start = std::find(host.events.begin(), host.events.end(), "mobile start");
+    EXPECT_LT(paint, start) << "\"Phone: connecting...\" is on the screen before the session runs";
+    EXPECT_TRUE(host.logCalls.empty()) << "no card was decoded";
+}
+
+TEST_F(ScanCycleTest, AVerifiedPhoneIsShownLoggedCountedAndClearedAfterTenSeconds) {
+    host.logChecked = true;
+    Scan(kEngagementText);
+    cycle.OnMobileResult(Verified21Plus());
+    EXPECT_EQ(cycle.State(), DisplayState::MobileShown);
+    ASSERT_NE(cycle.CurrentMobile(), nullptr);
+    EXPECT_EQ(cycle.CurrentMobile()->headline, "21+");
+    EXPECT_EQ(host.mobileRows, std::vector<std::string>{"\"row\""});
+    EXPECT_EQ(cycle.LastResults().front(), "Mobile licence: 21+ (UT)");
+    EXPECT_EQ(cycle.Total(), 1);
+    host.Advance(ScanCycle::kResultPeriodMs);
+    EXPECT_EQ(cycle.State(), DisplayState::Ready);
+}
+
+TEST_F(ScanCycleTest, ANotVerifiedPhoneIsShownButNeitherLoggedNorCounted) {
+    host.logChecked = true;
+    Scan(kEngagementText);
+    MobileResult failed;
+    failed.shown.headline = "NOT VERIFIED";
+    failed.resultLine = "Mobile licence: NOT VERIFIED";
+    cycle.OnMobileResult(failed);
+    EXPECT_EQ(cycle.State(), DisplayState::MobileShown);
+    EXPECT_TRUE(host.mobileRows.empty());
+    EXPECT_EQ(cycle.Total(), 0);
+}
+
+TEST_F(ScanCycleTest, ANewScanOrEscEndsThePhonesSessionAndALateResultIsDropped) {
+    Scan(kEngagementText);
+    Type("%");
+    EXPECT_EQ(std::count(host.events.begin(), host.events.end(), "mobile cancel"), 1);
+    cycle.OnMobileResult(Verified21Plus());
+    EXPECT_NE(cycle.State(), DisplayState::MobileShown);
+
+    host.Advance(2000);
+    Scan(kEngagementText);
+    cycle.CancelMobile();
+    EXPECT_EQ(cycle.State(), DisplayState::Ready);
+    EXPECT_EQ(std::count(host.events.begin(), host.events.end(), "mobile cancel"), 2);
+    cycle.OnMobileResult(Verified21Plus());
+    EXPECT_EQ(cycle.State(), DisplayState::Ready);
+}
+
 } // namespace

@@ -541,4 +541,68 @@ TEST(DisplayDate, MonthAbbreviationDayAndYear) {
     EXPECT_EQ(DisplayDate(2029, 3, 32), "");
 }
 
+// ---- mobile licences
+
+const TextItem* FindText(const DisplayOutput& out, const std::string& text) {
+    const auto it = std::find_if(out.items.begin(), out.items.end(), [&](const TextItem& i) { return i.text == text; });
+    return it == out.items.end() ? nullptr : &*it;
+}
+
+TEST(LayoutDisplay, APhoneConnectingSaysSo) {
+    const DisplayOutput out = LayoutDisplay(Input(DisplayState::MobileConnecting), kMeasure);
+    ASSERT_NE(FindText(out, "Phone: connecting..."), nullptr);
+    EXPECT_TRUE(out.portraitArea.isNull());
+}
+
+struct MobileCase {
+    const char* name;
+    ShownMobile::Colour colour;
+    std::string headline;
+    std::string word;
+    bool portrait;
+    Rgb expected;
+};
+
+void PrintTo(const MobileCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class LayoutMobile : public ::testing::TestWithParam<MobileCase> {};
+
+TEST_P(LayoutMobile, HeadlineInTheVerdictsColourWithThePortraitBesideIt) {
+    const MobileCase& row = GetParam();
+    DisplayInput in = Input(DisplayState::MobileShown);
+    in.mobile =
+        ShownMobile{row.colour,  row.headline, row.word, "Mobile licence, verified: US-UT", {"trust list out of date"},
+                    row.portrait};
+    const DisplayOutput out = LayoutDisplay(in, kMeasure);
+    const TextItem* headline = FindText(out, row.headline);
+    ASSERT_NE(headline, nullptr);
+    EXPECT_EQ(headline->colour, row.expected);
+    ASSERT_FALSE(out.shapes.empty());
+    EXPECT_EQ(out.shapes.front().kind, ShapeKind::Frame);
+    EXPECT_EQ(out.shapes.front().colour, row.expected);
+    EXPECT_EQ(FindText(out, "OK") != nullptr, !row.word.empty());
+    EXPECT_EQ(out.portraitArea.isValid(), row.portrait);
+    if (row.portrait) {
+        EXPECT_LT(out.portraitArea.right(), BoxOf(*headline, kMeasure).left()) << "beside, not under, the verdict";
+        EXPECT_GT(out.portraitArea.height(), kH / 2) << "large";
+    }
+    const TextItem* note = FindText(out, "trust list out of date");
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(note->colour, kWarning);
+    for (const TextItem& item : out.items) {
+        const QRect box = BoxOf(item, kMeasure);
+        EXPECT_TRUE(QRect(0, 0, kW, kH).contains(box)) << item.text;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Verdicts, LayoutMobile,
+    ::testing::Values(
+        MobileCase{"green_21_plus", ShownMobile::Colour::Green, "21+", "OK", true, kVerdictGreen},
+        MobileCase{"red_under_21", ShownMobile::Colour::Red, "UNDER 21", "", true, kVerdictRed},
+        MobileCase{"amber_issuer_not_trusted", ShownMobile::Colour::Amber, "Issuer not trusted", "", false, kWarning},
+        MobileCase{"red_not_verified", ShownMobile::Colour::Red, "NOT VERIFIED", "", false, kVerdictRed}));
+
 } // namespace

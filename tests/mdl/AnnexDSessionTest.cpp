@@ -121,11 +121,44 @@ TEST(AnnexDSession, AnEmptyTrustFolderLeavesTheIssuerUntrusted) {
     EXPECT_FALSE(result.iaca);
 }
 
+TEST(AnnexDSession, TheNfcTranscriptIsRebuiltByteForByteFromItsParts) {
+    const QByteArray given = AnnexD("session_transcript_bytes");
+    const auto parts = CborRaw::Children(*SessionTranscript::Inner(given));
+    ASSERT_TRUE(parts);
+    ASSERT_EQ(parts->size(), 3);
+    const auto engagement = CborRaw::EmbeddedCbor(parts->at(0));
+    ASSERT_TRUE(engagement);
+    EXPECT_EQ(SessionTranscript::Build(*engagement, parts->at(1), parts->at(2)).toHex(), given.toHex());
+    EXPECT_TRUE(CborRaw::Value(parts->at(2)).isArray()) << "an NFC handover: [HandoverSelect, HandoverRequest]";
+}
+
 TEST(AnnexDSession, TheQrTranscriptIsNotTheSessionsTranscript) {
     Session session;
     session.transcript = SessionTranscript::ForQrEngagement(
         session.engagement, *CborRaw::MapValue(session.establishment, QCborValue(QStringLiteral("eReaderKey"))));
     EXPECT_EQ(Codes(session.Verify()), std::set<std::string>{"session-decrypt"});
+}
+
+TEST(AnnexDSession, EveryTruncatedResponseIsRejectedWithoutHarm) {
+    const QByteArray response = AnnexD("device_response");
+    for (qsizetype length = 0; length < response.size(); length += 11) {
+        Session session;
+        session.sessionData = SessionDataWith(response.left(length));
+        const VerificationResult result = session.Verify();
+        ASSERT_FALSE(result.Verified()) << "cut at " << length;
+        EXPECT_TRUE(result.Has(Failure::Malformed)) << "cut at " << length;
+    }
+}
+
+TEST(AnnexDSession, EngagementTextsThatAreNotEngagements) {
+    for (const char* text :
+         {"mdoc:", "mdoc:owBj", "mdoc:ab+c", "mdoc:ab/c", "mdoc:ab c", "MDOC:owBjMS4w", "mdoc://owBj"})
+        EXPECT_FALSE(DeviceEngagement::BytesFromText(QString::fromLatin1(text)) &&
+                     DeviceEngagement::Parse(*DeviceEngagement::BytesFromText(QString::fromLatin1(text))))
+            << text;
+    const QString text = QString::fromLatin1(AnnexDText("qr_engagement.txt"));
+    EXPECT_TRUE(DeviceEngagement::BytesFromText(text + QStringLiteral("\r")));
+    EXPECT_TRUE(DeviceEngagement::BytesFromText(text + QStringLiteral("=")));
 }
 
 // One changed byte in one part of the session, and the checks that must then fail (exactly these).

@@ -8,6 +8,7 @@
 #include <QCborArray>
 #include <QCborMap>
 #include <QDateTime>
+#include <QFile>
 
 namespace MdlTests {
 
@@ -42,8 +43,10 @@ QList<IssuedElement> TestIssuer::DoorElements(bool over21) {
             {QStringLiteral("expiry_date"), QCborValue(QCborTag(1004), QStringLiteral("2031-05-31"))}};
 }
 
+// A real JPEG, so that a station under test has a picture to paint: the example portrait of Annex D.
 QByteArray TestIssuer::Portrait() {
-    return QByteArray::fromHex("ffd8ffe000104a46494600010101004800480000ffd9");
+    QFile file(QStringLiteral(KESTRIN_TEST_DATA "/mdl/annex-d/portrait_jpeg.hex"));
+    return file.open(QIODevice::ReadOnly) ? QByteArray::fromHex(file.readAll().trimmed()) : QByteArray();
 }
 
 QByteArray TestIssuer::IssuerSigned(const IssueOptions& options) const {
@@ -72,10 +75,15 @@ QByteArray TestIssuer::IssuerSigned(const IssueOptions& options) const {
                                                         {QStringLiteral("validFrom"), TDate(options.validFrom)},
                                                         {QStringLiteral("validUntil"), TDate(options.validUntil)}});
     const QByteArray payload = CborRaw::Tag24(mso.toCborValue().toCbor());
-    const QByteArray protectedBytes = QByteArray::fromHex("a10126"); // alg ES256
     const Mdl::PkeyPtr signerKey = m_pki.Key(options.signer);
+    // ES256, ES384 or ES512 by the signer's curve.
+    const int curve = MdlCrypto::CurveNid(signerKey.get());
+    const QByteArray protectedBytes = QByteArray::fromHex(curve == NID_secp384r1   ? "a1013822"
+                                                          : curve == NID_secp521r1 ? "a1013823"
+                                                                                   : "a10126");
+    const EVP_MD* md = curve == NID_secp384r1 ? EVP_sha384() : curve == NID_secp521r1 ? EVP_sha512() : EVP_sha256();
     const QByteArray signature =
-        MdlCrypto::SignRaw(signerKey.get(), EVP_sha256(), ToBeSigned("Signature1", protectedBytes, payload));
+        MdlCrypto::SignRaw(signerKey.get(), md, ToBeSigned("Signature1", protectedBytes, payload));
     const QByteArray unprotected =
         CborRaw::Head(5, 1) + CborRaw::Head(0, 33) + CborRaw::ByteStringItem(m_pki.CertificateDer(options.signer));
     const QByteArray issuerAuth = CborRaw::Head(4, 4) + CborRaw::ByteStringItem(protectedBytes) + unprotected +

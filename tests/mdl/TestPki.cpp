@@ -19,6 +19,10 @@ TestPki::TestPki() {
                       QStringLiteral("serverAuth")) &&
            MakeSigner(QStringLiteral("ds-other"), QStringLiteral("other-iaca"), QStringLiteral("365"),
                       QStringLiteral("1.0.18013.5.1.2")) &&
+           MakeSigner(QStringLiteral("ds-p384"), QStringLiteral("iaca"), QStringLiteral("365"),
+                      QStringLiteral("1.0.18013.5.1.2"), QStringLiteral("P-384")) &&
+           MakeSigner(QStringLiteral("ds-p521"), QStringLiteral("iaca"), QStringLiteral("365"),
+                      QStringLiteral("1.0.18013.5.1.2"), QStringLiteral("P-521")) &&
            MakeRoot(QStringLiteral("vical-root"), QStringLiteral("/C=US/CN=Kestrin Test VICAL Root")) &&
            MakeSigner(QStringLiteral("vical-signer"), QStringLiteral("vical-root"), QStringLiteral("365"),
                       QStringLiteral("1.0.18013.5.1.8"));
@@ -44,7 +48,8 @@ bool TestPki::MakeRoot(const QString& name, const QString& subject) {
                 name + QStringLiteral(".pem")});
 }
 
-bool TestPki::MakeSigner(const QString& name, const QString& root, const QString& days, const QString& usage) {
+bool TestPki::MakeSigner(const QString& name, const QString& root, const QString& days, const QString& usage,
+                         const QString& curve) {
     QFile extensions(Path(name + QStringLiteral(".ext")));
     if (!extensions.open(QIODevice::WriteOnly))
         return false;
@@ -52,7 +57,7 @@ bool TestPki::MakeSigner(const QString& name, const QString& root, const QString
                      "\nsubjectKeyIdentifier=hash\nauthorityKeyIdentifier=keyid\n");
     extensions.close();
     return Run({QStringLiteral("genpkey"), QStringLiteral("-algorithm"), QStringLiteral("EC"),
-                QStringLiteral("-pkeyopt"), QStringLiteral("ec_paramgen_curve:P-256"), QStringLiteral("-out"),
+                QStringLiteral("-pkeyopt"), QStringLiteral("ec_paramgen_curve:") + curve, QStringLiteral("-out"),
                 name + QStringLiteral(".key")}) &&
            Run({QStringLiteral("req"), QStringLiteral("-new"), QStringLiteral("-key"), name + QStringLiteral(".key"),
                 QStringLiteral("-subj"), QStringLiteral("/C=US/ST=UT/CN=Kestrin Test DS ") + name,

@@ -1,0 +1,207 @@
+// The station reading a phone, on the offscreen platform: the engagement text typed as a scan, a fake
+// phone answering over a socket pair with the GATT framing, and then the verdict with the portrait on
+// the window (a screenshot goes to the build's artifacts) and the mobile licence's row in the scan log.
+#include "MainDlg.h"
+
+#include "FakeHolder.h"
+#include "FakeHolderPeer.h"
+#include "FakeStationLock.h"
+#include "Fonts.h"
+#include "KestrinResources.h"
+#include "SocketGattTransport.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/socket.h>
+
+using namespace MdlTests;
+
+class MobileStationTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void aPhoneOver21ShowsGreenWithItsPortraitAndIsLogged();
+    void aPhoneUnder21ShowsRedAndAnUntrustedIssuerAmber();
+    void escEndsASilentPhonesSessionAndTheDoorGoesOn();
+
+private:
+    void WriteHive(const QString& trustFolder);
+    QString LogText() const;
+    // Types the phone's engagement into the station and waits for the verdict.
+    void ReadPhone(MainDlg& dlg, FakeHolder& holder);
+    // Hands the window a socket pair whose far end the returned peer serves.
+    std::unique_ptr<FakeHolderPeer> ConnectPhone(MainDlg& dlg, FakeHolder& holder, FakeHolderPeer::Faults faults);
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<TestPki> m_pki;
+};
+
+void MobileStationTest::initTestCase() {
+    QVERIFY(m_dir.isValid());
+    qputenv("KESTRIN_REGISTRY", m_dir.filePath(QStringLiteral("registry.reg")).toLocal8Bit());
+    Fonts::InstallFontSubstitutions();
+    InitKestrinResources();
+    m_pki = std::make_unique<TestPki>();
+    QVERIFY2(m_pki->Ok(), "openssl could not make the test PKI");
+    QVERIFY(QDir().mkpath(m_dir.filePath(QStringLiteral("trust"))));
+    QVERIFY(QFile::copy(m_pki->Path(QStringLiteral("iaca.pem")), m_dir.filePath(QStringLiteral("trust/iaca.pem"))));
+}
+
+void MobileStationTest::WriteHive(const QString& trustFolder) {
+    QFile file(m_dir.filePath(QStringLiteral("registry.reg")));
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orbelon\\Kestrin]\r\n"
+               "\"Log Folder\"=\"" +
+               m_dir.filePath(QStringLiteral("logs")).toLocal8Bit() +
+               "\"\r\n\"Log Name\"=\"M\"\r\n\"Log Number\"=dword:00000001\r\n\"Enable Log\"=dword:00000001\r\n"
+               "\"Enable Comments\"=dword:00000000\r\n\"Enable Ontop\"=dword:00000000\r\n"
+               "\"Count Valid DL Only\"=dword:00000000\r\n\"Valid Age\"=dword:00000015\r\n"
+               "\"mDL Trust Folder\"=\"" +
+               trustFolder.toLocal8Bit() + "\"\r\n");
+}
+
+QString MobileStationTest::LogText() const {
+    QString text;
+    QDirIterator it(m_dir.filePath(QStringLiteral("logs")), {QStringLiteral("*.csv")}, QDir::Files);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        if (file.open(QIODevice::ReadOnly))
+            text += QString::fromLatin1(file.readAll());
+    }
+    return text;
+}
+
+std::unique_ptr<FakeHolderPeer> MobileStationTest::ConnectPhone(MainDlg& dlg, FakeHolder& holder,
+                                                                FakeHolderPeer::Faults faults) {
+    int fds[2];
+    if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, fds) != 0)
+        return {};
+    const int stationFd = fds[0];
+    dlg.SetMobileTransport([stationFd](const Mdl::DeviceEngagement&) {
+        return std::make_unique<Mdl::SocketGattTransport>(Base::UniqueFd(stationFd), 185);
+    });
+    return std::make_unique<FakeHolderPeer>(Base::UniqueFd(fds[1]), holder, 185, faults);
+}
+
+void MobileStationTest::ReadPhone(MainDlg& dlg, FakeHolder& holder) {
+    const auto peer = ConnectPhone(dlg, holder, {});
+    QVERIFY(peer);
+    QTest::keyClicks(&dlg, holder.EngagementText());
+    QTest::keyClick(&dlg, Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(dlg.Cycle().State(), DisplayState::MobileShown, 10000);
+    QTest::qWait(50); // the phone hears the end
+}
+
+namespace {
+
+IssueOptions Licence(bool over21) {
+    IssueOptions options;
+    options.elements = TestIssuer::DoorElements(over21);
+    options.validFrom = std::time(nullptr) - 3600;
+    options.validUntil = std::time(nullptr) + 3600;
+    return options;
+}
+
+bool Shows(const MainDlg& dlg, const std::string& text, Rgb colour) {
+    for (const TextItem& item : dlg.Display().items)
+        if (item.text == text && item.colour == colour)
+            return true;
+    return false;
+}
+
+} // namespace
+
+void MobileStationTest::aPhoneOver21ShowsGreenWithItsPortraitAndIsLogged() {
+    WriteHive(m_dir.filePath(QStringLiteral("trust")));
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    const TestIssuer issuer(*m_pki);
+    FakeHolder holder(issuer, Licence(true));
+    ReadPhone(dlg, holder);
+    dlg.repaint();
+    QVERIFY(Shows(dlg, "21+", DisplayColour::kVerdictGreen));
+    QVERIFY(Shows(dlg, "OK", DisplayColour::kVerdictGreen));
+    QVERIFY(Shows(dlg, "Mobile licence, verified: US-UT", DisplayColour::kVerdictGreen));
+    QCOMPARE(holder.endStatus, std::optional<qint64>(20));
+
+    const QImage shown = dlg.grab().toImage();
+    const QString artifacts = QStringLiteral(KESTRIN_BUILD_DIR "/artifacts/mobile");
+    QDir().mkpath(artifacts);
+    shown.save(artifacts + QStringLiteral("/verdict-21-plus.png"));
+    // The portrait is painted: its area holds more than the window's grey.
+    const QRect area = dlg.Display().portraitArea.translated(dlg.ClientRect().topLeft());
+    QVERIFY(area.isValid());
+    QSet<QRgb> colours;
+    for (int y = area.top(); y <= area.bottom(); y += 3)
+        for (int x = area.left(); x <= area.right(); x += 3)
+            colours.insert(shown.pixel(x, y));
+    QVERIFY2(colours.size() > 20, "the portrait is on the screen");
+
+    const QString row = LogText().split(QStringLiteral("\r\n")).filter(QStringLiteral("\"21+\"")).value(0);
+    QVERIFY2(!row.isEmpty(), qPrintable(LogText()));
+    QVERIFY(row.contains(QStringLiteral(",\"UT\",")));
+    QVERIFY(row.contains(QStringLiteral("\"05/31/2031\"")));
+    QVERIFY(!LogText().contains(QStringLiteral("JFIF")));
+    QCOMPARE(dlg.Total(), 1);
+}
+
+void MobileStationTest::aPhoneUnder21ShowsRedAndAnUntrustedIssuerAmber() {
+    WriteHive(m_dir.filePath(QStringLiteral("trust")));
+    {
+        StationLockLog log;
+        MainDlg dlg(nullptr, FakeLockParts(log));
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        const TestIssuer issuer(*m_pki);
+        FakeHolder holder(issuer, Licence(false));
+        ReadPhone(dlg, holder);
+        dlg.repaint();
+        QVERIFY(Shows(dlg, "UNDER 21", DisplayColour::kVerdictRed));
+        dlg.grab().save(QStringLiteral(KESTRIN_BUILD_DIR "/artifacts/mobile/verdict-under-21.png"));
+    }
+    WriteHive(m_dir.filePath(QStringLiteral("empty-trust")));
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    const TestIssuer issuer(*m_pki);
+    FakeHolder holder(issuer, Licence(true));
+    ReadPhone(dlg, holder);
+    dlg.repaint();
+    QVERIFY(Shows(dlg, "Issuer not trusted", DisplayColour::kWarning));
+    QVERIFY(!Shows(dlg, "21+", DisplayColour::kVerdictGreen));
+    QVERIFY(dlg.Display().portraitArea.isNull());
+}
+
+void MobileStationTest::escEndsASilentPhonesSessionAndTheDoorGoesOn() {
+    WriteHive(m_dir.filePath(QStringLiteral("trust")));
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    const TestIssuer issuer(*m_pki);
+    FakeHolder holder(issuer, Licence(true));
+    FakeHolderPeer::Faults silent;
+    silent.silent = true;
+    const auto peer = ConnectPhone(dlg, holder, silent);
+    QVERIFY(peer);
+    QTest::keyClicks(&dlg, holder.EngagementText());
+    QTest::keyClick(&dlg, Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(dlg.Cycle().State(), DisplayState::MobileConnecting, 3000);
+    dlg.repaint();
+    QVERIFY(Shows(dlg, "Phone: connecting...", DisplayColour::kBlack));
+    QTRY_COMPARE_WITH_TIMEOUT(holder.requests.size(), 1, 3000); // the request is out, the phone keeps quiet
+    QTest::keyClick(&dlg, Qt::Key_Escape);
+    QCOMPARE(dlg.Cycle().State(), DisplayState::Ready);
+    QTRY_COMPARE_WITH_TIMEOUT(holder.endStatus, std::optional<qint64>(20), 3000);
+    QVERIFY(dlg.isVisible()); // Esc ends the session, never the window
+}
+
+QTEST_MAIN(MobileStationTest)
+#include "MobileStationTest.moc"
