@@ -18,10 +18,15 @@
 #include "MenuItem_OnlyValidAge.h"
 #include "MenuItem_Ontop.h"
 #include "QtText.h"
+#include "ReportStore.h"
+#include "ReportsWindow.h"
 #include "Settings.h"
+#include "SqliteVenueSql.h"
 #include "StationTrace.h"
+#include "StoredNight.h"
 #include "StringTable.h"
 #include "ValidAge.h"
+#include "VenueTime.h"
 #include "Verdict.h"
 #include "VerdictValidAge.h"
 
@@ -111,6 +116,7 @@ void MainDlg::InitDialog() {
     const std::optional<std::uint32_t> run = Settings::IncrementLogNumber();
     m_log = std::make_unique<ScanLogSession>(run ? std::to_string(*run) : Settings::GetLogNumberText());
     Guarded("venue", [this] { m_venue = Venue::VenueDesk::FromSettings(); });
+    Guarded("inside count", [this] { StartInsideCount(); });
     m_burstFilter = std::make_unique<ReaderBurstFilter>(*this, m_readerKeymap,
                                                         [this](const QKeyEvent& key) { FeedReaderKey(key); });
     setFocusPolicy(Qt::StrongFocus);
@@ -153,6 +159,7 @@ void MainDlg::SetUpMenu() {
     ConnectCommand(QtMenu::ID_VENUE_FLAG, &MainDlg::OnFlagLastCard);
     ConnectCommand(QtMenu::ID_VENUE_VIP, &MainDlg::OnVipLastCard);
     ConnectCommand(QtMenu::ID_VENUE_LISTS, &MainDlg::OnVenueLists);
+    ConnectCommand(QtMenu::ID_VENUE_REPORTS, &MainDlg::OnVenueReports);
 }
 
 void MainDlg::ConnectCommand(int id, void (MainDlg::*command)()) {
@@ -240,6 +247,13 @@ bool MainDlg::HandleKey(QKeyEvent& key) {
         // menu, whose items the arrow keys and Enter then reach.
         if (key.type() == QEvent::KeyPress && key.key() == Qt::Key_F9 && key.modifiers() == Qt::NoModifier) {
             Guarded("venue menu", [this] { OpenVenueMenu(); });
+            return true;
+        }
+        // F7 counts one in by hand, F8 one out; a key held down counts once. Taken here, so never part of
+        // a scan's text.
+        if ((key.key() == Qt::Key_F7 || key.key() == Qt::Key_F8) && key.modifiers() == Qt::NoModifier) {
+            if (key.type() == QEvent::KeyPress && !key.isAutoRepeat())
+                Guarded("inside count", [this, &key] { CountByHand(key.key() == Qt::Key_F7 ? 1 : -1); });
             return true;
         }
         FeedReaderKey(key);
@@ -336,6 +350,7 @@ DisplayOutput MainDlg::LayOutDisplay(const QSize& client) const {
     DisplayInput in = DisplayInputOf(m_cycle, result ? VerdictValidAge() : kDefaultValidAge);
     if (result && m_venue && m_venue->LastOutcome())
         in.venue = VenueMarksOf(*m_venue->LastOutcome());
+    in.inside = InsideNow();
     in.width = client.width();
     in.height = client.height();
     in.designWidth = m_designClient.width();
@@ -467,6 +482,8 @@ void MainDlg::RecordVenueScan(const MagneticStripeCards::Card* card) {
             break;
         }
         const Venue::DoorOutcome& outcome = m_venue->RecordCard(*card, verdict);
+        ReadInsideSettings();
+        m_inside.CountVerdict(std::string(Venue::CodeOf(outcome.event.verdict)), outcome.event.scannedAt);
         StationTrace::Line(std::string("venue event ") + std::string(Venue::CodeOf(outcome.event.verdict)) +
                            (outcome.stored ? " stored" : " not stored"));
     });
@@ -510,6 +527,72 @@ void MainDlg::AddLastCardTo(Venue::ListKind list) {
         return;
     }
     update(); // the card still shown now shows the entry too
+}
+
+// Opened over the station like the other Venue dialogs: the station lock holds and the reader's bursts
+// still reach the scan cycle, while the report is read on a worker thread.
+void MainDlg::OnVenueReports() {
+    Reports::ReportsWindowSetup setup;
+    setup.venue = m_venue ? m_venue->Config().venue : Venue::VenueConfig::FromSettings().venue;
+    setup.dayStartHour = Settings::GetDayStartsAt();
+    setup.opener = Reports::ReportStoreOpener(m_venue ? m_venue->Config().database : std::string());
+    setup.now = [] { return Venue::NowMicros(); };
+    Reports::ReportsWindow window(std::move(setup), this);
+    window.exec();
+}
+
+// The night's stored rows of this venue, read once at the start: what was counted before this run
+// (a restart in the middle of the night keeps its count).
+void MainDlg::StartInsideCount() {
+    if (!m_venue)
+        return;
+    ReadInsideSettings();
+    const Venue::Micros now = Venue::NowMicros();
+    const Reports::ReportPeriod night{Reports::NightStart(now, Settings::GetDayStartsAt()), now};
+    Reports::ReadStoredNight(
+        this, [path = Venue::EmbeddedStore::DefaultPath()] { return std::make_unique<Reports::SqliteVenueSql>(path); },
+        m_venue->Config().venue, night,
+        [this, now](const Reports::NightRows& rows) {
+            m_inside.AddStored(rows, now);
+            update();
+        },
+        [](const std::string& cause) { StationTrace::Line("inside count starts at 0: " + cause); });
+}
+
+void MainDlg::CountByHand(int delta) {
+    if (!m_venue)
+        return;
+    ReadInsideSettings();
+    bool stored = false;
+    const Venue::Micros at = m_venue->RecordDoorCount(delta, stored);
+    if (delta > 0)
+        m_inside.CountIn(at);
+    else
+        m_inside.CountOut(at);
+    update();
+}
+
+// "Day Starts At" and "Capacity" as the hive has them now: read at the start and at each count, so a
+// change shows with the next one.
+void MainDlg::ReadInsideSettings() {
+    m_inside.SetDayStartHour(Settings::GetDayStartsAt());
+    m_inside.SetCapacity(Settings::GetCapacity());
+}
+
+// The line under the total; none without a venue store to count in.
+InsideLine MainDlg::InsideNow() const {
+    if (!m_venue)
+        return {};
+    const Venue::Micros now = Venue::NowMicros();
+    switch (m_inside.LevelAt(now)) {
+    case Reports::InsideCounter::Level::Red:
+        return {m_inside.Text(now), DisplayColour::kVerdictRed};
+    case Reports::InsideCounter::Level::Amber:
+        return {m_inside.Text(now), DisplayColour::kWarning};
+    case Reports::InsideCounter::Level::Normal:
+        break;
+    }
+    return {m_inside.Text(now), DisplayColour::kBlack};
 }
 
 void MainDlg::OnVenueLists() {

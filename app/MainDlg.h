@@ -12,6 +12,7 @@
 // put in full screen (F11, or "Full Screen" 1 at start); the display scales with it.
 
 #include "DisplayFontSet.h"
+#include "InsideCounter.h"
 #include "LastResultsBox.h"
 #include "QtMenu.h"
 #include "ReaderBurstFilter.h"
@@ -105,6 +106,11 @@ private:
     void OnFlagLastCard();
     void OnVipLastCard();
     void OnVenueLists();
+    void OnVenueReports();
+    void CountByHand(int delta);
+    void StartInsideCount();
+    InsideLine InsideNow() const;
+    void ReadInsideSettings();
     void AddLastCardTo(Venue::ListKind list);
     void OpenVenueMenu();
 
@@ -126,6 +132,8 @@ private:
     std::unique_ptr<AuxW32::iMenuItem> m_ontopItem;
     std::unique_ptr<ScanLogSession> m_log; // made at start, with this run's number
     std::unique_ptr<Venue::VenueDesk> m_venue;
+    // Who is inside: this door's admitted scans and F7 / F8, on top of the night's stored rows.
+    Reports::InsideCounter m_inside{6, 0}; // its settings are read at the start and at each count
     StationLock m_lock;
     std::unique_ptr<ReaderBurstFilter> m_burstFilter;
     bool m_firstPaintTraced = false;

@@ -25,6 +25,7 @@ QtMenu::QtMenu(QWidget& window) : m_bar(&window) {
     AddItem(*m_venue, ID_VENUE_VIP, "VIP Last Card...", false, false, false);
     m_venue->addSeparator();
     AddItem(*m_venue, ID_VENUE_LISTS, "Lists...", false, false, false);
+    AddItem(*m_venue, ID_VENUE_REPORTS, "Reports...", false, false, false);
 
     QMenu& help = *m_bar.addMenu(QStringLiteral("Help"));
     AddItem(help, ID_HELP, "Help", false, false, false);

@@ -25,7 +25,13 @@ constexpr int kEmpty = -3;
 // A value that starts with a space or a comma, or a name or address that ends in one: a cut inside a
 // value (padded values may end in spaces).
 constexpr int kCutInside = -3;
-constexpr int kTooLong = -20;  // longer than the standard allows (second pass only)
+// Longer than the standard allows: more than an optional element earns, less than a required one, so
+// that restrictions written too long are not swallowed by the name before them.
+constexpr int kTooLong = -4;
+// How much longer than the standard allows a short code (classes, restrictions, endorsements) may be in
+// the first pass; other values only in the second.
+constexpr std::size_t kShortCode = 12;
+constexpr std::size_t kCodeSlack = 16;
 constexpr int kTextLost = -20; // the text before the first element read is lost
 constexpr int kNone = std::numeric_limits<int>::min() / 4;
 // In the second pass, when the lengths left no way, values may grow to this (the last one to the end).
@@ -64,11 +70,42 @@ bool IsSpace(char c) {
     return c == ' ';
 }
 
+constexpr std::size_t kNoState = std::numeric_limits<std::size_t>::max();
+
+// By (last cut, IDs cut): the best score, the state before in the best reading, and how many readings
+// reach the best fit: 0 (unreached), 1, or 2 (more than one).
+struct State {
+    Score score;
+    std::size_t back = kNoState;
+    int count = 0;
+};
+
+// The search's tables, kept from scan to scan on each thread: a scan then allocates nothing. Tables
+// grown by an outsized text are given back.
+struct Workspace {
+    static constexpr std::size_t kKeptCandidates = 1024;
+    std::vector<Candidate> candidates;
+    std::vector<State> states;
+    std::vector<std::uint64_t> reached; // by candidate: the masks of its states reached
+    std::vector<std::size_t> cuts;
+
+    void Trim() {
+        if (candidates.capacity() > kKeptCandidates || states.capacity() > kKeptCandidates * 4) {
+            candidates = {};
+            states = {};
+            reached = {};
+            cuts = {};
+        }
+    }
+};
+
 class RunTogether {
 public:
-    RunTogether(std::string_view data, const SplitContext& context) : m_data(data), m_context(context) {
+    RunTogether(std::string_view data, const SplitContext& context, Workspace& work)
+        : m_data(data), m_context(context), m_work(work), m_candidates(work.candidates), m_states(work.states),
+          m_reached(work.reached) {
         const std::array<Candidate, AamvaElements::kSlots>& kinds = CandidateKinds(context);
-        m_candidates.reserve(data.size() / 6 + 4);
+        m_candidates.clear();
         for (std::size_t q = data.find('D'); q != std::string_view::npos && q + 3 <= data.size();
              q = data.find('D', q + 1)) {
             const int slot = AamvaElements::SlotOf(data.substr(q, 3));
@@ -122,8 +159,8 @@ public:
             if (!Search())
                 return;
         }
-        const std::vector<std::size_t> taken = Reading(m_bestEnd);
-        Fill(taken, values);
+        Reading(m_bestEnd, m_work.cuts);
+        Fill(m_work.cuts, values);
         if (m_bestCount > 1)
             MarkDisagreements(values);
     }
@@ -155,18 +192,24 @@ private:
     }
 
     std::size_t Limit(const Candidate& c) const {
-        return m_relaxed ? std::max(kLongestValue, c.maxLength) : c.maxLength;
+        if (m_relaxed)
+            return std::max(kLongestValue, c.maxLength);
+        return c.kind == Kind::Code && c.maxLength <= kShortCode ? c.maxLength + kCodeSlack : c.maxLength;
     }
 
     // The worth of the element at `c` when its value runs to `end`, or kNone when it may not. Called for
     // every pair of places to cut within an element's length: the rule's facts are kept in `c`.
-    int ValueScore(const Candidate& c, std::size_t end) const {
+    // `firstDigit`: where the first digit after the candidate's ID is (FirstDigit), for the names' form.
+    int ValueScore(const Candidate& c, std::size_t end, std::size_t firstDigit) const {
         const std::size_t begin = c.pos + 3;
         int score = c.base;
         if (end - begin > c.maxLength) {
-            if (!m_relaxed)
+            // In the second pass the last value may run to the end of the text, however long.
+            if (end - begin > Limit(c) && !(m_relaxed && end == m_data.size()))
                 return kNone;
-            return score + kTooLong + (c.freeText ? 0 : kFormBroken);
+            if (!c.freeText)
+                return score + kTooLong + kFormBroken;
+            score += kTooLong;
         }
         std::size_t last = end;
         if (last > begin && !c.padded && (m_data[last - 1] == ' ' || m_data[last - 1] == ','))
@@ -183,7 +226,7 @@ private:
         if (c.freeText)
             return score;
         if (c.kind == Kind::Name || c.kind == Kind::MiddleName)
-            return HasDigit(begin, last) ? score + kFormBroken : score;
+            return firstDigit < last ? score + kFormBroken : score;
         const std::string_view value = m_data.substr(begin, last - begin);
         if (c.kind == Kind::Date) {
             const unsigned orders = AamvaElements::DateOrders(value);
@@ -196,12 +239,16 @@ private:
         return score + (c.kind == Kind::FullName ? 0 : kFormHeld);
     }
 
-    bool HasDigit(std::size_t begin, std::size_t end) const {
-        for (std::size_t k = begin; k < end; ++k) {
-            if (m_data[k] >= '0' && m_data[k] <= '9')
-                return true;
-        }
-        return false;
+    // Where the first digit within reach of `c`'s values is, or past that reach: once per candidate
+    // rather than once per value.
+    std::size_t FirstDigit(const Candidate& c) const {
+        if (c.kind != Kind::Name && c.kind != Kind::MiddleName)
+            return m_data.size();
+        const std::size_t reach = std::min(m_data.size(), c.pos + 3 + Limit(c));
+        std::size_t k = c.pos + 3;
+        while (k < reach && (m_data[k] < '0' || m_data[k] > '9'))
+            ++k;
+        return k < reach ? k : m_data.size();
     }
 
     static int EmptyScore(const Rule& rule, bool required) {
@@ -237,13 +284,14 @@ private:
             const Candidate& from = m_candidates[i];
             const std::size_t limit = Limit(from);
             const std::size_t reached = Reached(i, masks);
+            const std::size_t digit = FirstDigit(from);
             for (std::size_t j = i + 1; j < n; ++j) {
                 const Candidate& to = m_candidates[j];
                 if (to.pos < from.pos + 3)
                     continue;
                 if (to.pos - from.pos - 3 > limit)
                     break;
-                const int value = ValueScore(from, to.pos);
+                const int value = ValueScore(from, to.pos, digit);
                 if (value == kNone)
                     continue;
                 for (std::size_t k = 0; k < reached; ++k) {
@@ -257,7 +305,7 @@ private:
             }
             if (!m_relaxed && m_data.size() - from.pos - 3 > limit)
                 continue;
-            const int last = ValueScore(from, m_data.size());
+            const int last = ValueScore(from, m_data.size(), digit);
             if (last == kNone)
                 continue;
             for (std::size_t k = 0; k < reached; ++k) {
@@ -279,8 +327,11 @@ private:
     // The masks under which candidate `i` was reached, into `masks`; how many.
     std::size_t Reached(std::size_t i, std::array<unsigned, kMostStates>& masks) const {
         std::size_t count = 0;
-        for (std::uint64_t set = m_reached[i]; set != 0; set &= set - 1)
-            masks[count++] = static_cast<unsigned>(__builtin_ctzll(set));
+        const std::uint64_t set = m_reached[i];
+        for (unsigned mask = 0; mask < States(); ++mask) {
+            if ((set >> mask & 1u) != 0)
+                masks[count++] = mask;
+        }
         return count;
     }
 
@@ -304,12 +355,11 @@ private:
         }
     }
 
-    std::vector<std::size_t> Reading(std::size_t end) const {
-        std::vector<std::size_t> cuts;
+    void Reading(std::size_t end, std::vector<std::size_t>& cuts) const {
+        cuts.clear();
         for (std::size_t s = end; s != kNoState; s = m_states[s].back)
             cuts.push_back(s >> m_tracked);
         std::reverse(cuts.begin(), cuts.end());
-        return cuts;
     }
 
     void Fill(const std::vector<std::size_t>& cuts, AamvaElementValues& values) const {
@@ -327,7 +377,7 @@ private:
         std::vector<std::size_t> cuts;
         const std::size_t n = m_candidates.size();
         for (std::size_t i = 0; i < n && m_readings < kMostReadings; ++i) {
-            const int last = ValueScore(m_candidates[i], m_data.size());
+            const int last = ValueScore(m_candidates[i], m_data.size(), FirstDigit(m_candidates[i]));
             if (last == kNone)
                 continue;
             for (unsigned mask = 0; mask < States(); ++mask) {
@@ -361,7 +411,7 @@ private:
             const std::size_t s = StateOf(i, before);
             if (m_states[s].count == 0 || to.pos - from.pos - 3 > Limit(from))
                 continue;
-            const int value = ValueScore(from, to.pos);
+            const int value = ValueScore(from, to.pos, FirstDigit(from));
             if (value == kNone || m_states[s].score.fit + value != fit)
                 continue;
             cuts.push_back(i);
@@ -388,22 +438,14 @@ private:
         return value;
     }
 
-    static constexpr std::size_t kNoState = std::numeric_limits<std::size_t>::max();
-
     std::string_view m_data;
     const SplitContext& m_context;
-    std::vector<Candidate> m_candidates;
+    Workspace& m_work;
+    std::vector<Candidate>& m_candidates;
     int m_tracked = 0;
     bool m_relaxed = false;
-    // By (last cut, IDs cut): the best score, the state before in the best reading, and how many readings
-    // reach the best fit: 0 (unreached), 1, or 2 (more than one).
-    struct State {
-        Score score;
-        std::size_t back = kNoState;
-        int count = 0;
-    };
-    std::vector<State> m_states;
-    std::vector<std::uint64_t> m_reached; // by candidate: the masks of its states reached
+    std::vector<State>& m_states;
+    std::vector<std::uint64_t>& m_reached;
     Score m_best;
     std::size_t m_bestEnd = kNoState;
     int m_bestCount = 0;
@@ -483,8 +525,11 @@ AamvaElementValues SplitElements(std::string_view data, const SplitContext& cont
                            (!separators.empty() && std::any_of(data.begin(), data.end(), isSeparator));
     if (separated)
         SplitSeparated(data, separator, values);
-    else
-        RunTogether(data, context).Split(values);
+    else {
+        thread_local Workspace work;
+        RunTogether(data, context, work).Split(values);
+        work.Trim();
+    }
     return values;
 }
 

@@ -246,6 +246,15 @@ bool HasValidAge() {
 std::int32_t GetFullScreen() {
     return ReadNumber(Resources::IDS_FULL_SCREEN);
 }
+std::int32_t GetDayStartsAt() {
+    constexpr std::int32_t kMorning = 6; // a night's last guests are gone, the next night's are not in yet
+    const std::int32_t hour = ReadNumberOr("Day Starts At", kMorning);
+    return hour >= 0 && hour <= 23 ? hour : kMorning;
+}
+std::int32_t GetCapacity() {
+    return ReadNumber("Capacity");
+}
+
 std::int32_t GetVerdictDelay() {
     return ReadNumber(Resources::IDS_VERDICT_DELAY);
 }

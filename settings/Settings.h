@@ -66,6 +66,12 @@ std::string GetVenueKeyFile();   // "Venue Key File"
 std::string GetPrivacyProfile(); // "Privacy Profile": full, minimal, name-and-number, no-retention
 std::int32_t GetRepeatMinutes(); // "Repeat Minutes"
 
+// Tonight's reports and the inside count. "Day Starts At": the hour (0-23) at which one night's count and
+// report begin, so a night past midnight stays one night; 6 when missing or out of range.
+// "Capacity": people the venue may hold; -1 when missing (the count is shown alone).
+std::int32_t GetDayStartsAt();
+std::int32_t GetCapacity();
+
 // Writers end the program through FailCannotContinue when the key cannot be opened.
 void SetEnableLog(bool on);
 void SetEnableOntop(bool on);

@@ -207,7 +207,11 @@ GeneratedCard AamvaCardGenerator::Next() {
     if (licence) {
         const char* const classes[] = {"C", "D", "A", "M"};
         e.emplace_back(v == 1 ? "DAR" : "DCA", Pick(classes));
-        e.emplace_back(v == 1 ? "DAS" : "DCB", Chance(20) ? "" : Chance(70) ? "NONE" : "B");
+        // Some jurisdictions write more restrictions than the standard's twelve characters.
+        e.emplace_back(v == 1 ? "DAS" : "DCB", Chance(20)   ? ""
+                                               : Chance(70) ? "NONE"
+                                               : Chance(80) ? "B"
+                                                            : "B,C,E,F,G,K,L");
         e.emplace_back(v == 1 ? "DAT" : "DCD", Chance(20) ? "" : "NONE");
     }
     e.emplace_back("DBD", issued);

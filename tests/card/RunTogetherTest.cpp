@@ -1,6 +1,7 @@
 // Generated AAMVA cards (AamvaCardGenerator.h) decode the same run together as with their separators,
 // except where the decoder says that the elements split more than one way ("ambiguous-split"). The
-// separated text is checked against the card it was made from. KESTRIN_LONG_RUN=<cards> runs more.
+// separated text is checked against the card it was made from. KESTRIN_LONG_RUN=<cards> runs more;
+// KESTRIN_SHOW_AMBIGUOUS=1 prints the cards that split more than one way.
 
 #include "AamvaCardGenerator.h"
 #include "Card.h"
