@@ -17,11 +17,16 @@
 #include "MenuItem_Log.h"
 #include "MenuItem_OnlyValidAge.h"
 #include "MenuItem_Ontop.h"
-#include "QtKeyInput.h"
+#include "QtText.h"
+#include "ReportStore.h"
+#include "ReportsWindow.h"
 #include "Settings.h"
+#include "SqliteVenueSql.h"
 #include "StationTrace.h"
+#include "StoredNight.h"
 #include "StringTable.h"
 #include "ValidAge.h"
+#include "VenueTime.h"
 #include "Verdict.h"
 #include "VerdictValidAge.h"
 
@@ -47,10 +52,6 @@ constexpr int kHeightDu = 169;
 // The "Last Results" group box of the template: x 4, bottom at 164 of 169 dialog units.
 constexpr int kBoxLeftDu = 4;
 constexpr int kBoxBottomDu = 164;
-
-QString Text(unsigned id) {
-    return QString::fromLatin1(Resources::String(id).c_str());
-}
 
 const char* StateName(DisplayState state) {
     switch (state) {
@@ -81,8 +82,9 @@ MainDlg::MainDlg(QWidget* parent) : MainDlg(parent, CreateStationLockParts()) {}
 MainDlg::MainDlg(QWidget* parent, StationLockParts lock)
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
-      m_menu(*this), m_readerKeymap(ReaderKeymap::FromSetting(Settings::GetReaderLayout())), m_cycle(*this, m_layout),
-      m_lastResultsBox(this), m_lock(*this, std::move(lock), [this] { return IsOntopChecked(); }) {
+      m_menu(*this), m_readerKeymap(ReaderKeymap::FromSetting(Settings::GetReaderLayout())),
+      m_cycle(*this, {}, VerdictDelay::FromSetting(Settings::GetVerdictDelay())), m_lastResultsBox(this),
+      m_lock(*this, std::move(lock), [this] { return IsOntopChecked(); }) {
     for (std::size_t i = 0; i < m_timers.size(); ++i) {
         const int id = static_cast<int>(i) + 1;
         // A coarse timer may fire 5 % early, which would cut the quiet period short of its 500/1000 ms.
@@ -114,6 +116,7 @@ void MainDlg::InitDialog() {
     const std::optional<std::uint32_t> run = Settings::IncrementLogNumber();
     m_log = std::make_unique<ScanLogSession>(run ? std::to_string(*run) : Settings::GetLogNumberText());
     Guarded("venue", [this] { m_venue = Venue::VenueDesk::FromSettings(); });
+    Guarded("inside count", [this] { StartInsideCount(); });
     m_burstFilter = std::make_unique<ReaderBurstFilter>(*this, m_readerKeymap,
                                                         [this](const QKeyEvent& key) { FeedReaderKey(key); });
     setFocusPolicy(Qt::StrongFocus);
@@ -121,7 +124,7 @@ void MainDlg::InitDialog() {
 }
 
 void MainDlg::SetUpSystemMenu() {
-    const QString about = Text(Resources::IDS_ABOUTBOX);
+    const QString about = QtText::Resource(Resources::IDS_ABOUTBOX);
     if (about.isEmpty())
         return;
     // X11 window managers keep their window menu to themselves; the client area's context menu carries
@@ -140,7 +143,7 @@ void MainDlg::SetUpMenu() {
     m_commentsItem = std::make_unique<AuxW32::MenuItem_Comments>(menu, QtMenu::ID_COMMENTS);
     m_ontopItem = std::make_unique<AuxW32::MenuItem_Ontop>(menu, QtMenu::ID_ALWAYS_ON_TOP);
     StoreDefaultValidAge();
-    setWindowTitle(Text(Resources::IDS_CAPTION));
+    setWindowTitle(QtText::Resource(Resources::IDS_CAPTION));
     m_menu.EnableMenuItem(QtMenu::ID_COMMENTS, true);
     m_menu.EnableMenuItem(QtMenu::ID_SET_VALID_AGE, true);
 
@@ -156,6 +159,7 @@ void MainDlg::SetUpMenu() {
     ConnectCommand(QtMenu::ID_VENUE_FLAG, &MainDlg::OnFlagLastCard);
     ConnectCommand(QtMenu::ID_VENUE_VIP, &MainDlg::OnVipLastCard);
     ConnectCommand(QtMenu::ID_VENUE_LISTS, &MainDlg::OnVenueLists);
+    ConnectCommand(QtMenu::ID_VENUE_REPORTS, &MainDlg::OnVenueReports);
 }
 
 void MainDlg::ConnectCommand(int id, void (MainDlg::*command)()) {
@@ -245,6 +249,13 @@ bool MainDlg::HandleKey(QKeyEvent& key) {
             Guarded("venue menu", [this] { OpenVenueMenu(); });
             return true;
         }
+        // F7 counts one in by hand, F8 one out; a key held down counts once. Taken here, so never part of
+        // a scan's text.
+        if ((key.key() == Qt::Key_F7 || key.key() == Qt::Key_F8) && key.modifiers() == Qt::NoModifier) {
+            if (key.type() == QEvent::KeyPress && !key.isAutoRepeat())
+                Guarded("inside count", [this, &key] { CountByHand(key.key() == Qt::Key_F7 ? 1 : -1); });
+            return true;
+        }
         FeedReaderKey(key);
         return true;
     }
@@ -254,11 +265,7 @@ bool MainDlg::HandleKey(QKeyEvent& key) {
 void MainDlg::FeedReaderKey(const QKeyEvent& key) {
     if (StationTrace::Enabled() && (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter))
         StationTrace::Line("key Enter");
-    Guarded("keystroke", [&] {
-        const UsKeyStroke stroke = m_readerKeymap.Stroke(key);
-        m_layout.SetModifiers(stroke.shift, stroke.capsLock, stroke.control);
-        m_cycle.OnKeyDown(stroke.virtualKey);
-    });
+    Guarded("keystroke", [&] { m_cycle.OnKey(m_readerKeymap.Key(key)); });
 }
 
 // ---- timers and the cycle's host
@@ -343,6 +350,7 @@ DisplayOutput MainDlg::LayOutDisplay(const QSize& client) const {
     DisplayInput in = DisplayInputOf(m_cycle, result ? VerdictValidAge() : kDefaultValidAge);
     if (result && m_venue && m_venue->LastOutcome())
         in.venue = VenueMarksOf(*m_venue->LastOutcome(), !m_venue->MissesLists());
+    in.inside = InsideNow();
     in.width = client.width();
     in.height = client.height();
     in.designWidth = m_designClient.width();
@@ -474,6 +482,8 @@ void MainDlg::RecordVenueScan(const MagneticStripeCards::Card* card) {
             break;
         }
         const Venue::DoorOutcome& outcome = m_venue->RecordCard(*card, verdict);
+        ReadInsideSettings();
+        m_inside.CountVerdict(std::string(Venue::CodeOf(outcome.event.verdict)), outcome.event.scannedAt);
         StationTrace::Line(std::string("venue event ") + std::string(Venue::CodeOf(outcome.event.verdict)) +
                            (outcome.stored ? " stored" : " not stored"));
     });
@@ -517,6 +527,72 @@ void MainDlg::AddLastCardTo(Venue::ListKind list) {
         return;
     }
     update(); // the card still shown now shows the entry too
+}
+
+// Opened over the station like the other Venue dialogs: the station lock holds and the reader's bursts
+// still reach the scan cycle, while the report is read on a worker thread.
+void MainDlg::OnVenueReports() {
+    Reports::ReportsWindowSetup setup;
+    setup.venue = m_venue ? m_venue->Config().venue : Venue::VenueConfig::FromSettings().venue;
+    setup.dayStartHour = Settings::GetDayStartsAt();
+    setup.opener = Reports::ReportStoreOpener(m_venue ? m_venue->Config().database : std::string());
+    setup.now = [] { return Venue::NowMicros(); };
+    Reports::ReportsWindow window(std::move(setup), this);
+    window.exec();
+}
+
+// The night's stored rows of this venue, read once at the start: what was counted before this run
+// (a restart in the middle of the night keeps its count).
+void MainDlg::StartInsideCount() {
+    if (!m_venue)
+        return;
+    ReadInsideSettings();
+    const Venue::Micros now = Venue::NowMicros();
+    const Reports::ReportPeriod night{Reports::NightStart(now, Settings::GetDayStartsAt()), now};
+    Reports::ReadStoredNight(
+        this, [path = Venue::EmbeddedStore::DefaultPath()] { return std::make_unique<Reports::SqliteVenueSql>(path); },
+        m_venue->Config().venue, night,
+        [this, now](const Reports::NightRows& rows) {
+            m_inside.AddStored(rows, now);
+            update();
+        },
+        [](const std::string& cause) { StationTrace::Line("inside count starts at 0: " + cause); });
+}
+
+void MainDlg::CountByHand(int delta) {
+    if (!m_venue)
+        return;
+    ReadInsideSettings();
+    bool stored = false;
+    const Venue::Micros at = m_venue->RecordDoorCount(delta, stored);
+    if (delta > 0)
+        m_inside.CountIn(at);
+    else
+        m_inside.CountOut(at);
+    update();
+}
+
+// "Day Starts At" and "Capacity" as the hive has them now: read at the start and at each count, so a
+// change shows with the next one.
+void MainDlg::ReadInsideSettings() {
+    m_inside.SetDayStartHour(Settings::GetDayStartsAt());
+    m_inside.SetCapacity(Settings::GetCapacity());
+}
+
+// The line under the total; none without a venue store to count in.
+InsideLine MainDlg::InsideNow() const {
+    if (!m_venue)
+        return {};
+    const Venue::Micros now = Venue::NowMicros();
+    switch (m_inside.LevelAt(now)) {
+    case Reports::InsideCounter::Level::Red:
+        return {m_inside.Text(now), DisplayColour::kVerdictRed};
+    case Reports::InsideCounter::Level::Amber:
+        return {m_inside.Text(now), DisplayColour::kWarning};
+    case Reports::InsideCounter::Level::Normal:
+        break;
+    }
+    return {m_inside.Text(now), DisplayColour::kBlack};
 }
 
 void MainDlg::OnVenueLists() {

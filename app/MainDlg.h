@@ -3,8 +3,8 @@
 // (swipe capture, timers 1-3, current card, last results, total), the scan log's session and the station
 // lock, and paints the result display the layout describes:
 //
-//   key press --RouteKey--> FeedKeyPress --> ScanCycle --(timers, paint, log row, Comments)--> here
-//   reader burst at an open dialog --ReaderBurstFilter--> FeedKeyPress
+//   key press --RouteKey--> ReaderKeymap --> ScanCycle --(timers, paint, log row, Comments)--> here
+//   reader burst at an open dialog --ReaderBurstFilter--> ReaderKeymap --> ScanCycle
 //   paintEvent --> LayoutDisplay --> PaintDisplay, then the station lock after the paint
 //
 // Esc and Enter never close it: every key press is taken before QDialog's handling. Alt+F4 and the
@@ -12,6 +12,7 @@
 // put in full screen (F11, or "Full Screen" 1 at start); the display scales with it.
 
 #include "DisplayFontSet.h"
+#include "InsideCounter.h"
 #include "LastResultsBox.h"
 #include "QtMenu.h"
 #include "ReaderBurstFilter.h"
@@ -19,7 +20,6 @@
 #include "ScanCycle.h"
 #include "ScanLogSession.h"
 #include "StationLock.h"
-#include "UsKeyboardLayout.h"
 #include "VenueDesk.h"
 #include "iMenuItem.h"
 
@@ -106,6 +106,11 @@ private:
     void OnFlagLastCard();
     void OnVipLastCard();
     void OnVenueLists();
+    void OnVenueReports();
+    void CountByHand(int delta);
+    void StartInsideCount();
+    InsideLine InsideNow() const;
+    void ReadInsideSettings();
     void AddLastCardTo(Venue::ListKind list);
     void OpenVenueMenu();
 
@@ -117,7 +122,6 @@ private:
     QSize m_designClient;
     DisplayOutput m_display;
     std::array<QTimer, 3> m_timers; // ids 1 quiet, 2 result, 3 unknown; outlive the cycle that drives them
-    UsKeyboardLayout m_layout;
     ReaderKeymap m_readerKeymap;
     ScanCycle m_cycle;
     LastResultsBox m_lastResultsBox;
@@ -128,6 +132,8 @@ private:
     std::unique_ptr<AuxW32::iMenuItem> m_ontopItem;
     std::unique_ptr<ScanLogSession> m_log; // made at start, with this run's number
     std::unique_ptr<Venue::VenueDesk> m_venue;
+    // Who is inside: this door's admitted scans and F7 / F8, on top of the night's stored rows.
+    Reports::InsideCounter m_inside{6, 0}; // its settings are read at the start and at each count
     StationLock m_lock;
     std::unique_ptr<ReaderBurstFilter> m_burstFilter;
     bool m_firstPaintTraced = false;

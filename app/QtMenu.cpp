@@ -1,5 +1,7 @@
 #include "QtMenu.h"
 
+#include "QtText.h"
+
 #include <QAction>
 #include <QMenu>
 
@@ -23,6 +25,7 @@ QtMenu::QtMenu(QWidget& window) : m_bar(&window) {
     AddItem(*m_venue, ID_VENUE_VIP, "VIP Last Card...", false, false, false);
     m_venue->addSeparator();
     AddItem(*m_venue, ID_VENUE_LISTS, "Lists...", false, false, false);
+    AddItem(*m_venue, ID_VENUE_REPORTS, "Reports...", false, false, false);
 
     QMenu& help = *m_bar.addMenu(QStringLiteral("Help"));
     AddItem(help, ID_HELP, "Help", false, false, false);
@@ -31,7 +34,7 @@ QtMenu::QtMenu(QWidget& window) : m_bar(&window) {
 }
 
 QAction* QtMenu::AddItem(QMenu& popup, int id, const char* text, bool checkable, bool checked, bool greyed) {
-    QAction* const action = popup.addAction(QString::fromLatin1(text));
+    QAction* const action = popup.addAction(QtText::FromBytes(text));
     action->setData(id);
     action->setCheckable(checkable);
     action->setChecked(checked);

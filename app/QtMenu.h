@@ -27,6 +27,7 @@ public:
         ID_VENUE_FLAG = 32802,
         ID_VENUE_VIP = 32803,
         ID_VENUE_LISTS = 32804,
+        ID_VENUE_REPORTS = 32805,
     };
 
     // Builds the menu bar as a child of `window`, with the resource's check marks and greyed items. The

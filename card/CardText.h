@@ -20,6 +20,17 @@ std::string TrimCopy(const std::string& text);
 std::string_view TrimmedView(std::string_view text);
 void ReplaceAll(std::string& text, char from, char to);
 
+// Character classes, ASCII only for the same reason: card bytes and the reader's keys are ASCII.
+inline bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+inline bool IsLetter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+inline bool IsPrintableAscii(char32_t c) {
+    return c >= 0x20 && c <= 0x7E;
+}
+
 inline char AsciiUpper(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
 }

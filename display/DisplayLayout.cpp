@@ -244,6 +244,10 @@ void LayoutLowerArea(const Context& c, DisplayOutput& out) {
     out.items.push_back(c.fit.FromLeft("Total  " + std::to_string(in.total), DisplayFont::Small, cell, kBlack,
                                        in.width - c.s(kTotalFromRight), in.height - c.s(kTotalFromBottom), c.left,
                                        c.right));
+    if (!in.inside.text.empty())
+        out.items.push_back(c.fit.FromLeft(in.inside.text, DisplayFont::Small, cell, in.inside.colour,
+                                           in.width - c.s(kTotalFromRight),
+                                           in.height - c.s(kTotalFromBottom - kSmallCell), c.left, c.right));
     // Notices take the first lines, the last results what is left: during a result the warnings matter
     // more than the oldest entries of the history.
     std::vector<std::pair<std::string, Rgb>> lines;

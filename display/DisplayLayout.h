@@ -31,6 +31,13 @@ struct VenueMarks {
     std::string notice;     // the venue works only in part ("Lists not checked: ..."), or empty
 };
 
+// "Inside 143 / 250" under the total, in black, the warning's amber from 90 % of the capacity, red from
+// 100 %; no line when the text is empty.
+struct InsideLine {
+    std::string text;
+    Rgb colour = DisplayColour::kBlack;
+};
+
 struct DisplayInput {
     DisplayState state = DisplayState::Ready;
     std::optional<ShownCard> card; // the current card; required in CardShown
@@ -40,6 +47,7 @@ struct DisplayInput {
     std::deque<std::string> lastResults; // newest first
     bool notLogged = false;              // the card shown is not in the scan log file (yet)
     VenueMarks venue;                    // of the card shown
+    InsideLine inside;
     int width = 0;
     int height = 0;
     // The client size the classic positions are given for; 0 leaves every position and font unscaled.

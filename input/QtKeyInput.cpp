@@ -1,127 +1,59 @@
 #include "QtKeyInput.h"
 
-#include "UsKeyboardLayout.h"
+#include "CardText.h"
 
-#include <QtGui/QKeyEvent>
+#include <QString>
 
 namespace {
 
-std::uint16_t VirtualKeyOfSpecialKey(int qtKey) {
+using MagneticStripeCards::CardText::IsPrintableAscii;
+
+// The keys that type a character of their own although Qt gives them no printable text.
+char32_t CharacterOfSpecialKey(int qtKey) {
     switch (qtKey) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        return VirtualKey::Return;
+        return U'\r';
     case Qt::Key_Backspace:
-        return VirtualKey::Back;
+        return U'\b';
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
-        return VirtualKey::Tab;
+        return U'\t';
     case Qt::Key_Escape:
-        return VirtualKey::Escape;
-    case Qt::Key_Shift:
-        return VirtualKey::Shift;
-    case Qt::Key_Control:
-        return VirtualKey::Control;
-    case Qt::Key_Alt:
-    case Qt::Key_AltGr:
-        return VirtualKey::Menu;
-    case Qt::Key_Meta:
-    case Qt::Key_Super_L:
-    case Qt::Key_Super_R:
-        return VirtualKey::LWin;
-    case Qt::Key_Menu:
-        return VirtualKey::Apps;
-    case Qt::Key_CapsLock:
-        return VirtualKey::Capital;
-    case Qt::Key_NumLock:
-        return VirtualKey::NumLock;
-    case Qt::Key_ScrollLock:
-        return VirtualKey::Scroll;
-    case Qt::Key_Pause:
-        return VirtualKey::Pause;
-    case Qt::Key_Print:
-        return VirtualKey::Snapshot;
-    case Qt::Key_Insert:
-        return VirtualKey::Insert;
-    case Qt::Key_Delete:
-        return VirtualKey::Delete;
-    case Qt::Key_Home:
-        return VirtualKey::Home;
-    case Qt::Key_End:
-        return VirtualKey::End;
-    case Qt::Key_PageUp:
-        return VirtualKey::Prior;
-    case Qt::Key_PageDown:
-        return VirtualKey::Next;
-    case Qt::Key_Left:
-        return VirtualKey::Left;
-    case Qt::Key_Up:
-        return VirtualKey::Up;
-    case Qt::Key_Right:
-        return VirtualKey::Right;
-    case Qt::Key_Down:
-        return VirtualKey::Down;
+        return 0x1B;
     default:
-        break;
+        return 0;
     }
-    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
-        return static_cast<std::uint16_t>(VirtualKey::F1 + (qtKey - Qt::Key_F1));
+}
+
+// Shift with the digit keys 0..9 of a US keyboard.
+constexpr char kShiftedDigits[] = ")!@#$%^&*(";
+
+// The character of a letter or digit key whose text Ctrl replaced, as Shift makes it; a symbol's Qt key
+// is the symbol itself (Ctrl+^ is Key_AsciiCircum).
+char32_t CharacterOfKey(int qtKey, bool shift) {
+    if (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z)
+        return static_cast<char32_t>(shift ? qtKey : qtKey - Qt::Key_A + 'a');
+    if (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)
+        return static_cast<char32_t>(shift ? kShiftedDigits[qtKey - Qt::Key_0] : qtKey);
+    if (IsPrintableAscii(static_cast<char32_t>(qtKey)))
+        return static_cast<char32_t>(qtKey);
     return 0;
-}
-
-bool IsPrintableAscii(char32_t c) {
-    return c >= 0x20 && c <= 0x7E;
-}
-
-bool IsLetterOrDigitKey(int qtKey) {
-    return (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9);
 }
 
 } // namespace
 
-UsKeyStroke UsKeyStrokeFromQt(int qtKey, const QString& text, Qt::KeyboardModifiers modifiers) {
-    UsKeyStroke stroke;
-    stroke.control = modifiers.testFlag(Qt::ControlModifier);
+ReaderKey ReaderKeyFromQt(int qtKey, const QString& text, Qt::KeyboardModifiers modifiers) {
+    ReaderKey key;
+    key.control = modifiers.testFlag(Qt::ControlModifier);
     if (text.size() == 1 && IsPrintableAscii(text.front().unicode())) {
-        UsKeyboardLayout::KeyForCharacter(static_cast<char>(text.front().unicode()), stroke.virtualKey, stroke.shift);
-        return stroke;
+        key.character = text.front().unicode();
+        return key;
     }
-    if (const std::uint16_t special = VirtualKeyOfSpecialKey(qtKey); special != 0) {
-        stroke.virtualKey = special;
-        stroke.shift = modifiers.testFlag(Qt::ShiftModifier);
-        return stroke;
+    if (const char32_t special = CharacterOfSpecialKey(qtKey); special != 0) {
+        key.character = special;
+        return key;
     }
-    // A key whose text is a control character because Ctrl is held: the key itself. Letters and digits
-    // take the Shift that was reported; a symbol's Qt key is the symbol (Ctrl+^ is Key_AsciiCircum).
-    if (IsLetterOrDigitKey(qtKey)) {
-        stroke.virtualKey = static_cast<std::uint16_t>(qtKey);
-        stroke.shift = modifiers.testFlag(Qt::ShiftModifier);
-    } else if (IsPrintableAscii(static_cast<char32_t>(qtKey))) {
-        UsKeyboardLayout::KeyForCharacter(static_cast<char>(qtKey), stroke.virtualKey, stroke.shift);
-    }
-    return stroke;
-}
-
-UsKeyStroke UsKeyStrokeOfCharacter(char32_t c, bool control) {
-    UsKeyStroke stroke;
-    stroke.control = control;
-    switch (c) {
-    case U'\r':
-        stroke.virtualKey = VirtualKey::Return;
-        return stroke;
-    case U'\b':
-        stroke.virtualKey = VirtualKey::Back;
-        return stroke;
-    case U'\t':
-        stroke.virtualKey = VirtualKey::Tab;
-        return stroke;
-    case 0x1B:
-        stroke.virtualKey = VirtualKey::Escape;
-        return stroke;
-    default:
-        break;
-    }
-    if (IsPrintableAscii(c))
-        UsKeyboardLayout::KeyForCharacter(static_cast<char>(c), stroke.virtualKey, stroke.shift);
-    return stroke;
+    key.character = CharacterOfKey(qtKey, modifiers.testFlag(Qt::ShiftModifier));
+    return key;
 }

@@ -1,5 +1,7 @@
 #include "ReaderKeymap.h"
 
+#include "QtKeyInput.h"
+
 #include <QtGui/QKeyEvent>
 
 #include <cstdio>
@@ -47,8 +49,8 @@ char32_t ReaderKeymap::Character(const QKeyEvent& event) const {
     return text.size() == 1 ? text.front().unicode() : 0;
 }
 
-UsKeyStroke ReaderKeymap::Stroke(const QKeyEvent& event) const {
+ReaderKey ReaderKeymap::Key(const QKeyEvent& event) const {
     if (!ByPosition(event))
-        return UsKeyStrokeFromQt(event.key(), event.text(), event.modifiers());
-    return UsKeyStrokeOfCharacter(Character(event), event.modifiers().testFlag(Qt::ControlModifier));
+        return ReaderKeyFromQt(event.key(), event.text(), event.modifiers());
+    return {Character(event), event.modifiers().testFlag(Qt::ControlModifier)};
 }

@@ -5,12 +5,12 @@
 // is Canadian French or German reads every scan. "Reader Layout" = "desktop" takes the characters the
 // desktop's own layout gives instead, for a reader set up to match it.
 //
-//   QKeyEvent --(key code, Shift/Caps/Num Lock)--> US keymap --> character --> UsKeyStroke (+ Ctrl)
-//   QKeyEvent --(text, Qt key)--------------------------------------------> UsKeyStroke (+ Ctrl)
+//   QKeyEvent --(key code, Shift/Caps/Num Lock)--> US keymap --> character --> ReaderKey (+ Ctrl)
+//   QKeyEvent --(text, Qt key: ReaderKeyFromQt)---------------------------> ReaderKey (+ Ctrl)
 //
 // Events without a key code (synthesised ones, the offscreen platform) always go by their text.
 
-#include "QtKeyInput.h"
+#include "ReaderKey.h"
 #include "XkbKeymap.h"
 
 #include <memory>
@@ -33,7 +33,7 @@ public:
 
     // The character the reader meant by the key, as it types without Ctrl; 0 when it has none.
     char32_t Character(const QKeyEvent& event) const;
-    UsKeyStroke Stroke(const QKeyEvent& event) const;
+    ReaderKey Key(const QKeyEvent& event) const;
 
 private:
     bool ByPosition(const QKeyEvent& event) const;

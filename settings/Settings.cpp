@@ -192,6 +192,10 @@ std::string GetAppFolder() {
 std::string GetReaderLayout() {
     return ReadText(Resources::IDS_READER_LAYOUT, {});
 }
+std::string GetMdlTrustFolder() {
+    const std::string folder = ReadText(Resources::IDS_MDL_TRUST_FOLDER, {});
+    return folder.empty() ? std::string("/var/lib/kestrin/mdl-trust") : folder;
+}
 
 std::string GetLogNumberText() {
     const Lookup got = Look(Resources::IDS_LOG_NUMBER, ValueType::Number, WhenMissing::Missing);
@@ -241,6 +245,18 @@ bool HasValidAge() {
 }
 std::int32_t GetFullScreen() {
     return ReadNumber(Resources::IDS_FULL_SCREEN);
+}
+std::int32_t GetDayStartsAt() {
+    constexpr std::int32_t kMorning = 6; // a night's last guests are gone, the next night's are not in yet
+    const std::int32_t hour = ReadNumberOr("Day Starts At", kMorning);
+    return hour >= 0 && hour <= 23 ? hour : kMorning;
+}
+std::int32_t GetCapacity() {
+    return ReadNumber("Capacity");
+}
+
+std::int32_t GetVerdictDelay() {
+    return ReadNumber(Resources::IDS_VERDICT_DELAY);
 }
 
 std::string GetVenueDatabase() {

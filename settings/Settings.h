@@ -29,6 +29,10 @@ std::string GetAppFolder(); // empty when the key cannot be opened or the value 
 // "Reader Layout": "us" or "desktop"; empty when the key cannot be opened or the value is missing.
 std::string GetReaderLayout();
 
+// "mDL Trust Folder": the IACA certificates and trust lists mobile licences are checked against;
+// /var/lib/kestrin/mdl-trust when the value is missing or the key cannot be opened.
+std::string GetMdlTrustFolder();
+
 std::string GetLogNumberText(); // "Log Number" as unsigned decimal; "0" when missing
 // +1 with 32-bit wrap, atomically across processes; the number stored, which is this run's own. Nothing
 // when the key cannot be opened or the change could not be stored.
@@ -50,6 +54,8 @@ std::int32_t VerdictValidAge();
 bool HasValidAge();
 // "Full Screen" (1: the station starts full screen); -1 when missing.
 std::int32_t GetFullScreen();
+// "Verdict Delay" in milliseconds; -1 when missing (the scan cycle's adaptive rule).
+std::int32_t GetVerdictDelay();
 
 // The venue's values; each is empty (or -1) when missing or when the key cannot be opened, and the venue
 // store puts its own defaults in place then. Optional values: a value that is gone is gone, not damage.
@@ -59,6 +65,12 @@ std::string GetStationName();    // "Station Name"
 std::string GetVenueKeyFile();   // "Venue Key File"
 std::string GetPrivacyProfile(); // "Privacy Profile": full, minimal, name-and-number, no-retention
 std::int32_t GetRepeatMinutes(); // "Repeat Minutes"
+
+// Tonight's reports and the inside count. "Day Starts At": the hour (0-23) at which one night's count and
+// report begin, so a night past midnight stays one night; 6 when missing or out of range.
+// "Capacity": people the venue may hold; -1 when missing (the count is shown alone).
+std::int32_t GetDayStartsAt();
+std::int32_t GetCapacity();
 
 // Writers end the program through FailCannotContinue when the key cannot be opened.
 void SetEnableLog(bool on);

@@ -69,6 +69,9 @@ PgStore::PgStore(const std::string& conninfo) {
     m_conn = PgConnection::Connect(conninfo, Clock::now() + std::chrono::seconds(10), &failure, "kestrin-venue");
     if (!m_conn)
         throw VenueError("cannot reach the venue database: " + failure.message);
+    // The reports' SELECTs name the tables as the embedded store does (scan_event, door_count): on this
+    // connection they are those of the kestrin schema.
+    Run("SET search_path = kestrin");
 }
 
 PgResult PgStore::Run(const std::string& sql, const std::vector<std::optional<std::string>>& params) {

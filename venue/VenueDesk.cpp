@@ -104,6 +104,20 @@ const DoorOutcome& VenueDesk::RecordUnknown() {
     return *m_last;
 }
 
+Micros VenueDesk::RecordDoorCount(int delta, bool& stored) {
+    const Micros at = m_now();
+    stored = false;
+    try {
+        if (!m_store)
+            throw VenueError(m_trouble);
+        m_store->RecordDoorCount({NewUuid(), m_config.venue, m_config.station, at, delta});
+        stored = true;
+    } catch (const std::exception& e) {
+        Report(std::string("a door count was not stored: ") + e.what());
+    }
+    return at;
+}
+
 std::string VenueDesk::CreatedBy() const {
     return m_config.station + " " + Account();
 }

@@ -59,6 +59,10 @@ public:
     // Who the last card names, for the dialog's title (only where the profile keeps names).
     const std::string& LastCardName() const { return m_lastName; }
 
+    // One person in (+1, by hand) or out (-1) at this door, stored as a door count (a local commit, like
+    // a scan's event). The time it was counted at; `stored` false when the store could not keep it.
+    Micros RecordDoorCount(int delta, bool& stored);
+
     // Puts the last card on a list; the entry's id, or nothing with `error` saying why.
     std::optional<std::string> AddForLastCard(const EntryRequest& request, std::string& error);
     bool Lift(const std::string& id, const std::string& reason, std::string& error);

@@ -5,7 +5,6 @@
 #include "QtKeyInput.h"
 #include "ReaderKeymap.h"
 #include "ScanCycle.h"
-#include "UsKeyboardLayout.h"
 
 #include <QtGui/QInputDevice>
 #include <QtGui/QKeyEvent>
@@ -24,165 +23,55 @@
 
 namespace {
 
-// A layout that answers whatever the row says, and remembers how it was asked.
-class ScriptedLayout final : public IKeyboardLayout {
-public:
-    bool readable = true;
-    std::uint32_t unshifted = 0;
-    int produced = 0;
-    unsigned char firstByte = 0;
-    bool shift = false;
-    mutable std::uint32_t askedKey = 0;
-    mutable std::uint16_t askedScanCode = 0;
-
-    bool ReadKeyboardState() override { return readable; }
-    std::uint32_t MapVirtualKeyToChar(std::uint16_t) const override { return unshifted; }
-    int ToAscii(std::uint32_t key, std::uint16_t scanCode, unsigned char out[2]) const override {
-        askedKey = key;
-        askedScanCode = scanCode;
-        out[0] = firstByte;
-        out[1] = 'Z';
-        return produced;
-    }
-    bool IsShiftDown() const override { return shift; }
-    bool IsControlDown() const override { return false; }
-};
-
-struct ScriptCase {
+struct TranslateCase {
     const char* name;
-    std::uint16_t virtualKey;
-    bool readable;
-    std::uint32_t unshifted;
-    int produced;
-    unsigned char firstByte;
-    bool shift;
-    bool counted;
-    int appended; // -1: nothing
-    int periodMs;
+    char32_t character;
+    bool control;
+    int appended; // -1: the key is ignored; -2: counted, nothing appended
 };
 
-void PrintTo(const ScriptCase& row, std::ostream* os) {
+void PrintTo(const TranslateCase& row, std::ostream* os) {
     *os << row.name;
 }
 
-class TranslateKeyScripted : public ::testing::TestWithParam<ScriptCase> {};
+class TranslateKeys : public ::testing::TestWithParam<TranslateCase> {};
 
-TEST_P(TranslateKeyScripted, FollowsTheLayoutsAnswers) {
-    const ScriptCase& c = GetParam();
-    ScriptedLayout layout;
-    layout.readable = c.readable;
-    layout.unshifted = c.unshifted;
-    layout.produced = c.produced;
-    layout.firstByte = c.firstByte;
-    layout.shift = c.shift;
-    const TranslatedKey key = TranslateKey(c.virtualKey, layout);
-    EXPECT_EQ(key.counted, c.counted);
-    if (c.appended < 0) {
-        EXPECT_FALSE(key.character.has_value());
-    } else {
-        EXPECT_EQ(key.character, std::optional<char>(static_cast<char>(c.appended)));
-    }
-    if (c.counted) {
-        EXPECT_EQ(key.quietPeriodMs, c.periodMs);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, TranslateKeyScripted,
-    ::testing::Values(
-        ScriptCase{"EnterAddsNothingWithoutAskingTheLayout", 13, false, 0, 0, 0, false, true, -1, 500},
-        ScriptCase{"UnreadableKeyboardStateIgnored", 'A', false, 'A', 1, 'a', false, false, -1, 0},
-        ScriptCase{"KeyWithoutCharacterIgnored", 0x10, true, 0, 1, 'a', false, false, -1, 0},
-        ScriptCase{"TranslatedCharacter", 'A', true, 'A', 1, 'a', false, true, 'a', 1000},
-        ScriptCase{"TwoCharactersGiveTheFirst", 'A', true, 'A', 2, 'x', false, true, 'x', 1000},
-        ScriptCase{"DeadKeyGivesTheFirst", 0xDE, true, '\'', -1, '^', false, true, '^', 1000},
-        ScriptCase{"GraveWhateverTheLayoutSays", 0xC0, true, 0x60, 1, '0', false, true, 0x60, 1000},
-        ScriptCase{"GraveWithShiftAndTranslation", 0xC0, true, 0x60, 1, '0', true, true, 0x60, 1000},
-        ScriptCase{"UntranslatedWithShiftUsesTheTable", 0xBA, true, ';', 0, 0, true, true, ':', 1000},
-        ScriptCase{"GraveUntranslatedWithShiftIsTilde", 0xC0, true, 0x60, 0, 0, true, true, '~', 1000},
-        ScriptCase{"UntranslatedWithShiftOutsideTableCounts", 0x6A, true, '*', 0, 0, true, true, -1, 1000},
-        ScriptCase{"UntranslatedWithoutShiftAppendsItself", 0xBA, true, ';', 0, 0, false, true, ';', 1000},
-        ScriptCase{"OnlyTheLowByteIsTheCharacter", 0xBA, true, 0x8000003B, 0, 0, false, true, ';', 1000}),
-    RowName());
-
-TEST(TranslateKey, AsksForTheUnshiftedCharacterInPlaceOfTheKey) {
-    ScriptedLayout layout;
-    layout.unshifted = '/';
-    TranslateKey(0xBF, layout);
-    EXPECT_EQ(layout.askedKey, static_cast<std::uint32_t>('/'));
-    EXPECT_EQ(layout.askedScanCode, 0xBF);
-}
-
-struct UsCase {
-    const char* name;
-    std::uint16_t virtualKey;
-    bool shift;
-    bool capsLock;
-    int appended; // -1: the key is ignored
-    bool control = false;
-};
-
-void PrintTo(const UsCase& row, std::ostream* os) {
-    *os << row.name;
-}
-
-class UsLayoutKeys : public ::testing::TestWithParam<UsCase> {};
-
-// Printable characters are covered all of them through the Qt feed below; these rows are what that
-// cannot show: Caps Lock, control characters, the keypad and keys without a character.
-TEST_P(UsLayoutKeys, TypeWhatAUsKeyboardTypes) {
-    const UsCase& c = GetParam();
-    UsKeyboardLayout layout;
-    layout.SetModifiers(c.shift, c.capsLock, c.control);
-    const TranslatedKey key = TranslateKey(c.virtualKey, layout);
-    if (c.appended < 0) {
+TEST_P(TranslateKeys, AddTheirByte) {
+    const TranslateCase& c = GetParam();
+    const TranslatedKey key = TranslateKey(ReaderKey{c.character, c.control});
+    if (c.appended == -1) {
         EXPECT_FALSE(key.counted);
         return;
     }
     EXPECT_TRUE(key.counted);
+    if (c.appended == -2) {
+        EXPECT_FALSE(key.character.has_value());
+        EXPECT_EQ(key.quietPeriodMs, kQuietPeriodAfterEnterMs);
+        return;
+    }
     EXPECT_EQ(key.character, std::optional<char>(static_cast<char>(c.appended)));
+    EXPECT_EQ(key.quietPeriodMs, kQuietPeriodAfterKeyMs);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, UsLayoutKeys,
+    Cases, TranslateKeys,
     ::testing::Values(
-        UsCase{"Letter", 'A', false, false, 'a'}, UsCase{"CapsLockLetter", 'Q', false, true, 'Q'},
-        UsCase{"CapsLockShiftLetter", 'Q', true, true, 'q'}, UsCase{"CapsLockDigit", '1', false, true, '1'},
-        UsCase{"Shift1Exclamation", '1', true, false, '!'}, UsCase{"Space", ' ', false, false, ' '},
-        UsCase{"Backspace", VirtualKey::Back, false, false, 0x08},
-        UsCase{"ShiftBackspace", VirtualKey::Back, true, false, 0x08},
-        UsCase{"Tab", VirtualKey::Tab, false, false, 0x09}, UsCase{"Escape", VirtualKey::Escape, false, false, 0x1B},
-        UsCase{"Question", VirtualKey::Oem2, true, false, '?'}, UsCase{"Grave", VirtualKey::Oem3, false, false, '`'},
-        UsCase{"Tilde", VirtualKey::Oem3, true, false, '~'}, UsCase{"DoubleQuote", VirtualKey::Oem7, true, false, '"'},
-        UsCase{"CapsLockPunctuation", VirtualKey::Oem2, false, true, '/'},
-        UsCase{"Keypad5", VirtualKey::Numpad0 + 5, false, false, '5'},
-        UsCase{"KeypadStar", VirtualKey::Multiply, false, false, '*'},
-        UsCase{"ShiftKey", VirtualKey::Shift, true, false, -1},
-        UsCase{"CtrlKey", VirtualKey::Control, false, false, -1}, UsCase{"AltKey", VirtualKey::Menu, false, false, -1},
-        UsCase{"CapsLockKey", VirtualKey::Capital, false, true, -1}, UsCase{"F1", VirtualKey::F1, false, false, -1},
-        UsCase{"LeftArrow", VirtualKey::Left, false, false, -1}, UsCase{"Delete", VirtualKey::Delete, false, false, -1},
-        UsCase{"NoKey", 0, false, false, -1},
+        TranslateCase{"Letter", U'a', false, 'a'}, TranslateCase{"Space", U' ', false, ' '},
+        TranslateCase{"Tilde", U'~', false, '~'}, TranslateCase{"Backspace", U'\b', false, 0x08},
+        TranslateCase{"Tab", U'\t', false, 0x09}, TranslateCase{"Escape", 0x1B, false, 0x1B},
+        TranslateCase{"EnterAddsNothing", U'\r', false, -2}, TranslateCase{"CtrlEnterAddsNothing", U'\r', true, -2},
+        TranslateCase{"NoCharacter", 0, false, -1}, TranslateCase{"Delete", 0x7F, false, -1},
+        TranslateCase{"NonAscii", U'\u00e9', false, -1}, TranslateCase{"LineFeedTypedAsIs", U'\n', false, -1},
         // Ctrl + ASCII: a character with a control form becomes that byte; any other stays as it is.
-        UsCase{"CtrlJLineFeed", 'J', false, false, 0x0A, true}, UsCase{"CtrlShiftJ", 'J', true, false, 0x0A, true},
-        UsCase{"CtrlMCarriageReturn", 'M', false, false, 0x0D, true},
-        UsCase{"CtrlCaretRecordSeparator", '6', true, false, 0x1E, true},
-        UsCase{"CtrlBracketGroupSeparator", VirtualKey::Oem6, false, false, 0x1D, true},
-        UsCase{"CtrlBackslashFileSeparator", VirtualKey::Oem5, false, false, 0x1C, true},
-        UsCase{"CtrlUnderscoreUnitSeparator", VirtualKey::OemMinus, true, false, 0x1F, true},
-        UsCase{"CtrlAtNul", '2', true, false, 0x00, true}, UsCase{"Ctrl6IsSix", '6', false, false, '6', true},
-        UsCase{"CtrlSemicolonStays", VirtualKey::Oem1, false, false, ';', true},
-        UsCase{"CtrlQuestionStays", VirtualKey::Oem2, true, false, '?', true},
-        UsCase{"CtrlTabStays", VirtualKey::Tab, false, false, 0x09, true}),
+        TranslateCase{"CtrlJLineFeed", U'j', true, 0x0A}, TranslateCase{"CtrlShiftJ", U'J', true, 0x0A},
+        TranslateCase{"CtrlMCarriageReturn", U'm', true, 0x0D},
+        TranslateCase{"CtrlCaretRecordSeparator", U'^', true, 0x1E},
+        TranslateCase{"CtrlBracketGroupSeparator", U']', true, 0x1D},
+        TranslateCase{"CtrlBackslashFileSeparator", U'\\', true, 0x1C},
+        TranslateCase{"CtrlUnderscoreUnitSeparator", U'_', true, 0x1F}, TranslateCase{"CtrlAtNul", U'@', true, 0x00},
+        TranslateCase{"Ctrl6IsSix", U'6', true, '6'}, TranslateCase{"CtrlSemicolonStays", U';', true, ';'},
+        TranslateCase{"CtrlQuestionStays", U'?', true, '?'}, TranslateCase{"CtrlTabStays", U'\t', true, 0x09}),
     RowName());
-
-TEST(TranslateKey, CtrlEnterStillAddsNothing) {
-    UsKeyboardLayout layout;
-    layout.SetModifiers(false, false, true);
-    const TranslatedKey key = TranslateKey(VirtualKey::Return, layout);
-    EXPECT_TRUE(key.counted);
-    EXPECT_FALSE(key.character.has_value());
-    EXPECT_EQ(key.quietPeriodMs, kQuietPeriodAfterEnterMs);
-}
 
 // What a QKeyEvent for the typed character looks like: Qt key codes of ASCII characters are the
 // characters themselves, letters upper case.
@@ -190,18 +79,13 @@ int QtKeyOf(char c) {
     return std::toupper(static_cast<unsigned char>(c));
 }
 
+// The characters a US keyboard types with Shift.
 bool NeedsShift(char c) {
-    std::uint16_t vk = 0;
-    bool shift = false;
-    UsKeyboardLayout::KeyForCharacter(c, vk, shift);
-    return shift;
+    return std::isupper(static_cast<unsigned char>(c)) || std::strchr("~!@#$%^&*()_+{}|:\"<>?", c) != nullptr;
 }
 
 std::optional<char> TypedThroughQt(int qtKey, const QString& text, Qt::KeyboardModifiers modifiers) {
-    const UsKeyStroke stroke = UsKeyStrokeFromQt(qtKey, text, modifiers);
-    UsKeyboardLayout layout;
-    layout.SetModifiers(stroke.shift, stroke.capsLock);
-    const TranslatedKey key = TranslateKey(stroke.virtualKey, layout);
+    const TranslatedKey key = TranslateKey(ReaderKeyFromQt(qtKey, text, modifiers));
     if (!key.counted)
         return std::nullopt;
     return key.character.value_or('\0');
@@ -227,7 +111,7 @@ struct QtSpecialCase {
     int qtKey;
     const char* text;
     Qt::KeyboardModifiers modifiers;
-    std::uint16_t virtualKey;
+    char32_t character;
 };
 
 void PrintTo(const QtSpecialCase& row, std::ostream* os) {
@@ -238,24 +122,26 @@ class QtSpecialKeys : public ::testing::TestWithParam<QtSpecialCase> {};
 
 TEST_P(QtSpecialKeys, MapByQtKey) {
     const QtSpecialCase& c = GetParam();
-    EXPECT_EQ(UsKeyStrokeFromQt(c.qtKey, QString::fromLatin1(c.text), c.modifiers).virtualKey, c.virtualKey);
+    EXPECT_EQ(ReaderKeyFromQt(c.qtKey, QString::fromLatin1(c.text), c.modifiers).character, c.character);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, QtSpecialKeys,
-    ::testing::Values(QtSpecialCase{"Return", Qt::Key_Return, "\r", Qt::NoModifier, 13},
-                      QtSpecialCase{"KeypadEnter", Qt::Key_Enter, "\r", Qt::KeypadModifier, 13},
-                      QtSpecialCase{"Backspace", Qt::Key_Backspace, "\b", Qt::NoModifier, 8},
-                      QtSpecialCase{"Tab", Qt::Key_Tab, "\t", Qt::NoModifier, 9},
-                      QtSpecialCase{"Backtab", Qt::Key_Backtab, "", Qt::ShiftModifier, 9},
+    ::testing::Values(QtSpecialCase{"Return", Qt::Key_Return, "\r", Qt::NoModifier, U'\r'},
+                      QtSpecialCase{"KeypadEnter", Qt::Key_Enter, "\r", Qt::KeypadModifier, U'\r'},
+                      QtSpecialCase{"Backspace", Qt::Key_Backspace, "\b", Qt::NoModifier, U'\b'},
+                      QtSpecialCase{"Tab", Qt::Key_Tab, "\t", Qt::NoModifier, U'\t'},
+                      QtSpecialCase{"Backtab", Qt::Key_Backtab, "", Qt::ShiftModifier, U'\t'},
                       QtSpecialCase{"Escape", Qt::Key_Escape, "\x1b", Qt::NoModifier, 0x1B},
-                      QtSpecialCase{"ShiftAlone", Qt::Key_Shift, "", Qt::ShiftModifier, VirtualKey::Shift},
-                      QtSpecialCase{"ControlAlone", Qt::Key_Control, "", Qt::ControlModifier, VirtualKey::Control},
-                      QtSpecialCase{"AltAlone", Qt::Key_Alt, "", Qt::AltModifier, VirtualKey::Menu},
-                      QtSpecialCase{"CapsLock", Qt::Key_CapsLock, "", Qt::NoModifier, VirtualKey::Capital},
-                      QtSpecialCase{"F5", Qt::Key_F5, "", Qt::NoModifier, VirtualKey::F1 + 4},
-                      QtSpecialCase{"Delete", Qt::Key_Delete, "\x7f", Qt::NoModifier, VirtualKey::Delete},
-                      QtSpecialCase{"CtrlC", Qt::Key_C, "\x03", Qt::ControlModifier, 'C'},
+                      QtSpecialCase{"ShiftAlone", Qt::Key_Shift, "", Qt::ShiftModifier, 0},
+                      QtSpecialCase{"ControlAlone", Qt::Key_Control, "", Qt::ControlModifier, 0},
+                      QtSpecialCase{"AltAlone", Qt::Key_Alt, "", Qt::AltModifier, 0},
+                      QtSpecialCase{"CapsLock", Qt::Key_CapsLock, "", Qt::NoModifier, 0},
+                      QtSpecialCase{"F5", Qt::Key_F5, "", Qt::NoModifier, 0},
+                      QtSpecialCase{"Delete", Qt::Key_Delete, "\x7f", Qt::NoModifier, 0},
+                      QtSpecialCase{"CtrlC", Qt::Key_C, "\x03", Qt::ControlModifier, U'c'},
+                      QtSpecialCase{"CtrlShiftC", Qt::Key_C, "\x03", Qt::ControlModifier | Qt::ShiftModifier, U'C'},
+                      QtSpecialCase{"CtrlShift2", Qt::Key_2, "", Qt::ControlModifier | Qt::ShiftModifier, U'@'},
                       QtSpecialCase{"NonAsciiLetter", Qt::Key_Eacute, "\xe9", Qt::NoModifier, 0}),
     RowName());
 
@@ -334,19 +220,15 @@ std::vector<Press> CtrlAsciiPresses(const std::string& text) {
 // Types the presses into a cycle and gives the swipe text it gathered.
 std::string TypeIntoCycle(const ReaderKeymap& keymap, const std::vector<Press>& presses) {
     FakeScanHost host;
-    UsKeyboardLayout layout;
-    ScanCycle cycle(host, layout, [](const std::string&) -> std::unique_ptr<MagneticStripeCards::Card> {
+    ScanCycle cycle(host, [](const std::string&) -> std::unique_ptr<MagneticStripeCards::Card> {
         throw std::logic_error("not decoded here");
     });
     host.Attach(cycle);
     // A keyboard of the test's own: without an application, Qt's default one is never freed.
     const QInputDevice keyboard(QStringLiteral("reader"), 1, QInputDevice::DeviceType::Keyboard);
-    for (const Press& p : presses) {
-        const UsKeyStroke stroke = keymap.Stroke(
-            QKeyEvent(QEvent::KeyPress, p.qtKey, p.modifiers, p.keycode, 0, p.xState, p.text, false, 1, &keyboard));
-        layout.SetModifiers(stroke.shift, stroke.capsLock, stroke.control);
-        cycle.OnKeyDown(stroke.virtualKey);
-    }
+    for (const Press& p : presses)
+        cycle.OnKey(keymap.Key(
+            QKeyEvent(QEvent::KeyPress, p.qtKey, p.modifiers, p.keycode, 0, p.xState, p.text, false, 1, &keyboard)));
     return cycle.SwipeText();
 }
 
@@ -422,10 +304,7 @@ TEST_P(UsPositionKeys, TypeWhatTheUsKeyTypes) {
     const Qt::KeyboardModifiers modifiers = (c.xState & kXShift) ? Qt::ShiftModifier : Qt::NoModifier;
     const QKeyEvent event(QEvent::KeyPress, Qt::Key_unknown, modifiers, c.keycode, 0, c.xState, QString(), false, 1,
                           &keyboard);
-    const UsKeyStroke stroke = ReaderKeymap(ReaderKeymap::Source::UsPositions).Stroke(event);
-    UsKeyboardLayout layout;
-    layout.SetModifiers(stroke.shift, stroke.capsLock, stroke.control);
-    const TranslatedKey key = TranslateKey(stroke.virtualKey, layout);
+    const TranslatedKey key = TranslateKey(ReaderKeymap(ReaderKeymap::Source::UsPositions).Key(event));
     if (c.appended == -1) {
         EXPECT_FALSE(key.counted);
         return;

@@ -5,11 +5,13 @@
 #include "DialogUnits.h"
 #include "DisplayFontSet.h"
 #include "EmbeddedStore.h"
+#include "EventQuery.h"
 #include "FakeStationLock.h"
 #include "Fonts.h"
 #include "IdentityKey.h"
 #include "KestrinResources.h"
 #include "Remarks.h"
+#include "SqliteVenueSql.h"
 #include "UnknownSwipeFile.h"
 #include "VenueTime.h"
 
@@ -56,6 +58,7 @@ private slots:
     void windowIconIsTheStationIcon();
     void cardCountedOnceAcrossRepaints();
     void unknownSwipeKeepsTotalAndList();
+    void insideCountByF7AndF8AgainstTheCapacity();
     void bannedCardShowsBannedAndIsRecorded();
     void f9OpensTheVenueMenu();
 
@@ -557,6 +560,84 @@ void MainDlgTest::unknownSwipeKeepsTotalAndList() {
     QCOMPARE(dlg.Total(), 0);
     QVERIFY(dlg.Cycle().LastResults().empty());
     QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("logs/unknowndl.txt"))));
+}
+
+namespace {
+// The line under the total, as the last paint drew it.
+std::optional<TextItem> InsideItem(const MainDlg& dlg) {
+    for (const TextItem& item : dlg.Display().items)
+        if (item.text.rfind("Inside ", 0) == 0)
+            return item;
+    return std::nullopt;
+}
+
+void Press(MainDlg& dlg, Qt::Key key, int times = 1) {
+    for (int i = 0; i < times; ++i)
+        QTest::keyClick(&dlg, key);
+    dlg.repaint();
+}
+} // namespace
+
+// A venue store of its own (next to a hive of its own), so the count starts from nothing stored.
+void MainDlgTest::insideCountByF7AndF8AgainstTheCapacity() {
+    QTemporaryDir venueDir;
+    const QString hive = venueDir.filePath(QStringLiteral("registry.reg"));
+    qputenv("KESTRIN_REGISTRY", hive.toLocal8Bit());
+    const QString saved = m_hive;
+    m_hive = hive;
+    WriteHive("\"Enable Log\"=dword:00000000\r\n\"Enable Ontop\"=dword:00000000\r\n\"Valid Age\"=dword:00000015\r\n"
+              "\"Capacity\"=dword:0000000a\r\n\"Venue\"=\"harbour\"\r\n\"Count Valid DL Only\"=dword:00000000\r\n");
+    {
+        StationLockLog log;
+        MainDlg dlg(nullptr, FakeLockParts(log));
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        dlg.repaint();
+        QVERIFY(InsideItem(dlg));
+        QCOMPARE(InsideItem(dlg)->text, std::string("Inside 0 / 10"));
+        QCOMPARE(InsideItem(dlg)->colour, DisplayColour::kBlack);
+
+        Press(dlg, Qt::Key_F7, 8);
+        QCOMPARE(InsideItem(dlg)->text, std::string("Inside 8 / 10"));
+        QCOMPARE(InsideItem(dlg)->colour, DisplayColour::kBlack);
+        Press(dlg, Qt::Key_F7);
+        QCOMPARE(InsideItem(dlg)->colour, DisplayColour::kWarning); // 90 %
+        Press(dlg, Qt::Key_F7);
+        QCOMPARE(InsideItem(dlg)->text, std::string("Inside 10 / 10"));
+        QCOMPARE(InsideItem(dlg)->colour, DisplayColour::kVerdictRed);
+        Press(dlg, Qt::Key_F8, 2);
+        QCOMPARE(InsideItem(dlg)->text, std::string("Inside 8 / 10"));
+
+        // F7 in the middle of a swipe counts one in and leaves the swipe's text whole.
+        const std::string swipe(kSwipe);
+        QTest::keyClicks(&dlg, QString::fromLatin1(swipe.substr(0, 20).c_str()));
+        QTest::keyClick(&dlg, Qt::Key_F7);
+        QTest::keyClicks(&dlg, QString::fromLatin1(swipe.substr(20).c_str()));
+        QTest::keyClick(&dlg, Qt::Key_Return);
+        QTRY_COMPARE_WITH_TIMEOUT(dlg.Cycle().State(), DisplayState::CardShown, 3000);
+        QCOMPARE(dlg.Total(), 1);
+        dlg.repaint();
+        QCOMPARE(InsideItem(dlg)->text, std::string("Inside 9 / 10")); // the card shown is expired: no one in
+    }
+
+    // The counts are in the store as door counts, and a restarted station starts from them.
+    Reports::SqliteVenueSql sql(venueDir.filePath(QStringLiteral("venue.db")).toStdString());
+    const std::int64_t now = Venue::NowMicros();
+    const Reports::NightRows rows = Reports::LoadNight(sql, "harbour", {now - 24 * Reports::kMicrosPerHour, now + 1});
+    int sum = 0;
+    for (const auto& count : rows.doorCounts)
+        sum += count.delta;
+    QCOMPARE(rows.doorCounts.size(), std::size_t(13));
+    QCOMPARE(sum, 9);
+    {
+        StationLockLog log;
+        MainDlg dlg(nullptr, FakeLockParts(log));
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        QTRY_VERIFY_WITH_TIMEOUT((dlg.repaint(), InsideItem(dlg) && InsideItem(dlg)->text == "Inside 9 / 10"), 5000);
+    }
+    m_hive = saved;
+    qputenv("KESTRIN_REGISTRY", saved.toLocal8Bit());
 }
 
 // A card on the banned list is refused whatever its age, with the reason and the expiry, and its event

@@ -5,7 +5,6 @@
 #include "Clock.h"
 #include "ScanCycle.h"
 #include "TempHive.h"
-#include "UsKeyboardLayout.h"
 
 #include "RowName.h"
 
@@ -51,15 +50,10 @@ protected:
     void SetUp() override { host.Attach(cycle); }
 
     void Type(const std::string& text) {
-        for (const char c : text) {
-            std::uint16_t vk = 0;
-            bool shift = false;
-            ASSERT_TRUE(UsKeyboardLayout::KeyForCharacter(c, vk, shift)) << "no US key for " << int(c);
-            layout.SetModifiers(shift, false);
-            cycle.OnKeyDown(vk);
-        }
+        for (const char c : text)
+            cycle.OnKey(ReaderKey{static_cast<unsigned char>(c), false});
     }
-    void Enter() { cycle.OnKeyDown(VirtualKey::Return); }
+    void Enter() { cycle.OnKey(ReaderKey{U'\r', false}); }
     // One whole scan ended by Enter, run up to its decode.
     void Scan(const std::string& swipe) {
         Type(swipe);
@@ -69,10 +63,9 @@ protected:
 
     TempSettings settings;
     FakeScanHost host;
-    UsKeyboardLayout layout;
     std::vector<std::string> handedToDecoder;
     ScanCycle::CardFactory decode = DecodeAtTestTime;
-    ScanCycle cycle{host, layout, [this](const std::string& swipe) {
+    ScanCycle cycle{host, [this](const std::string& swipe) {
                         handedToDecoder.push_back(swipe);
                         return decode(swipe);
                     }};
@@ -131,38 +124,17 @@ TEST_F(ScanCycleTest, KeyAfterOneQuietTickContinuesTheSameSwipe) {
 }
 
 TEST_F(ScanCycleTest, KeysWithoutCharacterChangeNothing) {
-    const std::uint16_t keys[] = {VirtualKey::Shift, VirtualKey::Control, VirtualKey::Menu,   VirtualKey::Capital,
-                                  VirtualKey::F1,    VirtualKey::Left,    VirtualKey::Delete, 0};
-    for (const std::uint16_t vk : keys)
-        cycle.OnKeyDown(vk);
+    // Shift, Ctrl, an arrow or F1 type no character; Delete and a letter outside ASCII none the swipe takes.
+    for (const char32_t c : {char32_t{0}, char32_t{0x7F}, char32_t{0xE9}})
+        cycle.OnKey(ReaderKey{c, false});
     EXPECT_TRUE(host.events.empty());
     EXPECT_EQ(cycle.State(), DisplayState::Ready);
 
     Type(";1?");
     host.Advance(1900);
-    cycle.OnKeyDown(VirtualKey::Shift); // does not restart the wait
+    cycle.OnKey(ReaderKey{}); // Shift does not restart the wait
     host.Advance(100);
     EXPECT_EQ(handedToDecoder.size(), 1u);
-}
-
-TEST_F(ScanCycleTest, UnreadableKeyboardStateIgnoresTheKey) {
-    class Unreadable final : public IKeyboardLayout {
-    public:
-        bool ReadKeyboardState() override { return false; }
-        std::uint32_t MapVirtualKeyToChar(std::uint16_t vk) const override { return vk; }
-        int ToAscii(std::uint32_t, std::uint16_t, unsigned char out[2]) const override {
-            out[0] = 'X';
-            return 1;
-        }
-        bool IsShiftDown() const override { return false; }
-        bool IsControlDown() const override { return false; }
-    } unreadable;
-    ScanCycle other(host, unreadable, DecodeAtTestTime);
-    other.OnKeyDown('A');
-    EXPECT_TRUE(host.events.empty());
-    EXPECT_EQ(other.State(), DisplayState::Ready);
-    other.OnKeyDown(VirtualKey::Return); // Enter never asks the layout
-    EXPECT_EQ(other.State(), DisplayState::Capturing);
 }
 
 TEST_F(ScanCycleTest, EnterAloneHandsAnEmptySwipeToTheDecoderAndShowsUnknown) {
@@ -263,7 +235,7 @@ TEST_F(ScanCycleTest, FifthScanPushesOutTheOldestResult) {
 TEST_F(ScanCycleTest, AutoRepeatCountsEveryKeyDown) {
     Type(";");
     for (int i = 0; i < 3; ++i)
-        cycle.OnKeyDown('7');
+        cycle.OnKey(ReaderKey{U'7', false});
     EXPECT_EQ(cycle.SwipeText(), ";777");
 }
 
@@ -523,18 +495,12 @@ TEST(ScanCycleDefaultFactory, DecodesWithTheCardDecoder) {
     MagneticStripeCards::UnknownSwipeFile unknownFile;
     const MagneticStripeCards::ScopedUnknownScanSink sink(&unknownFile);
     FakeScanHost host;
-    UsKeyboardLayout layout;
-    ScanCycle cycle(host, layout);
+    ScanCycle cycle(host);
     host.Attach(cycle);
     for (const char* swipe : {kExampleSwipe, kUndecodable}) {
-        for (const char c : std::string(swipe)) {
-            std::uint16_t vk = 0;
-            bool shift = false;
-            UsKeyboardLayout::KeyForCharacter(c, vk, shift);
-            layout.SetModifiers(shift, false);
-            cycle.OnKeyDown(vk);
-        }
-        cycle.OnKeyDown(VirtualKey::Return);
+        for (const char c : std::string(swipe))
+            cycle.OnKey(ReaderKey{static_cast<unsigned char>(c), false});
+        cycle.OnKey(ReaderKey{U'\r', false});
         host.Advance(1000);
         if (swipe == kExampleSwipe) {
             ASSERT_EQ(cycle.State(), DisplayState::CardShown);

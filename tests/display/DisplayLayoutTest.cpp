@@ -322,6 +322,38 @@ TEST(LayoutDisplay, LongTotalMovesLeftInsteadOfShrinking) {
     EXPECT_EQ(total.x + 17 * 17 / 2, kW - 8); // 17 characters, 8.5 px each, ending at the margin
 }
 
+// The inside count sits under the total, in its own colour, clear of the lower lines' texts (between the
+// total and the lower lines' area there is less than a line, so it reaches 3 px into that area, beside
+// the texts, which start at the left), and keeps its size.
+TEST(LayoutDisplay, InsideCountUnderTheTotalAboveTheLowerLines) {
+    DisplayInput in = Input(DisplayState::Ready);
+    in.total = 12;
+    in.inside = {"Inside 225 / 250", DisplayColour::kWarning};
+    in.lastResults = {"a result"};
+    const DisplayOutput out = LayoutDisplay(in, kMeasure);
+    const auto inside = std::find_if(out.items.begin(), out.items.end(),
+                                     [](const TextItem& item) { return item.text == "Inside 225 / 250"; });
+    ASSERT_NE(inside, out.items.end());
+    const auto total =
+        std::find_if(out.items.begin(), out.items.end(), [](const TextItem& item) { return item.text == "Total  12"; });
+    ASSERT_NE(total, out.items.end());
+    EXPECT_EQ(inside->colour, DisplayColour::kWarning);
+    EXPECT_EQ(inside->cellHeight, 17);
+    const QRect insideBox = BoxOf(*inside, kMeasure);
+    EXPECT_GE(insideBox.top(), BoxOf(*total, kMeasure).bottom());
+    EXPECT_LE(insideBox.bottom(), out.lowerLines.top() + 3);
+    for (const TextItem& item : out.items) {
+        if (item.text == "a result") {
+            EXPECT_FALSE(insideBox.intersects(BoxOf(item, kMeasure)));
+        }
+    }
+    EXPECT_LE(insideBox.right(), kW - 8);
+
+    in.inside = {};
+    const DisplayOutput without = LayoutDisplay(in, kMeasure);
+    EXPECT_EQ(without.items.size(), out.items.size() - 1);
+}
+
 struct ScaleCase {
     const char* name;
     int width;

@@ -1,0 +1,46 @@
+#include "ReportLoader.h"
+
+#include "EventQuery.h"
+
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace Reports {
+
+ReportModel ReadReport(IVenueSql& sql, const ReportRequest& request) {
+    return BuildReport(request, LoadNight(sql, request.venue, request.period));
+}
+
+ReportLoader::ReportLoader(StoreOpener opener, QObject* parent) : QObject(parent), m_opener(std::move(opener)) {}
+
+// The watcher goes first and with it the connection; a read still running finishes on its worker and its
+// result is dropped (the opener and request were copied into it).
+ReportLoader::~ReportLoader() = default;
+
+void ReportLoader::Load(const ReportRequest& request) {
+    if (m_watcher)
+        m_watcher->disconnect(this); // the result of a read still running is not wanted any more
+    m_watcher = std::make_unique<QFutureWatcher<Outcome>>();
+    connect(m_watcher.get(), &QFutureWatcher<Outcome>::finished, this, &ReportLoader::Finished);
+    m_watcher->setFuture(QtConcurrent::run([opener = m_opener, request]() -> Outcome {
+        try {
+            const std::unique_ptr<IVenueSql> sql = opener();
+            return ReadReport(*sql, request);
+        } catch (const std::exception& error) {
+            return std::string(error.what());
+        }
+    }));
+}
+
+bool ReportLoader::Busy() const {
+    return m_watcher && m_watcher->isRunning();
+}
+
+void ReportLoader::Finished() {
+    const Outcome outcome = m_watcher->result();
+    if (const auto* model = std::get_if<ReportModel>(&outcome))
+        emit Loaded(*model);
+    else
+        emit Failed(QString::fromStdString(std::get<std::string>(outcome)));
+}
+
+} // namespace Reports

@@ -1,0 +1,47 @@
+#pragma once
+// Reads a report off the user-interface thread: the store is opened and read and the figures made on a
+// worker of the global thread pool, and the result comes back to the window as a queued signal. A newer
+// request makes an older one's result be dropped when it arrives; the door's station keeps reading cards
+// meanwhile, as nothing here waits on the store.
+
+#include "IVenueSql.h"
+#include "ReportBuilder.h"
+
+#include <QFutureWatcher>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <variant>
+
+namespace Reports {
+
+// Opens the venue store the report reads (on the worker thread; it may throw VenueSqlError).
+using StoreOpener = std::function<std::unique_ptr<IVenueSql>()>;
+
+class ReportLoader : public QObject {
+    Q_OBJECT
+public:
+    explicit ReportLoader(StoreOpener opener, QObject* parent = nullptr);
+    ~ReportLoader() override;
+
+    void Load(const ReportRequest& request);
+    bool Busy() const;
+
+signals:
+    void Loaded(const Reports::ReportModel& model);
+    void Failed(const QString& cause);
+
+private:
+    using Outcome = std::variant<ReportModel, std::string>;
+    void Finished();
+
+    StoreOpener m_opener;
+    std::unique_ptr<QFutureWatcher<Outcome>> m_watcher;
+};
+
+// Reads and builds in the calling thread: for the command line, and inside the worker.
+ReportModel ReadReport(IVenueSql& sql, const ReportRequest& request);
+
+} // namespace Reports
