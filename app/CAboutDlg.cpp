@@ -4,6 +4,7 @@
 #include "DialogUnits.h"
 #include "Fonts.h"
 #include "KestrinResources.h"
+#include "QtText.h"
 #include "StringTable.h"
 
 #include <QPainter>
@@ -12,10 +13,6 @@
 #include <utility>
 
 namespace {
-
-QString Text(unsigned id) {
-    return QString::fromLocal8Bit(Resources::String(id));
-}
 
 // What the two links show; their targets come from the string table.
 const QString kWebText = QStringLiteral("www.orbelon.example");
@@ -51,14 +48,14 @@ CAboutDlg::CAboutDlg(QWidget* parent, std::function<void()> releaseConfinement, 
     m_information.setReadOnly(true);
     m_information.setPlainText(InformationText().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 
-    m_mailLink.SetTarget(Text(Resources::IDS_MAIL_TARGET));
-    m_webLink.SetTarget(Text(Resources::IDS_WEB_TARGET));
+    m_mailLink.SetTarget(QtText::Resource(Resources::IDS_MAIL_TARGET));
+    m_webLink.SetTarget(QtText::Resource(Resources::IDS_WEB_TARGET));
 }
 
 QString CAboutDlg::InformationText() {
     const QString lineEnd = QStringLiteral("\r\n");
-    return QStringLiteral("Product: ") + Text(Resources::IDS_PRODUCT) + lineEnd + QStringLiteral("Version: ") +
-           Text(Resources::IDS_VERSION) + lineEnd;
+    return QStringLiteral("Product: ") + QtText::Resource(Resources::IDS_PRODUCT) + lineEnd +
+           QStringLiteral("Version: ") + QtText::Resource(Resources::IDS_VERSION) + lineEnd;
 }
 
 void CAboutDlg::Layout() {

@@ -2,6 +2,7 @@
 
 #include "IShellOpen.h"
 #include "ManualDlg.h"
+#include "QtText.h"
 #include "Settings.h"
 #include "StringTable.h"
 
@@ -11,12 +12,8 @@
 
 namespace {
 
-QString Text(unsigned id) {
-    return QString::fromLocal8Bit(Resources::String(id));
-}
-
 void ShowCannotOpen(QWidget* owner) {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Error"), Text(Resources::IDS_CANNOT_OPEN_HELP),
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Error"), QtText::Resource(Resources::IDS_CANNOT_OPEN_HELP),
                     QMessageBox::Ok, owner);
     box.exec();
 }
@@ -24,7 +21,7 @@ void ShowCannotOpen(QWidget* owner) {
 } // namespace
 
 QString HelpFilePath(const std::string& appFolder) {
-    return QString::fromLocal8Bit(appFolder) + QLatin1Char('/') + Text(Resources::IDS_HELP_FILE);
+    return QString::fromLocal8Bit(appFolder) + QLatin1Char('/') + QtText::Resource(Resources::IDS_HELP_FILE);
 }
 
 HelpOutcome OpenHelp(QWidget* owner, const std::function<void()>& releaseConfinement, IShellOpen& shell) {

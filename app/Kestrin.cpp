@@ -1,5 +1,7 @@
 #include "Kestrin.h"
 
+#include "QtText.h"
+
 #include "MainDlg.h"
 #include "RetentionSchedule.h"
 #include "Settings.h"
@@ -49,7 +51,7 @@ void Kestrin::InstallWarningReporter() {
 void Kestrin::ShowWarning(const std::string& text) {
     if (!m_warningBox)
         m_warningBox = WarningBox(m_mainDlg); // destroyed before the station: InitInstance resets it first
-    m_warningBox->setText(QString::fromLatin1(text.c_str()));
+    m_warningBox->setText(QtText::FromBytes(text));
     m_warningBox->adjustSize();
     // At the foot of the station, over the last results: within reach of a pointer fenced into the station,
     // and clear of the verdict.
@@ -74,8 +76,8 @@ std::unique_ptr<QMessageBox> Kestrin::WarningBox(QWidget* station) {
 }
 
 std::unique_ptr<QMessageBox> Kestrin::FatalBox(const std::string& text, const std::string& caption) {
-    auto box = std::make_unique<QMessageBox>(QMessageBox::Warning, QString::fromLatin1(caption.c_str()),
-                                             QString::fromLatin1(text.c_str()), QMessageBox::Ok);
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Warning, QtText::FromBytes(caption), QtText::FromBytes(text),
+                                             QMessageBox::Ok);
     box->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     return box;
 }

@@ -17,6 +17,7 @@
 #include "MenuItem_Log.h"
 #include "MenuItem_OnlyValidAge.h"
 #include "MenuItem_Ontop.h"
+#include "QtText.h"
 #include "ReportStore.h"
 #include "ReportsWindow.h"
 #include "Settings.h"
@@ -51,10 +52,6 @@ constexpr int kHeightDu = 169;
 // The "Last Results" group box of the template: x 4, bottom at 164 of 169 dialog units.
 constexpr int kBoxLeftDu = 4;
 constexpr int kBoxBottomDu = 164;
-
-QString Text(unsigned id) {
-    return QString::fromLatin1(Resources::String(id).c_str());
-}
 
 const char* StateName(DisplayState state) {
     switch (state) {
@@ -126,7 +123,7 @@ void MainDlg::InitDialog() {
 }
 
 void MainDlg::SetUpSystemMenu() {
-    const QString about = Text(Resources::IDS_ABOUTBOX);
+    const QString about = QtText::Resource(Resources::IDS_ABOUTBOX);
     if (about.isEmpty())
         return;
     // X11 window managers keep their window menu to themselves; the client area's context menu carries
@@ -145,7 +142,7 @@ void MainDlg::SetUpMenu() {
     m_commentsItem = std::make_unique<AuxW32::MenuItem_Comments>(menu, QtMenu::ID_COMMENTS);
     m_ontopItem = std::make_unique<AuxW32::MenuItem_Ontop>(menu, QtMenu::ID_ALWAYS_ON_TOP);
     StoreDefaultValidAge();
-    setWindowTitle(Text(Resources::IDS_CAPTION));
+    setWindowTitle(QtText::Resource(Resources::IDS_CAPTION));
     m_menu.EnableMenuItem(QtMenu::ID_COMMENTS, true);
     m_menu.EnableMenuItem(QtMenu::ID_SET_VALID_AGE, true);
 

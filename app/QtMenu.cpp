@@ -1,5 +1,7 @@
 #include "QtMenu.h"
 
+#include "QtText.h"
+
 #include <QAction>
 #include <QMenu>
 
@@ -32,7 +34,7 @@ QtMenu::QtMenu(QWidget& window) : m_bar(&window) {
 }
 
 QAction* QtMenu::AddItem(QMenu& popup, int id, const char* text, bool checkable, bool checked, bool greyed) {
-    QAction* const action = popup.addAction(QString::fromLatin1(text));
+    QAction* const action = popup.addAction(QtText::FromBytes(text));
     action->setData(id);
     action->setCheckable(checkable);
     action->setChecked(checked);

@@ -14,7 +14,7 @@ ScanLogSession::~ScanLogSession() {
 }
 
 bool ScanLogSession::WriteRow(const MagneticStripeCards::Card& card, bool commentsFollow) {
-    return m_log.Logger().WriteRow(ScanLogger::CardRow(card), commentsFollow) == LogFileWriter::Result::Written;
+    return m_log.LogScan(card, commentsFollow) == LogFileWriter::Result::Written;
 }
 
 Remarks& ScanLogSession::NewComments(QWidget& owner) {
@@ -38,7 +38,7 @@ bool ScanLogSession::IsCommentsOpen() const {
 }
 
 void ScanLogSession::OnCommentsFinished() {
-    const LogFileWriter::Result result = m_log.Logger().AddComments(m_remarks->GetLogSuffix());
+    const LogFileWriter::Result result = m_log.AddComments(m_remarks->GetLogSuffix());
     const bool added = result == LogFileWriter::Result::Written || result == LogFileWriter::Result::Kept;
     StationTrace::Line(added ? "comments added" : "comments not added");
     // The dialog stays until the next one replaces it: it is still inside its own signal here.

@@ -1,15 +1,18 @@
 // Decoding speed of whole scans: the three-track example swipe, the track-2-only swipe, the 19-ID barcode
 // example, a version-10 AAMVA barcode with its separators and run together (as a keyboard-wedge reader
-// that loses LF, RS and CR types it), and scan texts of 1 MB that the decoder must decide quickly
+// that loses LF, RS and CR types it), generated AAMVA cards of every version both ways (run together
+// should cost at most twice as much), and scan texts of 1 MB that the decoder must decide quickly
 // (letters, '?' and ';', texts built to make backtracking patterns explode, AAMVA headers with endless
 // element IDs).
 
+#include "AamvaCardGenerator.h"
 #include "Card.h"
 
 #include <benchmark/benchmark.h>
 
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -85,6 +88,40 @@ void BM_AamvaVersion10(benchmark::State& state) {
 void BM_AamvaVersion10RunTogether(benchmark::State& state) {
     Decode(state, WithoutSeparators(kAamva10));
 }
+// The same few hundred generated cards each time, with their separators or run together.
+const std::vector<CardTests::GeneratedCard>& GeneratedCards() {
+    static const std::vector<CardTests::GeneratedCard> cards = [] {
+        CardTests::AamvaCardGenerator generator(2026);
+        std::vector<CardTests::GeneratedCard> made;
+        for (int i = 0; i < 300; ++i)
+            made.push_back(generator.Next());
+        return made;
+    }();
+    return cards;
+}
+
+void DecodeGenerated(benchmark::State& state, bool runTogether) {
+    std::vector<std::string> scans;
+    for (const CardTests::GeneratedCard& card : GeneratedCards())
+        scans.push_back(runTogether ? card.RunTogether() : card.Separated());
+    std::size_t next = 0;
+    for (auto _ : state) {
+        try {
+            const Card card(scans[next], kClock);
+            benchmark::DoNotOptimize(card.Age());
+        } catch (const std::logic_error&) {
+        }
+        next = (next + 1) % scans.size();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void BM_GeneratedAamvaSeparated(benchmark::State& state) {
+    DecodeGenerated(state, false);
+}
+void BM_GeneratedAamvaRunTogether(benchmark::State& state) {
+    DecodeGenerated(state, true);
+}
 void BM_MegabyteOfLetters(benchmark::State& state) {
     DecodeOrReject(state, Repeat("ABCDEFGHIJKLMNOPQRSTUVWXYZ", kMegabyte));
 }
@@ -133,6 +170,8 @@ BENCHMARK(BM_TrackTwoOnlySwipe);
 BENCHMARK(BM_Barcode);
 BENCHMARK(BM_AamvaVersion10);
 BENCHMARK(BM_AamvaVersion10RunTogether);
+BENCHMARK(BM_GeneratedAamvaSeparated);
+BENCHMARK(BM_GeneratedAamvaRunTogether);
 BENCHMARK(BM_MegabyteOfLetters)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MegabyteOfQuestionMarksAndSemicolons)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MegabyteSemicolonFirst)->Unit(benchmark::kMillisecond);

@@ -3,9 +3,16 @@
 #include "AamvaElementSplit.h"
 #include "AamvaFields.h"
 #include "AamvaHeader.h"
+#include "IinTable.h"
+#include "UnreadableScan.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace MagneticStripeCards {
 namespace {
@@ -88,6 +95,41 @@ std::size_t NextSubfileStart(std::string_view text, std::size_t from, const Aamv
     return end;
 }
 
+// What the readings of run-together elements that fit equally well disagree on, in words; empty when
+// they do not.
+std::string SplitAmbiguity(const AamvaElementValues& values) {
+    if (!values.AnyUncertain())
+        return {};
+    static const struct {
+        const char* words;
+        const char* ids[12];
+    } kFields[] = {
+        {"birth date", {"DBB"}},
+        {"expiry date", {"DBA"}},
+        {"name", {"DCS", "DAC", "DAD", "DCT", "DAA", "DAB", "DAE", "DAF", "DCU", "DDE", "DDF", "DDG"}},
+        {"address", {"DAG", "DAH", "DAI", "DAJ", "DAK"}},
+        {"licence number", {"DAQ"}},
+    };
+    std::vector<std::string> named;
+    for (const auto& field : kFields) {
+        const auto uncertain = [&](const char* id) { return id != nullptr && values.Uncertain(id); };
+        if (std::any_of(std::begin(field.ids), std::end(field.ids), uncertain))
+            named.push_back(std::string("the ") + field.words);
+    }
+    if (named.empty())
+        named.emplace_back("other details");
+    std::string words = named.front();
+    for (std::size_t i = 1; i < named.size(); ++i)
+        words += (i + 1 == named.size() ? " and " : ", ") + named[i];
+    return "The barcode's elements ran together and split equally well in more than one way, which differ in " + words +
+           ".";
+}
+
+bool IsCanadian(std::string_view iin) {
+    const IinTable::Issuer* issuer = IinTable::FindIssuer(iin);
+    return issuer != nullptr && std::string_view(issuer->country) == "CAN";
+}
+
 } // namespace
 
 bool AamvaBarcodeFormat::Decode(const ScanWork& work, CardRecord& record) const {
@@ -108,8 +150,14 @@ bool AamvaBarcodeFormat::Decode(const ScanWork& work, CardRecord& record) const 
     const std::size_t begin = static_cast<std::size_t>(subfile->data.data() - text.data());
     subfile->data = text.substr(begin, NextSubfileStart(text, begin, *header) - begin);
     const int rules = AamvaElements::RulesVersion(*header->version);
-    const AamvaElementValues values = SplitElements(subfile->data, rules, header->separators);
+    const SplitContext context{rules, subfile->type == "DL", rules == 1 || IsCanadian(header->iin)};
+    const AamvaElementValues values = SplitElements(subfile->data, context, header->separators);
+    std::string ambiguity = SplitAmbiguity(values);
+    // Which reading is right decides the age or the expiry: nothing the station may guess.
+    if (values.Uncertain("DBB") || values.Uncertain("DBA"))
+        throw UnreadableScan(work.unknown, {"ambiguous-split", ambiguity});
     AamvaFields::Fill(values, AamvaFields::Card{header->iin, *header->version, rules, subfile->type}, work, record);
+    record.splitAmbiguity = std::move(ambiguity);
     return true;
 }
 

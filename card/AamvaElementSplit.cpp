@@ -1,6 +1,7 @@
 #include "AamvaElementSplit.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <limits>
 #include <vector>
 
@@ -10,174 +11,445 @@ namespace {
 using AamvaElements::Kind;
 using AamvaElements::Rule;
 
-// Scores of one way of cutting run-together text; the way with the highest total wins.
-constexpr int kElement = 2;     // an element found
-constexpr int kFormHeld = 2;    // its value has the form its kind requires (a date of 8 digits ...)
-constexpr int kFormBroken = -4; // it has not: probably an ID-like text inside another value
-constexpr int kEmpty = -1;      // an empty value (allowed, but rarely written)
-constexpr int kCutInside = -3;  // free text starting or ending with a space or comma: cut inside a value
-constexpr int kOutOfOrder = -3; // an element before one it usually follows
-constexpr int kTooLong = -6;    // longer than the standard allows (second pass only)
-constexpr int kNone = std::numeric_limits<int>::min() / 2;
-// In the second pass, when the lengths left no way, values may grow to this.
+// What a reading is worth: first how well its values fit the standard, then (only between readings that
+// fit equally well) how closely it keeps the usual order of the elements.
+constexpr int kElement = 2;        // an element cut
+constexpr int kRequired = 4;       // ... that the version requires of the card
+constexpr int kFormHeld = 2;       // its value has the form its kind requires (a real date, a sex code ...)
+constexpr int kDateOtherOrder = 1; // a real date only in the order the card's country does not use
+constexpr int kFormBroken = -8;    // it has not: more than an element earns, so no such cut is invented
+// An empty value where the width is not fixed: more than an element earns, since an empty optional
+// element could be cut before every ID-like text that ends a value ("JUDAH" + "DAH"). Required codes and
+// middle names are often written empty (no middle name, no restrictions): no penalty there.
+constexpr int kEmpty = -3;
+// A value that starts with a space or a comma, or a name or address that ends in one: a cut inside a
+// value (padded values may end in spaces).
+constexpr int kCutInside = -3;
+// Longer than the standard allows: more than an optional element earns, less than a required one, so
+// that restrictions written too long are not swallowed by the name before them.
+constexpr int kTooLong = -4;
+// How much longer than the standard allows a short code (classes, restrictions, endorsements) may be in
+// the first pass; other values only in the second.
+constexpr std::size_t kShortCode = 12;
+constexpr std::size_t kCodeSlack = 16;
+constexpr int kTextLost = -20; // the text before the first element read is lost
+constexpr int kNone = std::numeric_limits<int>::min() / 4;
+// In the second pass, when the lengths left no way, values may grow to this (the last one to the end).
 constexpr std::size_t kLongestValue = 256;
-constexpr int kDuplicateRounds = 8;
-
-// What separates words or names inside one value, and so rarely starts or ends one.
-bool IsInnerSeparator(char c) {
-    return c == ' ' || c == ',';
-}
+// IDs found more than once are cut at most once: the search keeps which of them it has cut, for at most
+// this many IDs and within a budget of states; the others keep only their first place.
+constexpr int kMostTrackedIds = 6;
+constexpr std::size_t kMostStates = std::size_t{1} << kMostTrackedIds; // the bits of one std::uint64_t
+constexpr std::size_t kStateBudget = 1 << 15;
+// Equally good readings compared with the one taken, and the most elements followed back (a card has
+// fewer than a hundred; the walk recurses once per element).
+constexpr int kMostReadings = 16;
+constexpr std::size_t kLongestWalk = 512;
 
 struct Candidate {
     std::size_t pos;
     const Rule* rule;
     int slot;
     int order;
+    int base;       // what cutting here earns before the value is looked at
+    int emptyScore; // what an empty value adds
+    std::size_t maxLength;
+    Kind kind;
+    bool padded;
+    bool freeText; // no form to check
+    unsigned bit;  // its ID's bit among the tracked ones, or 0
+};
+
+struct Score {
+    int fit = kNone;
+    int order = 0;
+    bool operator>(const Score& other) const { return fit != other.fit ? fit > other.fit : order > other.order; }
+};
+
+bool IsSpace(char c) {
+    return c == ' ';
+}
+
+constexpr std::size_t kNoState = std::numeric_limits<std::size_t>::max();
+
+// By (last cut, IDs cut): the best score, the state before in the best reading, and how many readings
+// reach the best fit: 0 (unreached), 1, or 2 (more than one).
+struct State {
+    Score score;
+    std::size_t back = kNoState;
+    int count = 0;
+};
+
+// The search's tables, kept from scan to scan on each thread: a scan then allocates nothing. Tables
+// grown by an outsized text are given back.
+struct Workspace {
+    static constexpr std::size_t kKeptCandidates = 1024;
+    std::vector<Candidate> candidates;
+    std::vector<State> states;
+    std::vector<std::uint64_t> reached; // by candidate: the masks of its states reached
+    std::vector<std::size_t> cuts;
+
+    void Trim() {
+        if (candidates.capacity() > kKeptCandidates || states.capacity() > kKeptCandidates * 4) {
+            candidates = {};
+            states = {};
+            reached = {};
+            cuts = {};
+        }
+    }
 };
 
 class RunTogether {
 public:
-    RunTogether(std::string_view data, int version) : m_data(data) {
+    RunTogether(std::string_view data, const SplitContext& context, Workspace& work)
+        : m_data(data), m_context(context), m_work(work), m_candidates(work.candidates), m_states(work.states),
+          m_reached(work.reached) {
+        const std::array<Candidate, AamvaElements::kSlots>& kinds = CandidateKinds(context);
+        m_candidates.clear();
         for (std::size_t q = data.find('D'); q != std::string_view::npos && q + 3 <= data.size();
              q = data.find('D', q + 1)) {
-            if (const Rule* rule = AamvaElements::RuleOf(data.substr(q, 3), version))
-                m_candidates.push_back({q, rule, AamvaElements::SlotOf(rule->id), AamvaElements::OrderOf(*rule)});
+            const int slot = AamvaElements::SlotOf(data.substr(q, 3));
+            if (slot < 0 || kinds[static_cast<std::size_t>(slot)].rule == nullptr)
+                continue;
+            m_candidates.push_back(kinds[static_cast<std::size_t>(slot)]);
+            m_candidates.back().pos = q;
         }
-        m_forbidden.assign(m_candidates.size(), false);
+        TrackDuplicates();
+    }
+
+    // What every ID of the card's version and document earns, but for its place: worked out once for each.
+    static const std::array<Candidate, AamvaElements::kSlots>& CandidateKinds(const SplitContext& context) {
+        using Table = std::array<std::array<Candidate, AamvaElements::kSlots>, 2 * (AamvaElements::kNewestVersion + 1)>;
+        static const Table tables = [] {
+            Table all{};
+            for (int version = 1; version <= AamvaElements::kNewestVersion; ++version) {
+                for (const bool licence : {false, true}) {
+                    auto& table = all[static_cast<std::size_t>(2 * version + (licence ? 1 : 0))];
+                    for (std::size_t slot = 0; slot < AamvaElements::kSlots; ++slot) {
+                        const Rule* rule = AamvaElements::RuleAt(static_cast<int>(slot), version);
+                        if (rule == nullptr)
+                            continue;
+                        const bool required = AamvaElements::IsMandatory(*rule, version, licence);
+                        table[slot] = {0,
+                                       rule,
+                                       static_cast<int>(slot),
+                                       AamvaElements::OrderOf(*rule),
+                                       kElement + (required ? kRequired : 0),
+                                       EmptyScore(*rule, required),
+                                       rule->maxLength,
+                                       rule->kind,
+                                       AamvaElements::MayBePadded(*rule),
+                                       rule->kind == Kind::Text || rule->kind == Kind::Code,
+                                       0};
+                    }
+                }
+            }
+            return all;
+        }();
+        const int version = std::clamp(context.rulesVersion, 1, AamvaElements::kNewestVersion);
+        return tables[static_cast<std::size_t>(2 * version + (context.licence ? 1 : 0))];
     }
 
     void Split(AamvaElementValues& values) {
         if (m_candidates.empty())
             return;
-        std::vector<std::size_t> path = BestPath();
-        for (int round = 0; round < kDuplicateRounds && ResolveDuplicate(path); ++round)
-            path = BestPath();
-        for (std::size_t k = 0; k < path.size(); ++k) {
-            const Candidate& c = m_candidates[path[k]];
-            const std::size_t end = k + 1 < path.size() ? m_candidates[path[k + 1]].pos : m_data.size();
+        m_relaxed = false;
+        if (!Search()) {
+            m_relaxed = true;
+            if (!Search())
+                return;
+        }
+        Reading(m_bestEnd, m_work.cuts);
+        Fill(m_work.cuts, values);
+        if (m_bestCount > 1)
+            MarkDisagreements(values);
+    }
+
+private:
+    std::size_t States() const { return std::size_t{1} << m_tracked; }
+
+    // IDs that occur more than once get a bit each while the budget lasts; later occurrences of the
+    // others are no places to cut.
+    void TrackDuplicates() {
+        std::array<int, AamvaElements::kSlots> count{};
+        for (const Candidate& c : m_candidates)
+            ++count[static_cast<std::size_t>(c.slot)];
+        std::array<unsigned, AamvaElements::kSlots> bits{};
+        std::array<bool, AamvaElements::kSlots> seen{};
+        std::size_t kept = 0;
+        for (std::size_t k = 0; k < m_candidates.size(); ++k) {
+            const auto s = static_cast<std::size_t>(m_candidates[k].slot);
+            if (count[s] > 1 && bits[s] == 0 && !seen[s] && m_tracked < kMostTrackedIds &&
+                m_candidates.size() << (m_tracked + 1) <= kStateBudget)
+                bits[s] = 1u << m_tracked++;
+            if (count[s] > 1 && bits[s] == 0 && seen[s])
+                continue;
+            seen[s] = true;
+            m_candidates[kept] = m_candidates[k];
+            m_candidates[kept++].bit = bits[s];
+        }
+        m_candidates.resize(kept);
+    }
+
+    std::size_t Limit(const Candidate& c) const {
+        if (m_relaxed)
+            return std::max(kLongestValue, c.maxLength);
+        return c.kind == Kind::Code && c.maxLength <= kShortCode ? c.maxLength + kCodeSlack : c.maxLength;
+    }
+
+    // The worth of the element at `c` when its value runs to `end`, or kNone when it may not. Called for
+    // every pair of places to cut within an element's length: the rule's facts are kept in `c`.
+    // `firstDigit`: where the first digit after the candidate's ID is (FirstDigit), for the names' form.
+    int ValueScore(const Candidate& c, std::size_t end, std::size_t firstDigit) const {
+        const std::size_t begin = c.pos + 3;
+        int score = c.base;
+        if (end - begin > c.maxLength) {
+            // In the second pass the last value may run to the end of the text, however long.
+            if (end - begin > Limit(c) && !(m_relaxed && end == m_data.size()))
+                return kNone;
+            if (!c.freeText)
+                return score + kTooLong + kFormBroken;
+            score += kTooLong;
+        }
+        std::size_t last = end;
+        if (last > begin && !c.padded && (m_data[last - 1] == ' ' || m_data[last - 1] == ','))
+            score += kCutInside;
+        while (last > begin && IsSpace(m_data[last - 1]))
+            --last;
+        if (last == begin)
+            return score + c.emptyScore;
+        if (m_data[begin] == ' ' || m_data[begin] == ',')
+            score += kCutInside;
+        // No street or city is one character long; the last letter of a name before an ID often is.
+        if (c.kind == Kind::Text && last - begin == 1)
+            score += kCutInside;
+        if (c.freeText)
+            return score;
+        if (c.kind == Kind::Name || c.kind == Kind::MiddleName)
+            return firstDigit < last ? score + kFormBroken : score;
+        const std::string_view value = m_data.substr(begin, last - begin);
+        if (c.kind == Kind::Date) {
+            const unsigned orders = AamvaElements::DateOrders(value);
+            if (orders == 0)
+                return score + kFormBroken;
+            return score + ((orders & (m_context.yearFirst ? 1u : 2u)) != 0 ? kFormHeld : kDateOtherOrder);
+        }
+        if (!AamvaElements::HasForm(c.kind, value))
+            return score + kFormBroken;
+        return score + (c.kind == Kind::FullName ? 0 : kFormHeld);
+    }
+
+    // Where the first digit within reach of `c`'s values is, or past that reach: once per candidate
+    // rather than once per value.
+    std::size_t FirstDigit(const Candidate& c) const {
+        if (c.kind != Kind::Name && c.kind != Kind::MiddleName)
+            return m_data.size();
+        const std::size_t reach = std::min(m_data.size(), c.pos + 3 + Limit(c));
+        std::size_t k = c.pos + 3;
+        while (k < reach && (m_data[k] < '0' || m_data[k] > '9'))
+            ++k;
+        return k < reach ? k : m_data.size();
+    }
+
+    static int EmptyScore(const Rule& rule, bool required) {
+        const Kind kind = rule.kind;
+        if (rule.fixed || kind == Kind::Name || kind == Kind::FullName)
+            return kFormBroken;
+        const bool oftenEmpty = kind == Kind::MiddleName || kind == Kind::Code || kind == Kind::Suffix;
+        return required && oftenEmpty ? 0 : kEmpty;
+    }
+
+    int StartScore(const Candidate& c) const { return c.pos == 0 ? 0 : kTextLost; }
+
+    static int OrderScore(const Candidate& from, const Candidate& to) { return to.order > from.order ? 1 : -1; }
+
+    std::size_t StateOf(std::size_t candidate, unsigned mask) const { return candidate << m_tracked | mask; }
+
+    // Fills the best score of every (last cut, IDs cut) state, front to back, counting the readings of
+    // the best fit (up to 2); false when no reading covers the text.
+    bool Search() {
+        const std::size_t n = m_candidates.size();
+        m_states.assign(n * States(), State{});
+        m_reached.assign(n, 0);
+        for (std::size_t j = 0; j < n; ++j) {
+            const std::size_t s = StateOf(j, m_candidates[j].bit);
+            m_states[s].score = {StartScore(m_candidates[j]), 0};
+            m_states[s].count = 1;
+            m_reached[j] = std::uint64_t{1} << m_candidates[j].bit;
+        }
+        m_best = Score{};
+        m_bestCount = 0;
+        std::array<unsigned, kMostStates> masks{};
+        for (std::size_t i = 0; i < n; ++i) {
+            const Candidate& from = m_candidates[i];
+            const std::size_t limit = Limit(from);
+            const std::size_t reached = Reached(i, masks);
+            const std::size_t digit = FirstDigit(from);
+            for (std::size_t j = i + 1; j < n; ++j) {
+                const Candidate& to = m_candidates[j];
+                if (to.pos < from.pos + 3)
+                    continue;
+                if (to.pos - from.pos - 3 > limit)
+                    break;
+                const int value = ValueScore(from, to.pos, digit);
+                if (value == kNone)
+                    continue;
+                for (std::size_t k = 0; k < reached; ++k) {
+                    const unsigned mask = masks[k];
+                    if ((mask & to.bit) != 0)
+                        continue;
+                    const std::size_t s = StateOf(i, mask);
+                    Offer(StateOf(j, mask | to.bit), s,
+                          {m_states[s].score.fit + value, m_states[s].score.order + OrderScore(from, to)});
+                }
+            }
+            if (!m_relaxed && m_data.size() - from.pos - 3 > limit)
+                continue;
+            const int last = ValueScore(from, m_data.size(), digit);
+            if (last == kNone)
+                continue;
+            for (std::size_t k = 0; k < reached; ++k) {
+                const std::size_t s = StateOf(i, masks[k]);
+                const Score total{m_states[s].score.fit + last, m_states[s].score.order};
+                if (total.fit > m_best.fit)
+                    m_bestCount = 0;
+                if (total.fit >= m_best.fit)
+                    m_bestCount = std::min(2, m_bestCount + m_states[s].count);
+                if (!(m_best > total)) {
+                    m_best = total;
+                    m_bestEnd = s;
+                }
+            }
+        }
+        return m_bestCount > 0;
+    }
+
+    // The masks under which candidate `i` was reached, into `masks`; how many.
+    std::size_t Reached(std::size_t i, std::array<unsigned, kMostStates>& masks) const {
+        std::size_t count = 0;
+        const std::uint64_t set = m_reached[i];
+        for (unsigned mask = 0; mask < States(); ++mask) {
+            if ((set >> mask & 1u) != 0)
+                masks[count++] = mask;
+        }
+        return count;
+    }
+
+    void Offer(std::size_t to, std::size_t from, const Score& score) {
+        State& target = m_states[to];
+        const int count = m_states[from].count;
+        if (target.count == 0 || score.fit > target.score.fit) {
+            if (target.count == 0)
+                m_reached[to >> m_tracked] |= std::uint64_t{1} << (to & (States() - 1));
+            target = {score, from, count};
+            return;
+        }
+        if (score.fit < target.score.fit)
+            return;
+        target.count = std::min(2, target.count + count);
+        // Offers come from earlier cuts first: a later one as good wins, so of two readings that fit and
+        // keep the order equally well the one with the longer earlier value is taken.
+        if (!(target.score > score)) {
+            target.score = score;
+            target.back = from;
+        }
+    }
+
+    void Reading(std::size_t end, std::vector<std::size_t>& cuts) const {
+        cuts.clear();
+        for (std::size_t s = end; s != kNoState; s = m_states[s].back)
+            cuts.push_back(s >> m_tracked);
+        std::reverse(cuts.begin(), cuts.end());
+    }
+
+    void Fill(const std::vector<std::size_t>& cuts, AamvaElementValues& values) const {
+        for (std::size_t k = 0; k < cuts.size(); ++k) {
+            const Candidate& c = m_candidates[cuts[k]];
+            const std::size_t end = k + 1 < cuts.size() ? m_candidates[cuts[k + 1]].pos : m_data.size();
             values.Set(c.slot, m_data.substr(c.pos + 3, end - c.pos - 3));
         }
     }
 
-private:
-    int ValueScore(const Candidate& c, std::size_t end, bool relaxed) const {
-        const std::string_view value = m_data.substr(c.pos + 3, end - c.pos - 3);
-        int score = kElement;
-        if (value.size() > c.rule->maxLength) {
-            if (!relaxed)
-                return kNone;
-            score += kTooLong;
-        }
-        if (value.empty())
-            score += kEmpty;
-        else if (c.rule->kind != Kind::Text)
-            score += AamvaElements::HasForm(c.rule->kind, value) ? kFormHeld : kFormBroken;
-        else if (IsInnerSeparator(value.front()) || IsInnerSeparator(value.back()))
-            score += kCutInside;
-        return score;
-    }
-
-    // Best total from each candidate to the end of the text when that candidate is cut.
-    std::vector<std::size_t> PathFrom(bool relaxed, int& total) const {
+    // Walks back every reading as good as the best (up to kMostReadings) and marks the IDs on which one
+    // of them disagrees with the reading taken.
+    void MarkDisagreements(AamvaElementValues& values) {
+        m_readings = 0;
+        std::vector<std::size_t> cuts;
         const std::size_t n = m_candidates.size();
-        m_best.assign(n, kNone);
-        m_next.assign(n, n);
-        for (std::size_t i = n; i-- > 0;) {
-            const Candidate& c = m_candidates[i];
-            const std::size_t limit =
-                relaxed ? std::max<std::size_t>(kLongestValue, c.rule->maxLength) : c.rule->maxLength;
-            for (std::size_t j = i + 1; j <= n; ++j) {
-                const bool last = j == n;
-                const std::size_t end = last ? m_data.size() : m_candidates[j].pos;
-                if (!last && (m_forbidden[j] || end < c.pos + 3))
-                    continue;
-                if (!last && end - c.pos - 3 > limit) {
-                    j = n - 1; // only the end of the text is left to try (it may be allowed to be long)
-                    continue;
-                }
-                if (last && end - c.pos - 3 > limit && !relaxed)
-                    break;
-                int score = ValueScore(c, end, relaxed);
-                if (score == kNone || (!last && m_best[j] == kNone))
-                    continue;
-                if (!last)
-                    score += m_best[j] + (m_candidates[j].order < c.order ? kOutOfOrder : 0);
-                if (score >= m_best[i]) { // ties go to the longer value: fewer cuts
-                    m_best[i] = score;
-                    m_next[i] = j;
+        for (std::size_t i = 0; i < n && m_readings < kMostReadings; ++i) {
+            const int last = ValueScore(m_candidates[i], m_data.size(), FirstDigit(m_candidates[i]));
+            if (last == kNone)
+                continue;
+            for (unsigned mask = 0; mask < States(); ++mask) {
+                const std::size_t s = StateOf(i, mask);
+                if (m_states[s].count != 0 && m_states[s].score.fit + last == m_best.fit) {
+                    cuts.assign(1, i);
+                    WalkBack(s, cuts, values);
                 }
             }
         }
-        std::vector<std::size_t> path;
-        std::size_t start = 0;
-        while (start < n && m_forbidden[start])
-            ++start;
-        if (start == n || m_best[start] == kNone) {
-            total = kNone;
-            return path;
+    }
+
+    void WalkBack(std::size_t state, std::vector<std::size_t>& cuts, AamvaElementValues& values) {
+        if (m_readings >= kMostReadings || cuts.size() > kLongestWalk)
+            return;
+        const std::size_t j = state >> m_tracked;
+        const auto mask = static_cast<unsigned>(state & (States() - 1));
+        const Candidate& to = m_candidates[j];
+        const int fit = m_states[state].score.fit;
+        if (mask == to.bit && StartScore(to) == fit) {
+            ++m_readings;
+            Compare(std::vector<std::size_t>(cuts.rbegin(), cuts.rend()), values);
         }
-        total = m_best[start];
-        path.reserve(n);
-        for (std::size_t i = start; i < n; i = m_next[i])
-            path.push_back(i);
-        return path;
-    }
-
-    std::vector<std::size_t> BestPath(int* total = nullptr) const {
-        int score = kNone;
-        std::vector<std::size_t> path = PathFrom(false, score);
-        if (score == kNone)
-            path = PathFrom(true, score);
-        if (total != nullptr)
-            *total = score;
-        return path;
-    }
-
-    // An ID cut twice: keep the one occurrence that gives the best total, forbid the others. False when
-    // every ID is cut once.
-    bool ResolveDuplicate(const std::vector<std::size_t>& path) {
-        std::array<bool, AamvaElements::kSlots> seen{};
-        int slot = -1;
-        for (const std::size_t k : path) {
-            const auto s = static_cast<std::size_t>(m_candidates[k].slot);
-            if (seen[s]) {
-                slot = m_candidates[k].slot;
+        const unsigned before = mask & ~to.bit;
+        for (std::size_t i = j; i-- > 0;) {
+            const Candidate& from = m_candidates[i];
+            if (to.pos < from.pos + 3)
+                continue;
+            if (to.pos - from.pos - 3 > kLongestValue)
                 break;
-            }
-            seen[s] = true;
+            const std::size_t s = StateOf(i, before);
+            if (m_states[s].count == 0 || to.pos - from.pos - 3 > Limit(from))
+                continue;
+            const int value = ValueScore(from, to.pos, FirstDigit(from));
+            if (value == kNone || m_states[s].score.fit + value != fit)
+                continue;
+            cuts.push_back(i);
+            WalkBack(s, cuts, values);
+            cuts.pop_back();
         }
-        if (slot < 0)
-            return false;
-        std::vector<std::size_t> twice;
-        for (const std::size_t k : path) {
-            if (m_candidates[k].slot == slot)
-                twice.push_back(k);
+    }
+
+    void Compare(const std::vector<std::size_t>& cuts, AamvaElementValues& values) const {
+        AamvaElementValues other;
+        Fill(cuts, other);
+        for (const Candidate& c : m_candidates) {
+            const char* id = c.rule->id;
+            if (values.Has(id) != other.Has(id) || Trimmed(values.Get(id)) != Trimmed(other.Get(id)))
+                values.MarkUncertain(c.slot);
         }
-        const std::vector<bool> before = m_forbidden;
-        std::vector<bool> chosen;
-        int chosenScore = kNone;
-        // The first element of the text is never forbidden: nothing would stand in its place.
-        const std::size_t choices = twice.front() == path.front() ? 1 : twice.size();
-        for (std::size_t keep = 0; keep < choices; ++keep) {
-            m_forbidden = before;
-            for (std::size_t k = 0; k < twice.size(); ++k)
-                m_forbidden[twice[k]] = k != keep;
-            int score = kNone;
-            BestPath(&score);
-            if (chosen.empty() || score > chosenScore) {
-                chosen = m_forbidden;
-                chosenScore = score;
-            }
-        }
-        m_forbidden = chosen;
-        return true;
+    }
+
+    static std::string_view Trimmed(std::string_view value) {
+        while (!value.empty() && IsSpace(value.front()))
+            value.remove_prefix(1);
+        while (!value.empty() && IsSpace(value.back()))
+            value.remove_suffix(1);
+        return value;
     }
 
     std::string_view m_data;
-    std::vector<Candidate> m_candidates;
-    std::vector<bool> m_forbidden;
-    mutable std::vector<int> m_best; // PathFrom's working tables, kept from call to call
-    mutable std::vector<std::size_t> m_next;
+    const SplitContext& m_context;
+    Workspace& m_work;
+    std::vector<Candidate>& m_candidates;
+    int m_tracked = 0;
+    bool m_relaxed = false;
+    std::vector<State>& m_states;
+    std::vector<std::uint64_t>& m_reached;
+    Score m_best;
+    std::size_t m_bestEnd = kNoState;
+    int m_bestCount = 0;
+    int m_readings = 0;
 };
 
 std::array<bool, 256> SeparatorTable(std::string_view declared) {
@@ -219,6 +491,18 @@ bool AamvaElementValues::Has(std::string_view id) const {
     return slot >= 0 && m_present[static_cast<std::size_t>(slot)];
 }
 
+bool AamvaElementValues::Uncertain(std::string_view id) const {
+    const int slot = AamvaElements::SlotOf(id);
+    return slot >= 0 && m_uncertain[static_cast<std::size_t>(slot)];
+}
+
+void AamvaElementValues::MarkUncertain(int slot) {
+    if (slot < 0 || static_cast<std::size_t>(slot) >= m_uncertain.size())
+        return;
+    m_uncertain[static_cast<std::size_t>(slot)] = true;
+    m_anyUncertain = true;
+}
+
 void AamvaElementValues::Set(int slot, std::string_view value) {
     const auto s = static_cast<std::size_t>(slot);
     if (slot < 0 || s >= m_present.size() || m_present[s])
@@ -227,7 +511,7 @@ void AamvaElementValues::Set(int slot, std::string_view value) {
     m_values[s] = value;
 }
 
-AamvaElementValues SplitElements(std::string_view data, int rulesVersion, std::string_view separators) {
+AamvaElementValues SplitElements(std::string_view data, const SplitContext& context, std::string_view separators) {
     const std::array<bool, 256> separator = SeparatorTable(separators);
     const auto isSeparator = [&](char c) { return separator[static_cast<unsigned char>(c)]; };
     while (!data.empty() && isSeparator(data.front()))
@@ -235,10 +519,17 @@ AamvaElementValues SplitElements(std::string_view data, int rulesVersion, std::s
     while (!data.empty() && isSeparator(data.back()))
         data.remove_suffix(1);
     AamvaElementValues values;
-    if (std::any_of(data.begin(), data.end(), isSeparator))
+    // LF, CR and RS one by one (memchr): run-together text is read to its end.
+    const auto has = [data](char c) { return data.find(c) != std::string_view::npos; };
+    const bool separated = has('\n') || has('\r') || has('\x1e') ||
+                           (!separators.empty() && std::any_of(data.begin(), data.end(), isSeparator));
+    if (separated)
         SplitSeparated(data, separator, values);
-    else
-        RunTogether(data, rulesVersion).Split(values);
+    else {
+        thread_local Workspace work;
+        RunTogether(data, context, work).Split(values);
+        work.Trim();
+    }
     return values;
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // The elements of one AAMVA subfile: "DCSMORALES" LF "DACISABEL" LF ... With separators every element
 // is one piece, whatever its value holds ("DAG123 DACOSTA ST" stays whole). Without them (a keyboard-wedge
-// reader that loses LF, RS and CR) the text is cut at the element IDs the card's version knows, choosing
-// among all the ways to cut it the one that keeps the values within their lengths and forms, the elements
-// in the usual order and each ID once, with as few cuts as that allows.
+// reader that loses LF, RS and CR) the text is cut at element IDs of the card's version, choosing among
+// all the ways to cut it the whole reading that fits the standard best (AamvaElements.h: lengths, widths,
+// forms, required elements, padding, each ID once), and only then the usual order. Where readings fit
+// equally well and say different things, the IDs they disagree on are marked uncertain.
 
 #include "AamvaElements.h"
 
@@ -20,12 +21,27 @@ public:
     // Keeps the first value of each ID.
     void Set(int slot, std::string_view value);
 
+    // Whether another reading of run-together text, as good as the one taken, gives `id` another value
+    // (or none).
+    bool Uncertain(std::string_view id) const;
+    bool AnyUncertain() const { return m_anyUncertain; }
+    void MarkUncertain(int slot);
+
 private:
     std::array<std::string_view, AamvaElements::kSlots> m_values{};
     std::array<bool, AamvaElements::kSlots> m_present{};
+    std::array<bool, AamvaElements::kSlots> m_uncertain{};
+    bool m_anyUncertain = false;
+};
+
+// What is known of the card before its elements are read.
+struct SplitContext {
+    int rulesVersion = AamvaElements::kNewestVersion;
+    bool licence = true;    // a DL subfile, which must carry classes, restrictions and endorsements
+    bool yearFirst = false; // dates CCYYMMDD (version 01, Canadian issuers) rather than MMDDCCYY
 };
 
 // `separators`: extra element separators the header declared (LF, RS and CR always separate).
-AamvaElementValues SplitElements(std::string_view data, int rulesVersion, std::string_view separators);
+AamvaElementValues SplitElements(std::string_view data, const SplitContext& context, std::string_view separators);
 
 } // namespace MagneticStripeCards

@@ -1,7 +1,8 @@
 #pragma once
 // The data elements of AAMVA DL/ID barcodes by version (01 to 11): which three-letter IDs a card of that
-// version may carry, in the order cards usually write them, with each value's longest length and, where
-// the standard fixes it, its form. Splitting text whose separators the reader lost rests on this table.
+// version may carry, in the order cards usually write them, with each value's longest length, whether the
+// standard fixes its width, its form, and the versions (and documents) that must carry it. Splitting text
+// whose separators the reader lost rests on this table.
 
 #include <cstddef>
 #include <cstdint>
@@ -9,18 +10,27 @@
 
 namespace MagneticStripeCards::AamvaElements {
 
-// The forms a value can be checked against; Text is anything.
+// The forms a value can be checked against. Text is anything (addresses, cities); Code is a number or
+// class that cards pad with spaces; Name holds no digits and is never empty; MiddleName may be empty;
+// FullName ("FAMILY,GIVEN,MIDDLE", some cards with spaces) has at least two parts.
 enum class Kind : std::uint8_t {
     Text,
+    Code,
+    Name,
+    MiddleName,
+    FullName,
     Date,
+    RevisionDate, // a date that may end in a letter (New Hampshire)
     Sex,
     Truncation,
+    Compliance, // F, N, or M (versions 04 to 08)
     Digit,
-    Letter,
     Letters2,
     Letters3,
+    Eyes,
     Height,
     Weight,
+    Hair,
     Postal,
     Suffix
 };
@@ -30,6 +40,9 @@ struct Rule {
     std::uint16_t versions; // bit v for version v
     std::uint8_t maxLength;
     Kind kind;
+    bool fixed;              // fixed width: never empty, short values padded with spaces
+    std::uint16_t mandatory; // bit v: version v requires the element
+    bool licenceOnly;        // required of driver licences only (classes, restrictions, endorsements)
 };
 
 constexpr int kNewestVersion = 11;
@@ -43,10 +56,21 @@ int RulesVersion(int version);
 int SlotOf(std::string_view id);
 // The rule of `id` for `rulesVersion`, or nullptr when that version does not know the ID.
 const Rule* RuleOf(std::string_view id, int rulesVersion);
+// The same by the ID's slot.
+const Rule* RuleAt(int slot, int rulesVersion);
 // The rule's place in the usual order of its version family (01, or 02 and up).
 int OrderOf(const Rule& rule);
 
-// Whether `value` has the form its kind requires (always true for Text).
+// Whether `value` (without its trailing padding) has the form its kind requires. Dates are eight digits
+// that make a real day in either order (month first or year first).
 bool HasForm(Kind kind, std::string_view value);
+// Whether eight digits make a real day read year first (CCYYMMDD) or month first (MMDDCCYY).
+bool IsDate(std::string_view value, bool yearFirst);
+// Both at once: bit 0 year first, bit 1 month first.
+unsigned DateOrders(std::string_view value);
+// Whether `rule` binds a card of `rulesVersion` (`licence`: a DL subfile rather than an ID).
+bool IsMandatory(const Rule& rule, int rulesVersion, bool licence);
+// Whether spaces may end the value: fixed-width values and codes are padded, names and addresses not.
+bool MayBePadded(const Rule& rule);
 
 } // namespace MagneticStripeCards::AamvaElements

@@ -70,7 +70,10 @@ struct CardRecord {
     std::optional<CalendarDate> under19;
     std::optional<CalendarDate> under21;
     unsigned invalidDates = 0; // InvalidDate bits
-    bool monthExpiry = false;  // the expiry came from a stripe's year and month
+    // Run-together barcode elements that split equally well in several ways: what the ways disagree on
+    // (never the birth or expiry date, which makes the scan unknown); empty when one way fits best.
+    std::string splitAmbiguity;
+    bool monthExpiry = false; // the expiry came from a stripe's year and month
 };
 
 } // namespace MagneticStripeCards

@@ -65,6 +65,8 @@ std::vector<CardWarning> FindWarnings(const CardRecord& record) {
     IssuerHints(record, out);
     InvalidDateHints(record, out);
     DateHints(record, out);
+    if (!record.splitAmbiguity.empty())
+        out.push_back({"ambiguous-split", record.splitAmbiguity});
     return out;
 }
 

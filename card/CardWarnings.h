@@ -1,5 +1,6 @@
 #pragma once
-// Signs that a card may be forged or altered, for the operator to look at the card more closely. They
+// Signs that a card may be forged or altered, for the operator to look at the card more closely, and that
+// a field may have been misread (barcode elements that ran together and split more than one way). They
 // never change the age or the expiry verdict: an out-of-state address or a jurisdiction's own habit can
 // raise one on a genuine card.
 

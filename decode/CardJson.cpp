@@ -63,4 +63,11 @@ const char* UnknownJson() {
     return "{\"error\":\"Unknown DL\"}";
 }
 
+std::string UnknownJson(const std::vector<CardWarning>& reasons) {
+    Json j = Json::object();
+    j["error"] = "Unknown DL";
+    j["warnings"] = ToJson(reasons);
+    return j.dump();
+}
+
 } // namespace MagneticStripeCards::Cli

@@ -1,11 +1,13 @@
 // kestrin-decode: decodes scan texts the way the station does and prints the card's log row or a JSON
-// object per scan. Undecodable scans print "Unknown DL" and, unless --no-unknown-file is given, go to the
+// object per scan. Undecodable scans print "Unknown DL" (with the decoder's reason on standard error and
+// among the JSON warnings, where it gives one) and, unless --no-unknown-file is given, go to the
 // unknown-swipe file like the station's.
 
 #include "Card.h"
 #include "CardJson.h"
 #include "DecodeOptions.h"
 #include "UnknownSwipeFile.h"
+#include "UnreadableScan.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -42,6 +44,12 @@ bool DecodeOne(const std::string& scan, const DecodeOptions& options, const Magn
         out += options.json ? CardJson(card) : card.LogRow();
         out += '\n';
         return true;
+    } catch (const MagneticStripeCards::UnreadableScan& rejected) {
+        const MagneticStripeCards::CardWarning& reason = rejected.Reason();
+        std::fprintf(stderr, "kestrin-decode: %s: %s\n", reason.code.c_str(), reason.text.c_str());
+        out += options.json ? UnknownJson({reason}) : "Unknown DL";
+        out += '\n';
+        return false;
     } catch (const std::logic_error&) {
         out += options.json ? UnknownJson() : "Unknown DL";
         out += '\n';

@@ -1,5 +1,7 @@
 #include "DisplayPainter.h"
 
+#include "QtText.h"
+
 #include "DisplayFontSet.h"
 
 #include <QFontMetrics>
@@ -62,7 +64,7 @@ void PaintWarning(QPainter& painter, const ShapeItem& shape) {
 } // namespace
 
 QString DisplayText(const std::string& text) {
-    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+    return QtText::FromBytes(text);
 }
 
 void PaintShapes(QPainter& painter, const std::vector<ShapeItem>& shapes) {

@@ -3,39 +3,34 @@
 #include <QKeyEvent>
 
 namespace {
-constexpr std::uint32_t kWmKeyDown = 0x100;
-constexpr std::uint32_t kWmKeyUp = 0x101;
-constexpr std::uint32_t kWmSysKeyDown = 0x104;
-constexpr std::uint32_t kWmSysKeyUp = 0x105;
-constexpr std::uint32_t kAltDownFlag = 0x20;
 
-// Only the three keys the decision looks at need their Windows codes; any other key gets a code that
-// matches none of them.
-std::uint32_t VirtualKeyOf(int qtKey) {
+// Only the keys the decision looks at need their key symbols; any other key gets one that matches none.
+// The Qt key rather than the native key symbol, so that the offscreen platform decides as X11 does.
+std::uint32_t KeysymOf(int qtKey) {
     switch (qtKey) {
     case Qt::Key_Tab:
-    case Qt::Key_Backtab: // Shift+Tab: Shift is not looked at
-        return 0x09;
+        return LockKeys::kTab;
+    case Qt::Key_Backtab:
+        return LockKeys::kIsoLeftTab;
     case Qt::Key_Escape:
-        return 0x1B;
+        return LockKeys::kEscape;
     case Qt::Key_Delete:
-        return 0x2E;
+        return LockKeys::kDelete;
     default:
         return 0;
     }
 }
+
 } // namespace
 
-LowLevelKeyEvent ToLowLevelKeyEvent(const QKeyEvent& event) {
-    const bool alt = event.modifiers().testFlag(Qt::AltModifier);
-    const bool press = event.type() == QEvent::KeyPress;
-    LowLevelKeyEvent low;
-    low.hookCode = 0;
-    low.message = press ? (alt ? kWmSysKeyDown : kWmKeyDown) : (alt ? kWmSysKeyUp : kWmKeyUp);
-    low.virtualKey = VirtualKeyOf(event.key());
-    low.flags = alt ? kAltDownFlag : 0;
-    low.ctrlDown = event.modifiers().testFlag(Qt::ControlModifier);
-    return low;
+LockKeyEvent ToLockKeyEvent(const QKeyEvent& event) {
+    LockKeyEvent lockEvent;
+    lockEvent.keysym = KeysymOf(event.key());
+    if (event.modifiers().testFlag(Qt::AltModifier))
+        lockEvent.state |= LockKeys::kMod1Mask;
+    if (event.modifiers().testFlag(Qt::ControlModifier))
+        lockEvent.state |= LockKeys::kControlMask;
+    return lockEvent;
 }
 
 KeyboardLock::KeyboardLock(QWidget& window, std::unique_ptr<IKeyboardGrab> grab)
@@ -66,5 +61,5 @@ void KeyboardLock::Remove() {
 }
 
 bool KeyboardLock::ShouldSwallow(const QKeyEvent& event, bool ontopChecked) const {
-    return ShouldSwallowKey(m_armed && !m_removed, ontopChecked, ToLowLevelKeyEvent(event));
+    return ShouldSwallowKey(m_armed && !m_removed, ontopChecked, ToLockKeyEvent(event));
 }

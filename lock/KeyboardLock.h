@@ -51,5 +51,5 @@ private:
     bool m_grabbed = false;
 };
 
-// The low-level view of a Qt key event that the swallow decision is written in.
-LowLevelKeyEvent ToLowLevelKeyEvent(const QKeyEvent& event);
+// A Qt key event in the X terms the swallow decision is written in.
+LockKeyEvent ToLockKeyEvent(const QKeyEvent& event);

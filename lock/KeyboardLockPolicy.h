@@ -1,16 +1,25 @@
 #pragma once
-// The keyboard lock's decision, as a pure function of one low-level key event: which events are withheld
-// from the desktop while "Always On Top" is checked (Alt+Tab, Alt+Esc, Ctrl+Esc, Ctrl+Alt+Delete).
+// The keyboard lock's decision, as a pure function of one key event in X terms (its key symbol and the
+// X modifier state): which keys are withheld from the desktop while "Always On Top" is checked, the
+// desktop's task-switching and session shortcuts Alt+Tab, Alt+Esc, Ctrl+Esc and Ctrl+Alt+Delete.
+// Presses and releases are decided alike.
 
 #include <cstdint>
 
-struct LowLevelKeyEvent {
-    int hookCode = 0;          // 0 = HC_ACTION
-    std::uint32_t message = 0; // WM_KEYDOWN 0x100, WM_KEYUP 0x101, WM_SYSKEYDOWN 0x104, WM_SYSKEYUP 0x105
-    std::uint32_t virtualKey = 0;
-    std::uint32_t flags = 0; // 0x20 = LLKHF_ALTDOWN
-    bool ctrlDown = false;   // GetKeyState(VK_CONTROL) < 0
+namespace LockKeys {
+// Key symbols (X11/keysymdef.h) and modifier masks (X11/X.h) of the keys the decision looks at.
+inline constexpr std::uint32_t kTab = 0xFF09;
+inline constexpr std::uint32_t kIsoLeftTab = 0xFE20; // Shift+Tab
+inline constexpr std::uint32_t kEscape = 0xFF1B;
+inline constexpr std::uint32_t kDelete = 0xFFFF;
+inline constexpr std::uint32_t kControlMask = 1u << 2;
+inline constexpr std::uint32_t kMod1Mask = 1u << 3; // Alt
+} // namespace LockKeys
+
+struct LockKeyEvent {
+    std::uint32_t keysym = 0;
+    std::uint32_t state = 0; // X modifier mask
 };
 
 // True when the event is to be swallowed.
-bool ShouldSwallowKey(bool lockArmed, bool ontopChecked, const LowLevelKeyEvent& event);
+bool ShouldSwallowKey(bool lockArmed, bool ontopChecked, const LockKeyEvent& event);

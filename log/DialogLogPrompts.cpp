@@ -1,7 +1,5 @@
 #include "DialogLogPrompts.h"
 
-#include "Remarks.h"
-
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -54,12 +52,6 @@ private:
 
 DialogLogPrompts::DialogLogPrompts() = default;
 DialogLogPrompts::~DialogLogPrompts() = default;
-
-std::string DialogLogPrompts::AskLogSuffix() {
-    Remarks remarks(SafeOwner());
-    remarks.exec(); // however it closes, the row is written: Cancel leaves both comments empty
-    return remarks.GetLogSuffix();
-}
 
 void DialogLogPrompts::ShowCannotOpenLog() {
     if (!m_box) {

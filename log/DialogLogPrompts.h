@@ -1,10 +1,9 @@
 #pragma once
-// The station's answers to the scan log: the modal Comments dialog, owned by the window the operator is
-// working in, and the "Couldn't open logfile" box. The box is not modal and does not take the keyboard:
-// the reader's next card must reach the station, not close the box. It is shown without being activated,
-// and key strokes that reach it all the same go on to the station. It opens low over the window the
-// operator works in, within the fenced-in pointer's reach and clear of the verdict, and stays until OK is
-// clicked; a failure while it is still up does not open a second one.
+// The station's answer to the scan log: the "Couldn't open logfile" box. The box is not modal and does not take the
+// keyboard: the reader's next card must reach the station, not close the box. It is shown without being activated, and
+// key strokes that reach it all the same go on to the station. It opens low over the window the operator works in,
+// within the fenced-in pointer's reach and clear of the verdict, and stays until OK is clicked; a failure while it is
+// still up does not open a second one.
 
 #include "ILogPrompts.h"
 
@@ -20,7 +19,6 @@ public:
     DialogLogPrompts(const DialogLogPrompts&) = delete;
     DialogLogPrompts& operator=(const DialogLogPrompts&) = delete;
 
-    std::string AskLogSuffix() override;
     void ShowCannotOpenLog() override;
 
     // The box once shown (null before).

@@ -106,7 +106,7 @@ LogFileWriter::Attempt LogFileWriter::Append(const std::string& target, const st
             ::unlinkat(folder.Get(), name.c_str(), 0);
         return {Result::WriteFailed, error, path};
     }
-    // The verdict is on the screen; the row must survive a power cut from now on.
+    // The verdict is painted only after this returns: the row must survive a power cut from now on.
     if (::fsync(log.fd.Get()) != 0)
         return {Result::WriteFailed, errno, path};
     if (log.created)

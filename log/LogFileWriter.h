@@ -59,7 +59,6 @@ public:
     static std::string DatePart(const std::tm& local);
     static std::string FileName(const std::string& logName, const std::tm& local, const std::string& logNumber);
 
-    const std::string& RunNumber() const { return m_run; }
     const LogSpool& Spool() const { return m_spool; }
 
     // How long a write waits for another writer's lock on the log file, in all.

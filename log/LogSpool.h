@@ -73,7 +73,6 @@ public:
 private:
     struct Leftover;
 
-    bool OpenFile();
     bool AppendRecord(const std::string& record);
     void Rewrite();
     void Record(const std::string& record);

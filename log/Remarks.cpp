@@ -1,5 +1,7 @@
 #include "Remarks.h"
 
+#include "QtText.h"
+
 #include "CardText.h"
 #include "DialogUnits.h"
 #include "Fonts.h"
@@ -47,8 +49,8 @@ Remarks::Remarks(QWidget* parent)
 }
 
 void Remarks::OnOK() {
-    m_comment1 = m_comment1Box.text().toLocal8Bit().toStdString();
-    m_comment2 = m_comment2Box.text().toLocal8Bit().toStdString();
+    m_comment1 = QtText::ToBytes(m_comment1Box.text());
+    m_comment2 = QtText::ToBytes(m_comment2Box.text());
     accept();
 }
 

@@ -17,14 +17,6 @@ std::string ScanLogger::CardRow(const MagneticStripeCards::Card& card) {
         [&profile](const MagneticStripeCards::CardField& field) { return profile.KeepsLogField(field); });
 }
 
-LogFileWriter::Result ScanLogger::Log(const std::string& row, bool comments) {
-    if (!PrivacyProfile::FromSettings().WritesLogRows())
-        return LogFileWriter::Result::Written;
-    if (!comments)
-        return m_writer.Write(row);
-    return m_writer.Write(row + m_prompts.AskLogSuffix());
-}
-
 LogFileWriter::Result ScanLogger::WriteRow(const std::string& row, bool commentsPending) {
     m_pending.reset();
     m_discarded = false;

@@ -1,8 +1,7 @@
 #pragma once
 // Logged cards: the card's row and its comments, appended to this run's log file.
 //
-// Two orders. Log asks for the comments first and then appends the whole row. The station uses
-// WriteRow + AddComments instead: the row goes to disk at once (with two empty comment fields when
+// The row goes to disk at once (with two empty comment fields when
 // comments will follow), so it is kept before the verdict shows, and the operator's comments are put into
 // that same row when the Comments dialog closes; if the station dies meanwhile the row stays, with empty
 // comments. A row the log folder cannot take waits in the spool (Result::Kept) and takes its comments
@@ -26,17 +25,11 @@ public:
     // The card's row as this venue logs it: the fields its privacy profile keeps (PrivacyProfile).
     static std::string CardRow(const MagneticStripeCards::Card& card);
 
-    // `row` is the card's row; with `comments` set the operator is asked first and the suffix follows.
-    // Under a profile that keeps no rows nothing is written (and nothing asked), and the result is Written.
-    LogFileWriter::Result Log(const std::string& row, bool comments);
-
     // Appends `row`, followed by two empty comment fields when `commentsPending` is set.
     LogFileWriter::Result WriteRow(const std::string& row, bool commentsPending);
     // Replaces the empty comment fields of the row WriteRow wrote last by `suffix` (two quoted fields, each
     // led by a comma). Fails when there is no such row, or it is no longer the last line of its file.
     LogFileWriter::Result AddComments(const std::string& suffix);
-
-    const LogFileWriter& Writer() const { return m_writer; }
 
     // The two empty comment fields of a row whose comments are still to come.
     static const std::string kNoComments;

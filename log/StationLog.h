@@ -1,10 +1,11 @@
 #pragma once
-// The station's scan log: one ScanLogger for the whole run, with the station's prompts (the Comments
-// dialog and the "Couldn't open logfile" box). The station makes it once, right after raising
+// The station's scan log: one ScanLogger for the whole run, with the station's prompt (the "Couldn't open
+// logfile" box). The station makes it once, right after raising
 // "Log Number", with the number it got:
 //
 //   start: IncrementLogNumber, GetLogNumberText --> StationLog(run)
-//   card:  LogScan(card, comments) --> [Comments dialog] --> ScanLogger --> this run's log file or the spool
+//   card:  LogScan(card, commentsFollow) --> ScanLogger --> this run's log file or the spool
+//          --> verdict painted --> [Comments dialog closes] --> AddComments(suffix) --> the same row
 
 #include "DialogLogPrompts.h"
 #include "LogFileWriter.h"
@@ -20,12 +21,12 @@ class StationLog {
 public:
     explicit StationLog(std::string runNumber);
 
-    // Asks for comments (the Comments dialog) when `comments` is set, then appends the card's row.
-    LogFileWriter::Result LogScan(const MagneticStripeCards::Card& card, bool comments);
+    // Appends the card's row now, with two empty comment fields when `commentsFollow` is set.
+    LogFileWriter::Result LogScan(const MagneticStripeCards::Card& card, bool commentsFollow);
+    // Puts the Comments dialog's suffix into the row LogScan wrote last (ScanLogger::AddComments).
+    LogFileWriter::Result AddComments(const std::string& suffix);
 
-    // For the row-first order (WriteRow, then AddComments when the Comments dialog has closed).
-    ScanLogger& Logger() { return m_logger; }
-    DialogLogPrompts& Prompts() { return m_prompts; }
+    const DialogLogPrompts& Prompts() const { return m_prompts; }
 
 private:
     DialogLogPrompts m_prompts;

@@ -49,10 +49,6 @@ void RotateIfPast(int folder, const std::string& folderPath, const std::string& 
 
 } // namespace
 
-std::string UnknownSwipeFile::Path() {
-    return Settings::ResolvedLogFolder() + Resources::PathString(Resources::IDS_UNKNOWN_FILE);
-}
-
 void UnknownSwipeFile::Append(const std::string& text) noexcept {
     try {
         if (!PrivacyProfile::FromSettings().WritesUnknownScans())

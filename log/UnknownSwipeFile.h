@@ -19,9 +19,6 @@ class UnknownSwipeFile final : public UnknownScanSink {
 public:
     void Reject(const std::string& text) noexcept override { Append(text); }
 
-    // <resolved log folder>/unknowndl.txt
-    static std::string Path();
-
     // Appends `text` and two line feeds in one write to the file in the resolved log folder. Failures are
     // silent: the scan is rejected either way.
     static void Append(const std::string& text) noexcept;

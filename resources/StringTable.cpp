@@ -13,7 +13,7 @@ struct Entry {
 };
 
 // Sorted by id.
-constexpr std::array<Entry, 33> kTable{{
+constexpr std::array<Entry, 34> kTable{{
     {101, "&About Kestrin..."},
     {102, "Unknown DL"},
     {103, "Ready!"},
@@ -49,6 +49,7 @@ constexpr std::array<Entry, 33> kTable{{
     {172, "Log Personal Data"},
     {180, "Full Screen"},
     {181, "Reader Layout"},
+    {190, "mDL Trust Folder"},
 }};
 
 } // namespace

@@ -40,6 +40,7 @@ enum StringId : unsigned {
     IDS_LOG_PERSONAL_DATA = 172,  // "Log Personal Data"
     IDS_FULL_SCREEN = 180,        // "Full Screen"
     IDS_READER_LAYOUT = 181,      // "Reader Layout"
+    IDS_MDL_TRUST_FOLDER = 190,   // "mDL Trust Folder"
 };
 
 // The text of string `id`, or an empty text when the table has no such string.

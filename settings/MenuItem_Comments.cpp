@@ -5,12 +5,7 @@
 namespace AuxW32 {
 
 MenuItem_Comments::MenuItem_Comments(IMenu* menu, int id) : iMenuItem(menu, id) {
-    // Own Load and Save, not the virtual ones: the state must come from this option's value.
-    if (!MenuItem_Comments::Load()) {
-        m_checked = m_default;
-        MenuItem_Comments::Save();
-    }
-    ApplyCheckMark();
+    Restore();
 }
 
 bool MenuItem_Comments::Load() {

@@ -5,12 +5,7 @@
 namespace AuxW32 {
 
 MenuItem_Log::MenuItem_Log(IMenu* menu, int id) : iMenuItem(menu, id) {
-    // Own Load and Save, not the virtual ones: the state must come from this option's value.
-    if (!MenuItem_Log::Load()) {
-        m_checked = m_default;
-        MenuItem_Log::Save();
-    }
-    ApplyCheckMark();
+    Restore();
 }
 
 bool MenuItem_Log::Load() {

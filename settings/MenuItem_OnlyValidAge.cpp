@@ -5,12 +5,7 @@
 namespace AuxW32 {
 
 MenuItem_OnlyValidAge::MenuItem_OnlyValidAge(IMenu* menu, int id) : iMenuItem(menu, id) {
-    // Own Load and Save, not the virtual ones: the state must come from this option's value.
-    if (!MenuItem_OnlyValidAge::Load()) {
-        m_checked = m_default;
-        MenuItem_OnlyValidAge::Save();
-    }
-    ApplyCheckMark();
+    Restore();
 }
 
 bool MenuItem_OnlyValidAge::Load() {

@@ -5,12 +5,7 @@
 namespace AuxW32 {
 
 MenuItem_Ontop::MenuItem_Ontop(IMenu* menu, int id) : iMenuItem(menu, id) {
-    // Own Load and Save, not the virtual ones: the state must come from this option's value.
-    if (!MenuItem_Ontop::Load()) {
-        m_checked = m_default;
-        MenuItem_Ontop::Save();
-    }
-    ApplyCheckMark();
+    Restore();
 }
 
 bool MenuItem_Ontop::Load() {

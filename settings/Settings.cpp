@@ -192,6 +192,10 @@ std::string GetAppFolder() {
 std::string GetReaderLayout() {
     return ReadText(Resources::IDS_READER_LAYOUT, {});
 }
+std::string GetMdlTrustFolder() {
+    const std::string folder = ReadText(Resources::IDS_MDL_TRUST_FOLDER, {});
+    return folder.empty() ? std::string("/var/lib/kestrin/mdl-trust") : folder;
+}
 
 std::string GetLogNumberText() {
     const Lookup got = Look(Resources::IDS_LOG_NUMBER, ValueType::Number, WhenMissing::Missing);

@@ -29,6 +29,10 @@ std::string GetAppFolder(); // empty when the key cannot be opened or the value 
 // "Reader Layout": "us" or "desktop"; empty when the key cannot be opened or the value is missing.
 std::string GetReaderLayout();
 
+// "mDL Trust Folder": the IACA certificates and trust lists mobile licences are checked against;
+// /var/lib/kestrin/mdl-trust when the value is missing or the key cannot be opened.
+std::string GetMdlTrustFolder();
+
 std::string GetLogNumberText(); // "Log Number" as unsigned decimal; "0" when missing
 // +1 with 32-bit wrap, atomically across processes; the number stored, which is this run's own. Nothing
 // when the key cannot be opened or the change could not be stored.

@@ -11,6 +11,14 @@ bool iMenuItem::LoadState(std::int32_t stored) {
     return true;
 }
 
+void iMenuItem::Restore() {
+    if (!Load()) {
+        m_checked = m_default;
+        Save();
+    }
+    ApplyCheckMark();
+}
+
 void iMenuItem::Toggle() {
     m_checked = !m_checked;
     ApplyCheckMark();

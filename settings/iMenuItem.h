@@ -21,6 +21,9 @@ public:
 protected:
     iMenuItem(IMenu* menu, int id);
     virtual bool Load() = 0; // true when a valid state (0 or 1) was stored
+    // The state from the option's value, or the default stored when none is, then the check mark. Each
+    // option calls it from its constructor's body, where Load and Save are already the option's own.
+    void Restore();
     virtual void Save() = 0;
 
     // The common half of every Load: 0 and 1 set the state and count as stored; anything else (-1 for

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 namespace Venue {
 namespace {
@@ -23,12 +24,18 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The file is made here, not by SQLite, so that it takes the shared mode and the folder's group like the
-// log files; SQLite gives its -wal and -shm files the mode of the database file.
+// A missing file is made here, not by SQLite, so that it takes the shared mode and the folder's group like
+// the log files; SQLite gives its -wal and -shm files the mode of the database file. An existing file is
+// never opened here: closing any descriptor of a file drops every POSIX lock this process holds on it,
+// the locks of SQLite's other connections in the process too, and another process would then take itself
+// for the last user of the file and delete the write-ahead log under them.
 void CreateShared(const std::string& path) {
     const Base::UniqueFd folder = Base::OpenFolder(FolderOf(path), false);
     if (!folder.Valid())
         throw VenueError("cannot open the folder of " + path + ": " + std::strerror(errno));
+    struct stat info {};
+    if (::fstatat(folder.Get(), NameOf(path).c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+        return;
     const Base::FolderFile file = Base::OpenFolderFile(folder.Get(), NameOf(path), O_RDWR);
     if (!file.fd.Valid())
         throw VenueError("cannot create " + path + ": " + std::strerror(errno));

@@ -43,6 +43,35 @@ VenueDesk::VenueDesk(VenueConfig config, const std::string& storePath, ScanRecor
         Report(trouble);
     }
     m_recorder = std::make_unique<ScanRecorder>(m_config, m_store.get(), m_lists, m_repeats, m_now);
+    if (m_store && !m_config.database.empty())
+        StartSync(storePath);
+}
+
+void VenueDesk::StartSync(const std::string& storePath) {
+    try {
+        m_syncStore = std::make_unique<EmbeddedStore>(storePath, true);
+        SyncOptions options;
+        options.conninfo = m_config.database;
+        options.station = m_config.station;
+        m_sync = std::make_unique<SyncWorker>(options, *m_syncStore, *m_syncStore);
+        m_sync->Start();
+    } catch (const std::exception& e) {
+        m_sync.reset();
+        m_syncStore.reset();
+        m_trouble = std::string("no link to the venue server: ") + e.what();
+        Report(m_trouble);
+    }
+}
+
+void VenueDesk::Wake() {
+    if (m_sync)
+        m_sync->Wake();
+}
+
+std::optional<SyncStatus> VenueDesk::Sync() const {
+    if (!m_sync)
+        return std::nullopt;
+    return m_sync->Status();
 }
 
 VenueDesk::~VenueDesk() = default;
@@ -62,6 +91,7 @@ const DoorOutcome& VenueDesk::RecordCard(const MagneticStripeCards::Card& card, 
     m_last = m_recorder->Record(facts, profile);
     if (!m_last->stored)
         Report("a scan event was not stored: " + m_last->storeError);
+    Wake();
     return *m_last;
 }
 
@@ -70,6 +100,7 @@ const DoorOutcome& VenueDesk::RecordUnknown() {
     m_lastName.clear();
     m_lastBirthDate.clear();
     m_last = m_recorder->Record(DoorFacts::OfUnknown(), PrivacyProfile::FromSettings());
+    Wake();
     return *m_last;
 }
 
@@ -124,6 +155,7 @@ std::optional<std::string> VenueDesk::AddForLastCard(const EntryRequest& request
         return std::nullopt;
     }
     m_lists.Put(entry); // holds at this door at once, before the watcher's next round
+    Wake();
     return entry.id;
 }
 
@@ -144,6 +176,7 @@ bool VenueDesk::Lift(const std::string& id, const std::string& reason, std::stri
             entry.liftReason = reason;
             m_lists.Put(entry);
         }
+        Wake();
         return true;
     } catch (const std::exception& e) {
         error = e.what();

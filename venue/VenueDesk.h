@@ -5,6 +5,8 @@
 //
 //   scan cycle --> RecordCard / RecordUnknown (event stored before the paint) --> LastOutcome --> display
 //   Venue menu --> AddForLastCard (entry stored and held at this door at once) / Lift / Entries
+//   with "Venue Database": SyncWorker (its own thread and store connection) uploads the outbox, woken
+//   after every write here, and brings the server's lists into the store, where the ListWatcher finds them
 //
 // Nothing here throws: a store or key that cannot be opened leaves the door working on verdicts alone
 // and says why in Trouble().
@@ -15,6 +17,7 @@
 #include "ListWatcher.h"
 #include "RepeatWindow.h"
 #include "ScanRecorder.h"
+#include "SyncWorker.h"
 
 #include <memory>
 #include <optional>
@@ -62,6 +65,9 @@ public:
     bool Lift(const std::string& id, const std::string& reason, std::string& error);
     std::vector<ListEntry> Entries() const { return m_lists.All(); }
 
+    // The link to the server, when there is one: connected or not, last upload, last error.
+    std::optional<SyncStatus> Sync() const;
+
     // Why the venue works only in part (no store, no key); empty when all is well.
     const std::string& Trouble() const { return m_trouble; }
     const VenueConfig& Config() const { return m_config; }
@@ -70,6 +76,8 @@ public:
 
 private:
     std::string CreatedBy() const;
+    void StartSync(const std::string& storePath);
+    void Wake();
 
     VenueConfig m_config;
     ScanRecorder::NowFunction m_now;
@@ -79,6 +87,8 @@ private:
     RepeatWindow m_repeats;
     std::unique_ptr<ListWatcher> m_watcher;
     std::unique_ptr<ScanRecorder> m_recorder;
+    std::unique_ptr<EmbeddedStore> m_syncStore; // the worker's own connection, outlives the worker
+    std::unique_ptr<SyncWorker> m_sync;
     std::optional<DoorOutcome> m_last;
     std::string m_lastIdentity;
     std::string m_lastName;

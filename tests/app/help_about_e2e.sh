@@ -15,21 +15,9 @@ art=$3
 artifacts=$4
 mkdir -p "$artifacts"
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-# shellcheck source=../support/x11-session.sh
-source "$(dirname "$0")/../support/x11-session.sh"
-# shellcheck source=../support/find-window.sh
-source "$(dirname "$0")/../support/find-window.sh"
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
+# shellcheck source=../support/e2e.sh
+source "$(dirname "$0")/../support/e2e.sh"
+e2e_begin
 
 start_x11_session
 unset KESTRIN_OPEN_COMMAND
@@ -45,12 +33,9 @@ printf '[Desktop Entry]\nType=Application\nName=Recorder\nMimeType=application/p
 export XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data XDG_DATA_DIRS=$work/data
 
 hive=$work/registry.reg
-write_hive() { # <app folder> <ontop 0|1>
-    local tmp=$work/hive.tmp
-    printf 'Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orbelon\\Kestrin]\n' >"$tmp"
-    printf '"Log Folder"="%s"\n"Log Name"="Kestrin Log"\n"App Folder"="%s"\n' "$work/logs" "$1" >>"$tmp"
-    printf '"Enable Ontop"=dword:%08x\n"Valid Age"=dword:00000015\n' "$2" >>"$tmp"
-    mv "$tmp" "$hive"
+write_station_hive() { # <app folder> <ontop 0|1>
+    write_hive "$hive" "Log Folder=$work/logs" "Log Name=Kestrin Log" "App Folder=$1" "Enable Ontop=dword:$2" \
+        "Valid Age=dword:21"
 }
 
 start_station() {
@@ -101,7 +86,7 @@ gone() { # <title>
 }
 
 # ---- Help with the manual in the application folder
-write_hive "$manual_folder" 0
+write_station_hive "$manual_folder" 0
 start_station
 help_menu 0
 for _ in $(seq 50); do [ -s "$record" ] && break; sleep 0.1; done
@@ -110,7 +95,7 @@ for _ in $(seq 50); do [ -s "$record" ] && break; sleep 0.1; done
     fail "Help did not reach the PDF application (got: $(cat "$record" 2>/dev/null))"
 
 # ---- Help without the manual: read at the command, so the changed hive counts at once
-write_hive "$work/nowhere" 0
+write_station_hive "$work/nowhere" 0
 : >"$record"
 help_menu 0
 box=$(wait_window Error)
@@ -148,7 +133,7 @@ kill -0 "$station" 2>/dev/null && pass "the station runs on after Help and About
 stop_station
 
 # ---- with the station lock on, the About box and the Error box get the keys
-write_hive "$work/nowhere" 1
+write_station_hive "$work/nowhere" 1
 start_station
 # The pointer is fenced in by the lock, on the window's frame; About and Help let it out. The station
 # fences at its first paint, which may come after its window shows: the checks wait for its word that
@@ -206,7 +191,7 @@ mkdir -p "$work/kiosk"
 ln -s /usr/share/mime "$work/kiosk/mime" # the system's MIME types, none of its applications
 export XDG_CONFIG_HOME=$work/kiosk XDG_DATA_HOME=$work/kiosk XDG_DATA_DIRS=$work/kiosk BROWSER=$work/viewer.sh
 : >"$record"
-write_hive "$manual_folder" 1
+write_station_hive "$manual_folder" 1
 fences=$(fence_lines "$work/station.log" | grep -c 'cursor fenced')
 start_station
 read -r fx fy fw fh < <(frame_of "$window")

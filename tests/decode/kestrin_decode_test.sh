@@ -57,6 +57,22 @@ expect "options after the file" 0 "$data/three_tracks.row" -- "$data/three_track
 input="$data/three_tracks.txt" expect "- is standard input, --now=T" 0 "$data/three_tracks.row" -- --now="$now" --no-unknown-file -
 expect "an AAMVA barcode gives its golden JSON" 0 "$data/aamva/v10.json" -- --json --now "2026-03-10 14:05:33" --no-unknown-file "$data/aamva/v10.txt"
 
+# Run-together elements that split two ways with different birth dates: unknown, the reason on standard
+# error and, with --json, among the warnings.
+ambiguous="$data/aamva_run_together/two_readings_birth_date.txt"
+# ambiguous_split <name> <expected stdout file> <arguments...>
+ambiguous_split() {
+    local name=$1 expected=$2
+    shift 2
+    local got=0
+    "$tool" "$@" --no-unknown-file "$ambiguous" >"$work/out" 2>"$work/err" || got=$?
+    [ "$got" -eq 1 ] || fail "$name: exit status $got, expected 1"
+    cmp -s "$work/out" "$expected" || fail "$name: output differs: $(cat "$work/out")"
+    grep -q '^kestrin-decode: ambiguous-split: .*birth date' "$work/err" || fail "$name: no reason on standard error"
+}
+ambiguous_split "ambiguous split, row" "$work/unknown.row"
+ambiguous_split "ambiguous split, json" "$data/aamva_run_together/two_readings_birth_date.json" --json
+
 # --now decides the scan time; without it the clock is the system's.
 "$tool" --now "2005-01-02 09:05:03" --no-unknown-file "$data/three_tracks.txt" >"$work/out"
 case $(cat "$work/out") in

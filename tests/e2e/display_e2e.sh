@@ -9,31 +9,15 @@
 #
 # usage: display_e2e.sh <kestrin executable> <artefacts folder>
 set -uo pipefail
-# shellcheck source=../support/x11-session.sh
-source "$(dirname "$0")/../support/x11-session.sh"
-# shellcheck source=../support/find-window.sh
-source "$(dirname "$0")/../support/find-window.sh"
+# shellcheck source=../support/e2e.sh
+source "$(dirname "$0")/../support/e2e.sh"
 
 kestrin=$1
 artifacts=$2
 mkdir -p "$artifacts"
 rm -f "$artifacts"/*.png "$artifacts"/display-figures.txt "$artifacts"/display-trace-*.log
 
-work=$(mktemp -d)
-pids=()
-station_pid=""
-failures=0
-
-cleanup() {
-    [ -n "$station_pid" ] && kill "$station_pid" 2>/dev/null
-    [ ${#pids[@]} -gt 0 ] && kill "${pids[@]}" 2>/dev/null
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
+e2e_begin
 figure() { echo "$*" | tee -a "$artifacts/display-figures.txt"; }
 
 # ---- display: a free one, picked by the server itself, and openbox
@@ -45,22 +29,10 @@ logs="$work/logs"
 mkdir -p "$logs"
 hive="$work/registry.reg"
 # $1: "Enable Comments", $2: "Full Screen"
-write_hive() {
-    cat >"$hive" <<HIVE
-Windows Registry Editor Version 5.00
-
-[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orbelon\\Kestrin]
-"Log Folder"="$logs"
-"Log Name"="Kestrin Log"
-"App Folder"="$work"
-"Log Number"=dword:00000005
-"Valid Age"=dword:00000015
-"Enable Log"=dword:00000001
-"Enable Comments"=dword:0000000$1
-"Enable Ontop"=dword:00000000
-"Count Valid DL Only"=dword:00000000
-"Full Screen"=dword:0000000$2
-HIVE
+write_station_hive() {
+    write_hive "$hive" "Log Folder=$logs" "Log Name=Kestrin Log" "App Folder=$work" "Log Number=dword:5" \
+        "Valid Age=dword:21" "Enable Log=dword:1" "Enable Comments=dword:$1" "Enable Ontop=dword:0" \
+        "Count Valid DL Only=dword:0" "Full Screen=dword:$2"
 }
 
 trace=""
@@ -147,7 +119,7 @@ check_frame() {
 }
 
 # ======== run 1: Comments on. Row, paint, dialog, comments, ten seconds from the close.
-write_hive 1 0
+write_station_hive 1 0
 start_station
 mark=$(trace_lines)
 xdotool type --delay 0 -- "$ok_card"
@@ -211,7 +183,7 @@ fi
 stop_station
 
 # ======== run 2: Comments off. OK, UNDER 21, EXPIRED, unknown; then F11.
-write_hive 0 0
+write_station_hive 0 0
 start_station
 paint=$(swipe "$ok_card" CardShown) || fail "OK: no result painted"
 sleep 0.3
@@ -268,7 +240,7 @@ xdotool key --delay 0 F11
 stop_station
 
 # ======== run 3: "Full Screen" 1 starts the station full screen.
-write_hive 0 1
+write_station_hive 0 1
 start_station
 sleep 0.5
 eval "$(xdotool getwindowgeometry --shell "$window")"

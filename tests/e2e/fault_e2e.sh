@@ -14,28 +14,24 @@ artifacts=$2
 mkdir -p "$artifacts"
 rm -f "$artifacts"/*.trace "$artifacts"/figures.txt
 
-work=$(mktemp -d)
-pids=()
-failures=0
+# shellcheck source=../support/e2e.sh
+source "$(dirname "$0")/../support/e2e.sh"
+e2e_begin
+unset station_pid
 declare -A station_pid trace_of window_of
 immutable=""
 
-cleanup() {
+# Stations are killed outright here, and their traces kept.
+e2e_cleanup_hook() {
     [ -n "$immutable" ] && chattr -i "$immutable" 2>/dev/null
     touch "$work/release" 2>/dev/null
     for pid in "${station_pid[@]}" "${pids[@]}"; do kill -9 "$pid" 2>/dev/null; done
     wait 2>/dev/null
     cp "$work"/*.trace "$artifacts/" 2>/dev/null
-    rm -rf "$work"
 }
-trap cleanup EXIT
 
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
 figure() { echo "$*" | tee -a "$artifacts/figures.txt"; }
-now_ms() { date +%s%3N; }
 
-source "$(dirname "$0")/../support/x11-session.sh"
 start_x11_session
 
 # ---- the settings: every option set, so that no station adds one; no "Always On Top", so that two
@@ -46,23 +42,12 @@ share="$work/share"
 logs="$share/logs"
 hive="$work/registry.reg"
 mkdir -p "$logs" "$work/cwd"
-write_hive() { # <file> <log number>
-    cat >"$1" <<HIVE
-Windows Registry Editor Version 5.00
-
-[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orbelon\\Kestrin]
-"Log Folder"="$logs"
-"Log Name"="Kestrin Log"
-"App Folder"="$work"
-"Log Number"=dword:$(printf %08x "$2")
-"Valid Age"=dword:00000015
-"Enable Log"=dword:00000001
-"Enable Ontop"=dword:00000000
-"Enable Comments"=dword:00000000
-"Count Valid DL Only"=dword:00000001
-HIVE
+write_station_hive() { # <file> <log number>
+    write_hive "$1" "Log Folder=$logs" "Log Name=Kestrin Log" "App Folder=$work" "Log Number=dword:$2" \
+        "Valid Age=dword:21" "Enable Log=dword:1" "Enable Ontop=dword:0" "Enable Comments=dword:0" \
+        "Count Valid DL Only=dword:1"
 }
-write_hive "$hive" 40
+write_station_hive "$hive" 40
 # A number is replaced by rename, as the station itself replaces the hive.
 set_dword() { # <name> <value>
     sed -E "s/^(\"$1\"=)dword:[0-9a-fA-F]{8}/\\1$(printf 'dword:%08x' "$2")/" "$hive" >"$hive.edit" && mv "$hive.edit" "$hive"

@@ -20,22 +20,10 @@ artifacts=$2
 mkdir -p "$artifacts"
 rm -f "$artifacts/figures.txt" "$artifacts/trace.log" "$artifacts/escapes.txt"
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-# shellcheck source=../support/x11-session.sh
-source "$(dirname "$0")/../support/x11-session.sh"
-# shellcheck source=../support/find-window.sh
-source "$(dirname "$0")/../support/find-window.sh"
+# shellcheck source=../support/e2e.sh
+source "$(dirname "$0")/../support/e2e.sh"
+e2e_begin
 
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
 
 steps=(2 5 10 50 300 1000)
 directions=("1 0" "1 1" "0 1" "-1 1" "-1 0" "-1 -1" "0 -1" "1 -1")
@@ -45,9 +33,8 @@ start_x11_session
 
 hive=$work/registry.reg
 start_station() { # <ontop 0|1> <trace file>
-    printf 'Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orbelon\\Kestrin]\n' >"$hive"
-    printf '"Log Folder"="%s"\n"Log Name"="Kestrin Log"\n"App Folder"="%s"\n' "$work/logs" "$work" >>"$hive"
-    printf '"Enable Log"=dword:00000000\n"Enable Ontop"=dword:%08x\n"Valid Age"=dword:00000015\n' "$1" >>"$hive"
+    write_hive "$hive" "Log Folder=$work/logs" "Log Name=Kestrin Log" "App Folder=$work" "Enable Log=dword:0" \
+        "Enable Ontop=dword:$1" "Valid Age=dword:21"
     KESTRIN_REGISTRY=$hive KESTRIN_TRACE=1 QT_QPA_PLATFORM=xcb "$kestrin" 2>"$2" &
     station=$!
     pids+=("$station")

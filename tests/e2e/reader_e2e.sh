@@ -12,31 +12,15 @@
 #
 # usage: reader_e2e.sh <kestrin executable> <artefacts folder>
 set -uo pipefail
-# shellcheck source=../support/x11-session.sh
-source "$(dirname "$0")/../support/x11-session.sh"
-# shellcheck source=../support/find-window.sh
-source "$(dirname "$0")/../support/find-window.sh"
 
 kestrin=$1
 artifacts=$2
 mkdir -p "$artifacts"
 rm -f "$artifacts"/*.png "$artifacts"/*.log
 
-work=$(mktemp -d)
-pids=()
-station_pid=""
-failures=0
-
-cleanup() {
-    [ -n "$station_pid" ] && kill "$station_pid" 2>/dev/null
-    [ ${#pids[@]} -gt 0 ] && kill "${pids[@]}" 2>/dev/null
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
+# shellcheck source=../support/e2e.sh
+source "$(dirname "$0")/../support/e2e.sh"
+e2e_begin
 
 # A reader's key strokes come from its own hardware clock, a few milliseconds apart whatever the
 # computer is doing, and the X server stamps them as they arrive. Here xdotool stands in for the reader
@@ -114,17 +98,8 @@ value_of() { grep -i "^\"$1\"=" "$hive" | head -n1 | cut -d= -f2- | tr -d '\r'; 
 start_station() {
     rm -rf "$logs"
     mkdir -p "$logs"
-    cat >"$hive" <<HIVE
-Windows Registry Editor Version 5.00
-
-[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orbelon\\Kestrin]
-"Log Folder"="$logs"
-"Log Name"="Kestrin Log"
-"App Folder"="$work"
-"Log Number"=dword:00000005
-"Valid Age"=dword:00000015
-"Enable Comments"=dword:0000000$1
-HIVE
+    write_hive "$hive" "Log Folder=$logs" "Log Name=Kestrin Log" "App Folder=$work" "Log Number=dword:5" \
+        "Valid Age=dword:21" "Enable Comments=dword:$1"
     KESTRIN_REGISTRY="$hive" KESTRIN_TRACE=1 QT_QPA_PLATFORM=xcb "$kestrin" 2>>"$trace" &
     station_pid=$!
     # A machine busy with other builds may take a while to show the window.

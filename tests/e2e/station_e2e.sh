@@ -5,33 +5,15 @@
 #
 # usage: station_e2e.sh <kestrin executable> <artefacts folder>
 set -uo pipefail
-# shellcheck source=../support/x11-session.sh
-source "$(dirname "$0")/../support/x11-session.sh"
-# shellcheck source=../support/find-window.sh
-source "$(dirname "$0")/../support/find-window.sh"
+# shellcheck source=../support/e2e.sh
+source "$(dirname "$0")/../support/e2e.sh"
 
 kestrin=$1
 artifacts=$2
 mkdir -p "$artifacts"
 rm -f "$artifacts"/*.png "$artifacts"/figures.txt
 
-work=$(mktemp -d)
-pids=()
-station_pid=""
-failures=0
-
-cleanup() {
-    [ -n "$station_pid" ] && kill "$station_pid" 2>/dev/null
-    [ -n "${other_pid:-}" ] && kill "$other_pid" 2>/dev/null
-    [ ${#pids[@]} -gt 0 ] && kill "${pids[@]}" 2>/dev/null
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
-now_ms() { date +%s%3N; }
+e2e_begin
 
 # ---- display: a free one, picked by the server itself, and openbox
 start_x11_session
@@ -40,22 +22,13 @@ start_x11_session
 logs="$work/logs"
 mkdir -p "$logs"
 hive="$work/registry.reg"
-cat >"$hive" <<HIVE
-Windows Registry Editor Version 5.00
-
-[HKEY_LOCAL_MACHINE\\SOFTWARE\\Orbelon\\Kestrin]
-"Log Folder"="$logs"
-"Log Name"="Kestrin Log"
-"App Folder"="$work"
-"Log Number"=dword:00000005
-"Valid Age"=dword:00000015
-HIVE
+write_hive "$hive" "Log Folder=$logs" "Log Name=Kestrin Log" "App Folder=$work" "Log Number=dword:5" "Valid Age=dword:21"
 
 value_of() { grep -i "^\"$1\"=" "$hive" | head -n1 | cut -d= -f2- | tr -d '\r'; }
 
 # Another client on the desktop, for Alt+Tab to switch to if the lock let it through.
 xmessage -name other -geometry +700+600 'another program' >/dev/null 2>&1 &
-other_pid=$!
+pids+=($!)
 for _ in $(seq 100); do xdotool search --name '^other$' >/dev/null 2>&1 && break; sleep 0.05; done
 
 trace="$work/trace.log"

@@ -82,8 +82,10 @@ private slots:
             << QStringLiteral("\tx") << QStringLiteral("\ry") << QByteArray(",\"'\tx\",\"'\ry\"");
         QTest::newRow("a sign further in stays")
             << QStringLiteral("a=b") << QStringLiteral(" -1") << QByteArray(",\"a=b\",\" -1\"");
-        QTest::newRow("non-ASCII as local 8-bit")
-            << QStringLiteral("Zo\u00eb") << QStringLiteral("\u20ac5") << (",\"Zo\u00eb\",\"\u20ac5\"" + QByteArray());
+        QTest::newRow("non-ASCII as Latin-1, as the card bytes of the same row")
+            << QStringLiteral("Zo\u00eb") << QStringLiteral("caf\u00e9") << QByteArray(",\"Zo\xeb\",\"caf\xe9\"");
+        QTest::newRow("outside Latin-1 a question mark")
+            << QStringLiteral("\u20ac5") << QStringLiteral("\u2713") << QByteArray(",\"?5\",\"?\"");
     }
     void suffixAfterOk() {
         QFETCH(QString, first);

@@ -37,24 +37,6 @@ protected:
     const std::string row = "\"Sun Jan 02 09:05:03 2005\",\"DOE$JOHN\"";
 };
 
-TEST_F(ScanLoggerTest, CommentsOffAsksNothingAndWritesTheRowAlone) {
-    ASSERT_EQ(ScanLogger(clock, prompts, "3").Log(row, false), LogFileWriter::Result::Written);
-    EXPECT_EQ(prompts.asked, 0);
-    EXPECT_EQ(LastLine(), row);
-}
-
-TEST_F(ScanLoggerTest, CommentsOnAppendsTheSuffix) {
-    prompts.suffix = ",\"late shift\",\"ok\"";
-    ASSERT_EQ(ScanLogger(clock, prompts, "3").Log(row, true), LogFileWriter::Result::Written);
-    EXPECT_EQ(prompts.asked, 1);
-    EXPECT_EQ(LastLine(), row + ",\"late shift\",\"ok\"");
-}
-
-TEST_F(ScanLoggerTest, CancelledCommentsStillWriteTheRow) {
-    ASSERT_EQ(ScanLogger(clock, prompts, "3").Log(row, true), LogFileWriter::Result::Written);
-    EXPECT_EQ(LastLine(), row + ",\"\",\"\"");
-}
-
 // The station's order: the row is on disk before the verdict, the comments come into it afterwards.
 TEST_F(ScanLoggerTest, RowFirstThenCommentsIntoTheSameRow) {
     ScanLogger logger(clock, prompts, "3");
@@ -62,7 +44,6 @@ TEST_F(ScanLoggerTest, RowFirstThenCommentsIntoTheSameRow) {
     EXPECT_EQ(LastLine(), row + ",\"\",\"\""); // what stays if the station dies now
     ASSERT_EQ(logger.AddComments(",\"late shift\",\"ok\""), LogFileWriter::Result::Written);
     EXPECT_EQ(LastLine(), row + ",\"late shift\",\"ok\"");
-    EXPECT_EQ(prompts.asked, 0);
     // Only once: the row's comments are in.
     EXPECT_EQ(logger.AddComments(",\"again\",\"\""), LogFileWriter::Result::WriteFailed);
     EXPECT_EQ(LastLine(), row + ",\"late shift\",\"ok\"");
@@ -76,7 +57,7 @@ TEST_F(ScanLoggerTest, RowFirstThenCommentsIntoTheSameRow) {
 TEST_F(ScanLoggerTest, CommentsNeverOverwriteALineThatFollowedTheRow) {
     ScanLogger logger(clock, prompts, "3");
     ASSERT_EQ(logger.WriteRow(row, true), LogFileWriter::Result::Written);
-    ASSERT_EQ(ScanLogger(clock, prompts, "3").Log("\"other\"", false), LogFileWriter::Result::Written);
+    ASSERT_EQ(ScanLogger(clock, prompts, "3").WriteRow("\"other\"", false), LogFileWriter::Result::Written);
     const std::string before = Read(hive.Dir() + "/Door 2005 Jan #3.csv");
     EXPECT_EQ(logger.AddComments(",\"late\",\"ok\""), LogFileWriter::Result::WriteFailed);
     EXPECT_EQ(Read(hive.Dir() + "/Door 2005 Jan #3.csv"), before);

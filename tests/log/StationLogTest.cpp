@@ -1,5 +1,4 @@
 #include "TempHive.h"
-#include "WhenModal.h"
 
 #include "Card.h"
 #include "Clock.h"
@@ -8,9 +7,7 @@
 #include "StationLog.h"
 #include "StringTable.h"
 
-#include <QLineEdit>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QtTest>
 
 #include <filesystem>
@@ -56,19 +53,15 @@ private slots:
     void twoScansGiveOneHeaderAndTwoRows() {
         StationLog log("7");
         QCOMPARE(log.LogScan(*m_card, false), LogFileWriter::Result::Written);
-        WhenModal([](QWidget* modal) {
-            modal->findChild<QLineEdit*>(QStringLiteral("comment1"))->setText(QStringLiteral("late shift"));
-            modal->findChild<QLineEdit*>(QStringLiteral("comment2"))->setText(QStringLiteral("ok"));
-            modal->findChild<QPushButton*>(QStringLiteral("ok"))->click();
-        });
         QCOMPARE(log.LogScan(*m_card, true), LogFileWriter::Result::Written);
+        QCOMPARE(log.AddComments(",\"late shift\",\"ok\""), LogFileWriter::Result::Written);
         const std::string crlf = "\r\n";
         QCOMPARE(Read(LogPath()), Resources::String(Resources::IDS_LOG_HEADER) + m_card->LogRow() + crlf +
                                       m_card->LogRow() + ",\"late shift\",\"ok\"" + crlf);
     }
 
-    void cancelledCommentsStillLogTheRow() {
-        WhenModal([](QWidget* modal) { modal->findChild<QPushButton*>(QStringLiteral("cancel"))->click(); });
+    // The row is on disk before the Comments dialog closes: a station that dies meanwhile keeps it.
+    void rowWaitingForCommentsIsAlreadyLogged() {
         StationLog("7").LogScan(*m_card, true);
         QCOMPARE(Read(LogPath()), Resources::String(Resources::IDS_LOG_HEADER) + m_card->LogRow() + ",\"\",\"\"\r\n");
     }

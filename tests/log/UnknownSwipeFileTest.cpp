@@ -34,8 +34,7 @@ TEST(UnknownSwipeFile, RejectedScansLandInTheLogFolderForTheGroupOnly) {
     const TempSettings settings;
     UnknownSwipeFile file;
     const ScopedUnknownScanSink sink(&file);
-    const std::string path = UnknownSwipeFile::Path();
-    EXPECT_EQ(path, (settings.LogFolder() / "unknowndl.txt").string());
+    const std::string path = (settings.LogFolder() / "unknowndl.txt").string();
     EXPECT_THROW(Card("?", FixedClock(2007, 3, 10)), std::logic_error);
     EXPECT_THROW(Card("!\r", FixedClock(2007, 3, 10)), std::logic_error);
     EXPECT_EQ(Read(path), "?\n\n!\n\n");
@@ -48,7 +47,7 @@ TEST(UnknownSwipeFile, RejectedScansLandInTheLogFolderForTheGroupOnly) {
 TEST(UnknownSwipeFile, NothingIsWrittenWithoutTheSink) {
     const TempSettings settings;
     EXPECT_THROW(Card("?", FixedClock(2007, 3, 10)), std::logic_error);
-    EXPECT_EQ(Read(UnknownSwipeFile::Path()), "<missing>");
+    EXPECT_EQ(Read((settings.LogFolder() / "unknowndl.txt").string()), "<missing>");
 }
 
 } // namespace

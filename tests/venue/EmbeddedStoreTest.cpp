@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -73,6 +75,46 @@ TEST_F(EmbeddedStoreTest, EventsAndEntriesSurviveReopening) {
     ASSERT_EQ(::stat(Path().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0660u);
     EXPECT_EQ(EmbeddedStore::DefaultPath(), hive.Dir() + "/venue.db");
+}
+
+// The station holds two connections on the file (the door and the list watcher) while kestrin-venue comes
+// and goes in other processes: every commit of the door stays visible to the next process. (The way this
+// once broke, a descriptor closed beside SQLite's that dropped the door's locks so that kestrin-venue
+// deleted the write-ahead log under it, showed only with the real station: venue_e2e.sh checks that.)
+TEST_F(EmbeddedStoreTest, CommitsSurviveASecondConnectionAndAnotherProcessComingAndGoing) {
+    EmbeddedStore door(Path());
+    EmbeddedStore watcher(Path());
+    (void)watcher.DataVersion();
+    door.RecordScan(Event("before", kNow));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        try {
+            EmbeddedStore admin(Path(), false);
+            admin.AddEntry(Entry("from-admin", std::string(32, 'a')));
+        } catch (...) {
+            ::_exit(1);
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    door.RecordScan(Event("after", kNow + 1));
+    const pid_t reader = ::fork();
+    ASSERT_GE(reader, 0);
+    if (reader == 0) {
+        try {
+            EmbeddedStore admin(Path(), false);
+            ::_exit(admin.Scans("north", std::nullopt).size() == 2 ? 0 : 2);
+        } catch (...) {
+            ::_exit(1);
+        }
+    }
+    ASSERT_EQ(::waitpid(reader, &status, 0), reader);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "another process does not see both events";
+    door.RecordScan(Event("last", kNow + 2));
+    EXPECT_EQ(EmbeddedStore(Path()).Scans("north", std::nullopt).size(), 3u);
 }
 
 TEST_F(EmbeddedStoreTest, AnEventIdIsStoredOnce) {

@@ -1,0 +1,86 @@
+// Two doors of one group, each with the station's own venue code (VenueDesk: its embedded store, the
+// list watcher and the sync worker) on one throwaway server: a ban made at one door shows BANNED at the
+// other, and both doors' events reach the server once.
+#include "VenueDb.h"
+
+#include "Card.h"
+#include "Clock.h"
+#include "VenueDesk.h"
+#include "VenueTime.h"
+
+#include <QDate>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string CardScan(const std::string& name) {
+    std::ifstream in(std::string(KESTRIN_TEST_DATA) + "/card/" + name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class TwoStationsTest : public VenueDbTest {
+protected:
+    std::unique_ptr<Venue::VenueDesk> Desk(const std::string& venue, const std::string& station) {
+        const std::string folder = m_folder + "/" + station;
+        std::filesystem::create_directories(folder);
+        Venue::VenueConfig config;
+        config.database = ConnInfo(venue);
+        config.venue = venue;
+        config.station = station;
+        config.keyFile = m_folder + "/venue.key";
+        return std::make_unique<Venue::VenueDesk>(config, folder + "/venue.db", Venue::NowMicros);
+    }
+    void SetUp() override {
+        VenueDbTest::SetUp();
+        if (IsSkipped())
+            return;
+        char pattern[] = "/tmp/kdesk-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        m_folder = pattern;
+        std::string error;
+        ASSERT_TRUE(Venue::IdentityKey::Create(m_folder + "/venue.key", error)) << error;
+    }
+    void TearDown() override {
+        if (!m_folder.empty())
+            std::filesystem::remove_all(m_folder);
+    }
+    std::string m_folder;
+};
+
+TEST_F(TwoStationsTest, ABanAtOneDoorShowsBannedAtTheOther) {
+    auto front = Desk("a", "front");
+    auto side = Desk("b", "side");
+    ASSERT_TRUE(front->Trouble().empty()) << front->Trouble();
+    ASSERT_TRUE(WaitFor([&] { return front->Sync()->connected && side->Sync()->connected; }, 10s));
+
+    const MagneticStripeCards::Card card(CardScan("stripe/non_expiring.txt"));
+    EXPECT_EQ(front->RecordCard(card, Venue::Verdict::Ok).event.verdict, Venue::Verdict::Ok);
+    Venue::EntryRequest ban;
+    ban.reason = Venue::Reason::Violence;
+    ban.scope = Venue::Scope::Group;
+    ban.until = QDate::currentDate().addMonths(6).toString(Qt::ISODate).toStdString();
+    std::string error;
+    ASSERT_TRUE(front->AddForLastCard(ban, error)) << error;
+
+    // The other door's watcher finds what its sync brought into its store.
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            for (const auto& entry : side->Entries())
+                if (entry.list == Venue::ListKind::Banned)
+                    return true;
+            return false;
+        },
+        5s));
+    const Venue::DoorOutcome& outcome = side->RecordCard(card, Venue::Verdict::Ok);
+    ASSERT_TRUE(outcome.banned);
+    EXPECT_EQ(outcome.banned->reason, Venue::Reason::Violence);
+    EXPECT_EQ(outcome.event.verdict, Venue::Verdict::Banned);
+
+    EXPECT_TRUE(WaitFor([&] { return Count("SELECT count(*) FROM kestrin.scan_event") == 2; }, 10s));
+    EXPECT_EQ(Count("SELECT count(*) FROM kestrin.scan_event WHERE verdict = 'banned'"), 1);
+}
+
+} // namespace
