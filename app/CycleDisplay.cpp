@@ -16,7 +16,7 @@ DisplayInput DisplayInputOf(const ScanCycle& cycle, std::int32_t validAge) {
     return in;
 }
 
-VenueMarks VenueMarksOf(const Venue::DoorOutcome& outcome) {
+VenueMarks VenueMarksOf(const Venue::DoorOutcome& outcome, bool canMatch) {
     VenueMarks marks;
     if (outcome.banned) {
         marks.banned = true;
@@ -28,5 +28,10 @@ VenueMarks VenueMarksOf(const Venue::DoorOutcome& outcome) {
         marks.flaggedLine = "FLAGGED: " + std::string(Venue::ReasonText(outcome.flagged->reason));
     marks.vip = outcome.vip;
     marks.repeatLine = outcome.RepeatLine();
+    // An operator must not take a card that no list was checked for as one on no list.
+    if (!canMatch)
+        marks.notice = "Lists not checked: no venue key file";
+    else if (!outcome.stored)
+        marks.notice = "Not in the venue's record: the venue store cannot be written";
     return marks;
 }

@@ -14,4 +14,5 @@ DisplayInput DisplayInputOf(const ScanCycle& cycle, std::int32_t validAge);
 
 // What the display shows of the venue's word on a scan: BANNED with the reason and the expiry, the
 // "FLAGGED: reason" line, the VIP mark, the repeat line.
-VenueMarks VenueMarksOf(const Venue::DoorOutcome& outcome);
+// `canMatch` false: there are lists, but the door has no venue key, so none was looked at.
+VenueMarks VenueMarksOf(const Venue::DoorOutcome& outcome, bool canMatch = true);

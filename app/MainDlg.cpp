@@ -348,7 +348,7 @@ DisplayOutput MainDlg::LayOutDisplay(const QSize& client) const {
     const bool result = m_cycle.State() == DisplayState::CardShown;
     DisplayInput in = DisplayInputOf(m_cycle, result ? VerdictValidAge() : kDefaultValidAge);
     if (result && m_venue && m_venue->LastOutcome())
-        in.venue = VenueMarksOf(*m_venue->LastOutcome());
+        in.venue = VenueMarksOf(*m_venue->LastOutcome(), !m_venue->MissesLists());
     in.inside = InsideNow();
     in.width = client.width();
     in.height = client.height();

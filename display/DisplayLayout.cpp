@@ -223,6 +223,8 @@ std::vector<std::string> Notices(const DisplayInput& in) {
         notices.push_back(in.venue.flaggedLine);
     if (!in.venue.repeatLine.empty())
         notices.push_back(in.venue.repeatLine);
+    if (!in.venue.notice.empty())
+        notices.push_back(in.venue.notice);
     if (in.notLogged)
         notices.push_back("Not logged yet: the log file cannot be written");
     if (in.validAge < 1)

@@ -28,6 +28,7 @@ struct VenueMarks {
     std::string flaggedLine;  // "FLAGGED: theft", or empty
     bool vip = false;
     std::string repeatLine; // "Scanned 3 min ago at door-2", or empty
+    std::string notice;     // the venue works only in part ("Lists not checked: ..."), or empty
 };
 
 // "Inside 143 / 250" under the total, in black, the warning's amber from 90 % of the capacity, red from

@@ -9,6 +9,7 @@
 #include <QCryptographicHash>
 #include <QMessageAuthenticationCode>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -147,8 +148,30 @@ std::string IdentityKey::IinOfState(const std::string& state) {
     return MagneticStripeCards::IinTable::IinOfJurisdiction(state);
 }
 
+std::string IdentityKey::BarcodeFormOfStripeNumber(const std::string& state, const std::string& number) {
+    struct LetterFirst {
+        const char* state;
+        std::size_t digitsAfterLetter;
+    };
+    static constexpr LetterFirst kLetterFirst[] = {{"CA", 7}};
+    const std::string n = NormalisedNumber(number);
+    for (const LetterFirst& rule : kLetterFirst) {
+        if (state != rule.state || n.size() != rule.digitsAfterLetter + 2)
+            continue;
+        if (!std::all_of(n.begin(), n.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            return n;
+        const int letter = (n[0] - '0') * 10 + (n[1] - '0');
+        if (letter < 1 || letter > 26)
+            return n;
+        return static_cast<char>('A' + letter - 1) + n.substr(2);
+    }
+    return n;
+}
+
 std::string IdentityKey::IdentityOf(const MagneticStripeCards::Card& card) const {
-    return Identity(IinOf(card), card.DlNumber());
+    const std::string number =
+        card.Format() == "stripe" ? BarcodeFormOfStripeNumber(card.State(), card.DlNumber()) : card.DlNumber();
+    return Identity(IinOf(card), number);
 }
 
 std::string Hex(const std::string& bytes) {

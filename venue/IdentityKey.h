@@ -41,6 +41,10 @@ public:
     static std::string Message(const std::string& iin, const std::string& number);
     // Upper-cased, only A-Z and 0-9 kept.
     static std::string NormalisedNumber(const std::string& number);
+    // A stripe's licence number in its barcode form: where a jurisdiction's numbers start with a letter,
+    // its stripes write that letter as two digits (01 = A ... 26 = Z), so the same card would otherwise
+    // give two identities. Known so far: California (a letter and 7 digits). Others pass unchanged.
+    static std::string BarcodeFormOfStripeNumber(const std::string& state, const std::string& number);
     // The card's issuer number, else that of its jurisdiction.
     static std::string IinOf(const MagneticStripeCards::Card& card);
     // The issuer number of a two-letter jurisdiction, for entries typed in without a card.

@@ -53,6 +53,9 @@ public:
     const std::optional<DoorOutcome>& LastOutcome() const { return m_last; }
     // The last scan was a card with an identity, so it can be put on a list.
     bool HasLastCard() const { return !m_lastIdentity.empty(); }
+    // Cards go unmatched against lists that exist: no key, while there are entries or a server that may
+    // bring some. A door that has never had lists is not nagged about them.
+    bool MissesLists() const { return !m_key && (!m_config.database.empty() || !m_lists.All().empty()); }
     // Who the last card names, for the dialog's title (only where the profile keeps names).
     const std::string& LastCardName() const { return m_lastName; }
 

@@ -509,13 +509,15 @@ TEST(LayoutDisplay, FlaggedRepeatAndVipMarks) {
     in.venue.flaggedLine = "FLAGGED: theft";
     in.venue.repeatLine = "Scanned 3 min ago at side-door";
     in.venue.vip = true;
+    in.venue.notice = "Lists not checked: no venue key file";
     in.lastResults = {"r0", "r1", "r2", "r3"};
     const DisplayOutput out = LayoutDisplay(in, kMeasure);
     std::vector<TextItem> lower(std::find(out.items.begin(), out.items.end(), TotalItem(0)) + 1, out.items.end());
     ASSERT_EQ(lower.size(), 4u);
     EXPECT_EQ(lower[0], ListItem("FLAGGED: theft", 0, kWarning));
     EXPECT_EQ(lower[1], ListItem("Scanned 3 min ago at side-door", 1, kWarning));
-    EXPECT_EQ(lower[2], ListItem("Not logged yet: the log file cannot be written", 2, kWarning));
+    EXPECT_EQ(lower[2], ListItem("Lists not checked: no venue key file", 2, kWarning));
+    EXPECT_EQ(lower[3], ListItem("Not logged yet: the log file cannot be written", 3, kWarning));
     const auto vip =
         std::find_if(out.items.begin(), out.items.end(), [](const TextItem& i) { return i.text == "VIP"; });
     ASSERT_NE(vip, out.items.end());

@@ -58,6 +58,28 @@ TEST(IdentityKeyTest, CardsAreKeyedByIssuerAndNumber) {
     EXPECT_EQ(key.Identity(IdentityKey::IinOfState("CA"), "F4821556"), key.IdentityOf(barcode));
 }
 
+// A Californian stripe writes the licence's letter as two digits; the barcode of the same card has the
+// letter. Both must be one person.
+TEST(IdentityKeyTest, StripeAndBarcodeOfOneCardAreOnePerson) {
+    struct Case {
+        const char* state;
+        const char* stripe;
+        const char* expected;
+    };
+    for (const Case& c : {Case{"CA", "041234567", "D1234567"}, Case{"CA", "261234567", "Z1234567"},
+                          Case{"CA", "271234567", "271234567"}, Case{"CA", "00123456", "00123456"},
+                          Case{"CA", "D1234567", "D1234567"}, Case{"TX", "041234567", "041234567"}})
+        EXPECT_EQ(IdentityKey::BarcodeFormOfStripeNumber(c.state, c.stripe), c.expected) << c.state << " " << c.stripe;
+    const MagneticStripeCards::FixedClock clock(2007, 3, 10, 14, 5, 33);
+    const MagneticStripeCards::Card stripe(
+        "%CASACRAMENTO^DOE$JOHN$Q^123 MAIN ST^?;636014041234567=08121980061500?#0295814      C               "
+        "1508150BRNBLU?",
+        clock);
+    ASSERT_EQ(stripe.DlNumber(), "041234567");
+    const IdentityKey key = TestKey();
+    EXPECT_EQ(key.IdentityOf(stripe), key.Identity("636014", "D1234567"));
+}
+
 TEST(IdentityKeyTest, KeyFileIsMadeOnceWithGroupReadOnly) {
     const TempHive hive;
     const std::string path = hive.Dir() + "/venue.key";

@@ -255,6 +255,23 @@ TEST(VenueDeskTest, WithoutAKeyTheDoorStillRecords) {
     std::string error;
     EXPECT_FALSE(desk.AddForLastCard({}, error));
     EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(desk.MissesLists()) << "a door that never had lists is not nagged";
+}
+
+TEST(VenueDeskTest, ADoorWithoutAKeyButWithListsSaysItMissesThem) {
+    const TempHive hive;
+    {
+        EmbeddedStore admin(hive.Dir() + "/venue.db");
+        admin.AddEntry(Entry("e1", std::string(32, 'e'), ListKind::Banned));
+    }
+    VenueConfig config;
+    config.venue = "north";
+    config.keyFile = hive.Dir() + "/missing.key";
+    EXPECT_TRUE(VenueDesk(config, hive.Dir() + "/venue.db", [] { return kStart; }).MissesLists());
+    std::string error;
+    config.keyFile = hive.Dir() + "/venue.key";
+    ASSERT_TRUE(IdentityKey::Create(config.keyFile, error)) << error;
+    EXPECT_FALSE(VenueDesk(config, hive.Dir() + "/venue.db", [] { return kStart; }).MissesLists());
 }
 
 } // namespace
