@@ -2,6 +2,7 @@
 
 #include "Card.h"
 #include "KeyTranslation.h"
+#include "ScanCompleteness.h"
 #include "StringTable.h"
 #include "Verdict.h"
 
@@ -29,8 +30,8 @@ private:
 
 } // namespace
 
-ScanCycle::ScanCycle(ScanCycleHost& host, CardFactory factory)
-    : m_host(host), m_factory(factory ? std::move(factory) : CardFactory(BuildCard)) {}
+ScanCycle::ScanCycle(ScanCycleHost& host, CardFactory factory, VerdictDelay delay)
+    : m_host(host), m_factory(factory ? std::move(factory) : CardFactory(BuildCard)), m_delay(delay) {}
 
 ScanCycle::~ScanCycle() = default;
 
@@ -38,24 +39,60 @@ void ScanCycle::OnKey(const ReaderKey& readerKey) {
     const TranslatedKey key = TranslateKey(readerKey);
     if (!key.counted)
         return;
+    const bool enter = readerKey.character == U'\r';
+    if (m_suffixWindow) {
+        if (enter || key.character == '\r' || key.character == '\n')
+            return; // the reader's suffix to the scan just decided
+        m_suffixWindow = false;
+    }
     if (key.character)
         m_swipe.push_back(*key.character);
+    else if (enter)
+        m_enters.push_back(m_swipe.size());
 
+    const int period = m_delay.QuietPeriodMs(enter);
     m_host.StopTimer(kQuietTimer);
     m_settling = true;
     if (m_commentsOpen || m_processing) {
         // The verdict stays as it is under the Comments dialog (or while its row is being written); the
         // new swipe waits and is decoded when the dialog has closed.
         m_swipeHeld = true;
-        m_host.StartTimer(kQuietTimer, key.quietPeriodMs);
+        m_host.StartTimer(kQuietTimer, period);
         return;
     }
     const bool stateChanged = m_state != DisplayState::Capturing;
     m_state = DisplayState::Capturing;
     m_host.StopTimer(kResultTimer);
-    m_host.StartTimer(kQuietTimer, key.quietPeriodMs);
+    m_host.StartTimer(kQuietTimer, period);
+    if (enter && IsWholeScanAtEnter()) {
+        DecideNow();
+        return;
+    }
     if (stateChanged)
         m_host.Repaint();
+}
+
+bool ScanCycle::IsWholeScanAtEnter() const {
+    if (!m_delay.IsAdaptive() || m_swipeHeld)
+        return false;
+    // The Comments dialog would open at once, and the reader's suffix Enter would close it.
+    if (m_host.IsLogChecked() && m_host.IsCommentsChecked())
+        return false;
+    return MagneticStripeCards::IsProvablyCompleteScan(m_swipe, m_enters);
+}
+
+void ScanCycle::DecideNow() {
+    ProcessScan(TakeSwipe());
+    m_host.Repaint();
+    // The quiet timer now only closes the window in which the reader's suffix is taken as such.
+    m_suffixWindow = true;
+    m_settling = true;
+    m_host.StartTimer(kQuietTimer, m_delay.QuietPeriodMs(true));
+}
+
+std::string ScanCycle::TakeSwipe() {
+    m_enters.clear();
+    return std::exchange(m_swipe, std::string());
 }
 
 void ScanCycle::OnTimer(int id) {
@@ -65,13 +102,18 @@ void ScanCycle::OnTimer(int id) {
             m_settling = false;
             return;
         }
+        if (m_suffixWindow) {
+            m_suffixWindow = false;
+            m_host.StopTimer(kQuietTimer);
+            return;
+        }
         // A swipe taken while the Comments dialog is open (or while a scan is being processed inside a
         // nested event loop of the host) waits for the next tick after it.
         if (m_commentsOpen || m_processing)
             return;
         if (m_state != DisplayState::Capturing && !m_swipeHeld)
             return;
-        ProcessScan(std::exchange(m_swipe, std::string()));
+        ProcessScan(TakeSwipe());
         m_host.Repaint();
         return;
     case kResultTimer:

@@ -2,10 +2,16 @@
 // Swipe capture and the scan cycle, without any windowing code:
 //
 //   reader keys --> swipe text --(quiet timer, 2nd tick)--> Card --> current card, last results, total
-//                                                     \--> "Unknown DL"
+//                            \-(adaptive: an Enter that ends a provably whole scan)-/ \--> "Unknown DL"
 //   Card --> log row written --> venue event stored --> verdict painted --> [Comments dialog --> comments into the row]
 //        --> result timer (10 s from the dialog's close, or from the decode without one) --> Ready
 //   unknown timer (5 s) --> Ready
+//
+// With the adaptive verdict delay, an Enter after which the text is provably one whole scan (a three-track
+// stripe, an AAMVA barcode with all its declared subfiles) decodes at once. For the quiet period after
+// that, Enters and line ends are the reader's suffix to that scan and change nothing; any other key starts
+// a new scan. While comments are asked for, nothing is decided early: the reader's suffix Enter would land
+// in the Comments dialog.
 //
 // A swipe that arrives while the Comments dialog is open is kept: it is decoded and shown once the
 // dialog has closed, and the verdict under the dialog stays as it is meanwhile.
@@ -14,6 +20,7 @@
 
 #include "DisplayState.h"
 #include "ReaderKey.h"
+#include "VerdictDelay.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +28,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace MagneticStripeCards {
 class Card;
@@ -67,7 +75,9 @@ public:
     // MagneticStripeCards::Card with the system clock.
     using CardFactory = std::function<std::unique_ptr<MagneticStripeCards::Card>(const std::string&)>;
 
-    explicit ScanCycle(ScanCycleHost& host, CardFactory factory = {});
+    // Without a delay the cycle waits the quiet period for every scan.
+    explicit ScanCycle(ScanCycleHost& host, CardFactory factory = {},
+                       VerdictDelay delay = VerdictDelay::Fixed(VerdictDelay::kQuietMs));
     ~ScanCycle();
 
     void OnKey(const ReaderKey& key);
@@ -86,6 +96,9 @@ public:
     bool IsCommentsOpen() const;
 
 private:
+    bool IsWholeScanAtEnter() const;
+    void DecideNow();
+    std::string TakeSwipe();
     void ProcessScan(const std::string& swipe);
     void ShowCard(std::unique_ptr<MagneticStripeCards::Card> card);
     void LogAndCount();
@@ -93,6 +106,7 @@ private:
 
     ScanCycleHost& m_host;
     CardFactory m_factory;
+    VerdictDelay m_delay;
 
     DisplayState m_state = DisplayState::Ready;
     bool m_settling = false;
@@ -100,8 +114,10 @@ private:
     bool m_commentsOpen = false; // the Comments dialog of the card shown is open
     bool m_swipeHeld = false;    // keys arrived while it was open: a swipe waits for the dialog
     bool m_notLogged = false;
+    bool m_suffixWindow = false; // a scan was decided at its Enter; its reader's suffix may still come
     std::int32_t m_total = 0;
     std::string m_swipe;
+    std::vector<std::size_t> m_enters; // for each Enter of the swipe, the number of characters before it
     std::string m_unknownCardText;
     std::unique_ptr<MagneticStripeCards::Card> m_card;
     std::deque<std::string> m_lastResults;

@@ -43,17 +43,23 @@ const std::array<const CardField*, kLogColumns>& LogColumns() {
     return columns;
 }
 
+// "Unknown DL", looked up once: every scan needs it at hand for its failure.
+const std::string& UnknownText() {
+    static const std::string text = [] {
+        std::string found = Resources::String(Resources::IDS_UNKNOWN_DL);
+        return found.empty() ? std::string("Unknown DL") : found;
+    }();
+    return text;
+}
+
 } // namespace
 
 Card::Card(const std::string& swipe) : Card(swipe, SystemClock::Instance()) {}
 
 Card::Card(const std::string& swipe, const Clock& clock) {
-    std::string unknown;
     try {
-        unknown = Resources::String(Resources::IDS_UNKNOWN_DL);
         record.scanTime = clock.LocalNow();
-        matcher.Hook(this, &Card::OnMatchingHandler);
-        Decode(swipe, clock, unknown);
+        Decode(swipe, clock, UnknownText());
         warnings = FindWarnings(record);
     } catch (const std::logic_error&) {
         Reject();
@@ -61,9 +67,8 @@ Card::Card(const std::string& swipe, const Clock& clock) {
     } catch (...) {
         // Regex complexity limits, memory exhaustion: to the station these are scans it cannot read.
         Reject();
-        throw std::logic_error(unknown.empty() ? "Unknown DL" : unknown);
+        throw std::logic_error(UnknownText());
     }
-    matcher.Unhook(this, &Card::OnMatchingHandler);
 }
 
 Card::~Card() = default;
@@ -71,18 +76,16 @@ Card::~Card() = default;
 void Card::Reject() noexcept {
     if (UnknownScanSink* const sink = InstalledUnknownScanSink())
         sink->Reject(matcher.Text());
-    matcher.Unhook(this, &Card::OnMatchingHandler);
-}
-
-void Card::OnMatchingHandler(RegexClass::RegularExpression*, const RegexClass::CaptureList& list, int, int) {
-    captures = list;
 }
 
 // Every format gets its turn until one decodes the scan. A format that takes the scan but cannot read it
 // leaves the later formats their turn; when none decodes it, the first such failure stands.
 void Card::Decode(const std::string& swipe, const Clock& clock, const std::string& unknown) {
     matcher.AddMatchOption(10);
-    const std::string text = WithoutCarriageReturns(swipe);
+    // Most scans have no carriage return: they are read as they came, without a copy.
+    const bool hasReturns = swipe.find('\r') != std::string::npos;
+    const std::string withoutReturns = hasReturns ? WithoutCarriageReturns(swipe) : std::string();
+    const std::string& text = hasReturns ? withoutReturns : swipe;
     matcher.SetText(text);
     const ScanWork work{swipe, text, matcher, clock, unknown};
     std::exception_ptr failure;

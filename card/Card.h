@@ -4,10 +4,10 @@
 //   swipe text --> the scan formats in turn (ScanFormat.h: stripe, 19-ID barcode, AAMVA barcode) --> record
 //              --> hints (CardWarnings.h)
 //
-// A format's stripe patterns run on the card's own matcher, whose OnMatching event the card follows. An
-// undecodable scan throws std::logic_error "Unknown DL" (or std::out_of_range) after its text has been
-// handed to the installed unknown-scan sink (the unknown-swipe file in the station). A Card that exists
-// never changes.
+// A format's stripe patterns run on the card's own matcher; its captures are views into the text being
+// matched, read in place by the format (nothing copies a capture list). An undecodable scan throws
+// std::logic_error "Unknown DL" (or std::out_of_range) after its text has been handed to the installed
+// unknown-scan sink (the unknown-swipe file in the station). A Card that exists never changes.
 
 #include "CardDates.h"
 #include "CardRecord.h"
@@ -96,15 +96,12 @@ public:
     static std::string MonthName(int month);
 
 private:
-    void OnMatchingHandler(RegexClass::RegularExpression* sender, const RegexClass::CaptureList& list, int lineNumber,
-                           int lineStart);
     void Decode(const std::string& swipe, const Clock& clock, const std::string& unknown);
     void Reject() noexcept;
 
     CardRecord record;
     std::vector<CardWarning> warnings;
     RegexClass::RegularExpression matcher;
-    RegexClass::CaptureList captures; // what the last successful match of `matcher` captured
 };
 
 } // namespace MagneticStripeCards

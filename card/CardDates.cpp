@@ -1,5 +1,6 @@
 #include "CardDates.h"
 
+#include <charconv>
 #include <cstdio>
 #include <limits>
 
@@ -67,9 +68,28 @@ std::string MonthName(int month) {
     return month >= 1 && month <= 12 ? kMonths[month - 1] : "";
 }
 
+namespace {
+
+// Appends the decimal form of `value`, as std::to_string writes it, without a temporary string.
+std::string& AppendNumber(std::string& text, int value) {
+    char digits[16];
+    const std::to_chars_result written = std::to_chars(digits, digits + sizeof digits, value);
+    return text.append(digits, written.ptr);
+}
+
+} // namespace
+
 std::string ExpiryText(int year, int month, int day) {
     std::string text = MonthName(month);
-    return text.append(1, '-').append(std::to_string(day)).append(1, '-').append(std::to_string(year));
+    AppendNumber(text.append(1, '-'), day);
+    return AppendNumber(text.append(1, '-'), year);
+}
+
+std::string JoinDate(int month, int day, int year) {
+    std::string text;
+    AppendNumber(text, month);
+    AppendNumber(text.append(1, '/'), day);
+    return AppendNumber(text.append(1, '/'), year);
 }
 
 std::string JoinDate(const std::string& month, const std::string& day, const std::string& year) {

@@ -51,6 +51,8 @@ std::string MonthName(int month);
 std::string ExpiryText(int year, int month, int day);
 // "month/day/year" from the texts as given.
 std::string JoinDate(const std::string& month, const std::string& day, const std::string& year);
+// The same for numbers, each written as std::to_string writes it.
+std::string JoinDate(int month, int day, int year);
 // The barcode's strict conversion: an optional sign and digits, nothing else.
 std::optional<int> StrictInt(const std::string& text);
 

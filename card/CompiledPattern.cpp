@@ -25,6 +25,7 @@ ExpressionPtr CompileShared(const std::string& pattern, rc::syntax_option_type s
     if (found != cache.end())
         return found->second;
     auto compiled = std::make_shared<CompiledPattern::Expression>();
+    compiled->text = pattern;
     try {
         compiled->expression.assign(pattern, syntax);
         compiled->ok = true;

@@ -20,6 +20,7 @@ namespace RegexClass {
 class CompiledPattern {
 public:
     struct Expression {
+        std::string text; // the pattern as written
         boost::regex expression;
         bool ok = false;
         std::string error; // the library's message when the pattern did not compile

@@ -45,12 +45,9 @@ rc::match_flag_type FlagOf(int code) {
 // The linear program knows greedy counts and character classes only: it is exact unless the options
 // change what '.' matches (7, 8), make repeats take the first match found (9), or accept partial
 // matches (12). Options 1-6 only affect assertions, which such patterns do not contain.
-bool SequenceHonours(const std::set<int>& options) {
-    for (const int code : options) {
-        if (code == 7 || code == 8 || code == 9 || code == 12)
-            return false;
-    }
-    return true;
+bool SequenceHonours(std::uint32_t options) {
+    constexpr std::uint32_t kChangesTheSequence = (1u << 7) | (1u << 8) | (1u << 9) | (1u << 12);
+    return (options & kChangesTheSequence) == 0;
 }
 
 } // namespace
@@ -58,9 +55,11 @@ bool SequenceHonours(const std::set<int>& options) {
 struct RegularExpression::Impl {
     enum class Status { NotCompiled, NoPattern, Ok, Failed };
 
-    std::string pattern;
+    std::string pattern;          // the text set, unless it came compiled
+    bool patternCompiled = false; // the text is the compiled expression's own
     std::string subject;
-    std::set<int> matchOptions{0};
+    std::uint32_t options = 1u;      // bit c: option code c is set; 0 alone at the start
+    mutable std::set<int> optionSet; // the same as a set, built when asked for
     rc::syntax_option_type syntaxOptions = boost::regex::perl;
     CompiledPtr compiled; // set ahead of compiling when the pattern came compiled
     bool isCompiled = false;
@@ -72,6 +71,7 @@ struct RegularExpression::Impl {
     CaptureList captures;
     std::vector<GreedySequence::Span> spans;
 
+    const std::string& PatternText() const { return patternCompiled ? compiled->text : pattern; }
     bool Compile();
     void CapturesFromSpans(std::size_t count);
     void CapturesFromResults(const boost::match_results<std::string::const_iterator>& results);
@@ -80,7 +80,7 @@ struct RegularExpression::Impl {
 bool RegularExpression::Impl::Compile() {
     if (isCompiled)
         return status == Status::Ok;
-    if (pattern.empty()) {
+    if (PatternText().empty()) {
         status = Status::NoPattern;
         return false;
     }
@@ -97,8 +97,9 @@ bool RegularExpression::Impl::Compile() {
 
 void RegularExpression::Impl::CapturesFromSpans(std::size_t count) {
     captures.resize(count);
+    const std::string_view all(subject);
     for (std::size_t i = 0; i < count; ++i) {
-        captures[i].text.assign(subject, spans[i].begin, spans[i].end - spans[i].begin);
+        captures[i].text = all.substr(spans[i].begin, spans[i].end - spans[i].begin);
         captures[i].position = static_cast<std::int32_t>(spans[i].begin);
     }
 }
@@ -107,10 +108,11 @@ void RegularExpression::Impl::CapturesFromResults(const boost::match_results<std
     captures.resize(results.size());
     for (std::size_t i = 0; i < results.size(); ++i) {
         if (results[i].matched) {
-            captures[i].text.assign(results[i].first, results[i].second);
-            captures[i].position = static_cast<std::int32_t>(results[i].first - subject.cbegin());
+            const auto begin = static_cast<std::size_t>(results[i].first - subject.cbegin());
+            captures[i].text = std::string_view(subject).substr(begin, static_cast<std::size_t>(results[i].length()));
+            captures[i].position = static_cast<std::int32_t>(begin);
         } else {
-            captures[i].text.clear();
+            captures[i].text = {};
             captures[i].position = -1;
         }
     }
@@ -125,21 +127,33 @@ RegularExpression::~RegularExpression() {
 }
 
 void RegularExpression::SetPattern(const std::string& pattern) {
-    if (pattern == m_impl->pattern)
+    Impl& impl = *m_impl;
+    if (pattern == impl.PatternText())
         return;
-    m_impl->pattern = pattern;
-    m_impl->isCompiled = false;
-    m_impl->status = Impl::Status::NotCompiled;
-    m_impl->compiled.reset();
+    impl.pattern = pattern;
+    impl.patternCompiled = false;
+    impl.isCompiled = false;
+    impl.status = Impl::Status::NotCompiled;
+    impl.compiled.reset();
 }
 
 void RegularExpression::SetPattern(const CompiledPattern& pattern) {
-    if (pattern.Text() == m_impl->pattern)
+    Impl& impl = *m_impl;
+    // The same compiled expression is the same pattern: no text to compare.
+    if (impl.compiled && impl.compiled == pattern.Compiled())
         return;
-    SetPattern(pattern.Text());
-    // The expression was compiled with the syntax every matcher uses; it stands in for the lookup.
-    if (m_impl->syntaxOptions == boost::regex::perl)
-        m_impl->compiled = pattern.Compiled();
+    if (pattern.Text() == impl.PatternText())
+        return;
+    // The expression was compiled with the syntax every matcher uses; it stands in for the lookup, and its
+    // text for a copy of the pattern's.
+    if (impl.syntaxOptions != boost::regex::perl) {
+        SetPattern(pattern.Text());
+        return;
+    }
+    impl.compiled = pattern.Compiled();
+    impl.patternCompiled = true;
+    impl.isCompiled = false;
+    impl.status = Impl::Status::NotCompiled;
 }
 
 void RegularExpression::SetText(const std::string& text) {
@@ -155,27 +169,36 @@ const std::string& RegularExpression::Text() const {
 }
 
 void RegularExpression::AddMatchOption(int code) {
-    auto& options = m_impl->matchOptions;
-    if (options.count(code) != 0)
+    if (code < 0 || code > 12)
+        return; // no such option: nothing to set
+    Impl& impl = *m_impl;
+    const std::uint32_t bit = 1u << code;
+    if ((impl.options & bit) != 0)
         return;
+    constexpr std::uint32_t kOneTo8 = 0x1FEu;
     if (code == 0) {
-        for (int c = 1; c <= 8; ++c)
-            options.erase(c);
-        options.insert(0);
+        impl.options = (impl.options & ~kOneTo8) | 1u;
     } else {
-        options.insert(code);
-        const bool anyOf1To8 = options.lower_bound(1) != options.end() && *options.lower_bound(1) <= 8;
-        if (anyOf1To8)
-            options.erase(0);
+        impl.options |= bit;
+        if ((impl.options & kOneTo8) != 0)
+            impl.options &= ~1u;
     }
-    m_impl->flags = rc::match_default;
-    for (const int c : options)
-        m_impl->flags |= FlagOf(c);
-    m_impl->sequenceHonoursOptions = SequenceHonours(options);
+    impl.flags = rc::match_default;
+    for (int c = 0; c <= 12; ++c) {
+        if ((impl.options & (1u << c)) != 0)
+            impl.flags |= FlagOf(c);
+    }
+    impl.sequenceHonoursOptions = SequenceHonours(impl.options);
 }
 
 const std::set<int>& RegularExpression::MatchOptions() const {
-    return m_impl->matchOptions;
+    Impl& impl = *m_impl;
+    impl.optionSet.clear();
+    for (int c = 0; c <= 12; ++c) {
+        if ((impl.options & (1u << c)) != 0)
+            impl.optionSet.insert(c);
+    }
+    return impl.optionSet;
 }
 
 const CaptureList& RegularExpression::Captures() const {

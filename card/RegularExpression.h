@@ -11,16 +11,20 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
 #include <typeinfo>
 #include <vector>
 
 namespace RegexClass {
 
-// One entry of the capture list: entry 0 is the whole match, entry i is group i.
+// One entry of the capture list: entry 0 is the whole match, entry i is group i. The text is a view into
+// the matcher's subject, valid until the next SetText (or the matcher's end): a receiver that keeps a
+// capture beyond that copies its text.
 struct Capture {
-    std::string text;           // empty when the group took no part in the match
+    std::string_view text;      // empty when the group took no part in the match
     std::int32_t position = -1; // offset from the subject start, -1 when the group took no part
 };
+// Filled once per match, in place: its storage is reused from match to match.
 using CaptureList = std::vector<Capture>;
 
 class CompiledPattern;
@@ -83,7 +87,8 @@ public:
     const std::string& Text() const;
 
     // Codes 0-12: 0 none, 1 not_bol, 2 not_eol, 3 not_bob, 4 not_eob, 5 not_bow, 6 not_eow,
-    // 7 not_dot_newline, 8 not_dot_null, 9 any, 10 not_null, 11 continuous, 12 partial.
+    // 7 not_dot_newline, 8 not_dot_null, 9 any, 10 not_null, 11 continuous, 12 partial; other codes are
+    // no options and change nothing.
     void AddMatchOption(int code);
     const std::set<int>& MatchOptions() const;
 

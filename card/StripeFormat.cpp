@@ -65,7 +65,7 @@ std::string ExtractGroup(RegularExpression& matcher, const CompiledPattern& patt
     matcher.SetPattern(pattern);
     if (!matcher.Match() || matcher.Captures().size() < 2)
         return {};
-    return matcher.Captures()[1].text;
+    return std::string(matcher.Captures()[1].text);
 }
 
 bool SplitTracks(RegularExpression& matcher, std::array<std::string, 3>& tracks) {
@@ -206,7 +206,6 @@ StripeDates DecodeTrack2(RegularExpression& matcher, CardRecord& record) {
         d.birthMonth = d.expiryMonth;
     d.expiryYear += d.expiryYear < 70 ? 2000 : 1900;
 
-    const std::string year = std::to_string(d.expiryYear);
     switch (d.expiryMonth) {
     case kCodeNonExpiring:
         expirationDate = "NON-EXPIRING";
@@ -214,16 +213,16 @@ StripeDates DecodeTrack2(RegularExpression& matcher, CardRecord& record) {
         d.expiryYear = 2035;
         break;
     case kCodeFirstOfBirthMonth:
-        expirationDate = std::to_string(d.birthMonth) + "/01/" + year;
+        expirationDate = std::to_string(d.birthMonth) + "/01/" + std::to_string(d.expiryYear);
         d.expiryMonth = d.birthMonth;
         d.expiryDay = 1;
         break;
     case kCodeBirthday:
-        expirationDate = JoinDate(std::to_string(d.birthMonth), std::to_string(d.birthDay), year);
+        expirationDate = JoinDate(d.birthMonth, d.birthDay, d.expiryYear);
         d.expiryMonth = d.birthMonth;
         break;
     default:
-        expirationDate = JoinDate(std::to_string(d.expiryMonth), std::to_string(d.birthDay), year);
+        expirationDate = JoinDate(d.expiryMonth, d.birthDay, d.expiryYear);
         break;
     }
     return d;
@@ -276,7 +275,7 @@ void FinishStripeDates(const StripeDates& d, CardRecord& record) {
     record.age = AgeAt(record.scanTime, d.birthYear, d.birthMonth, d.birthDay);
     record.expired = ExpiredAt(record.scanTime, d.expiryYear, d.expiryMonth);
     record.expirationText = ExpiryText(d.expiryYear, d.expiryMonth, d.expiryDay);
-    record.birthDate = JoinDate(std::to_string(d.birthMonth), std::to_string(d.birthDay), std::to_string(d.birthYear));
+    record.birthDate = JoinDate(d.birthMonth, d.birthDay, d.birthYear);
 }
 
 } // namespace

@@ -13,7 +13,7 @@ struct Entry {
 };
 
 // Sorted by id.
-constexpr std::array<Entry, 34> kTable{{
+constexpr std::array<Entry, 35> kTable{{
     {101, "&About Kestrin..."},
     {102, "Unknown DL"},
     {103, "Ready!"},
@@ -50,6 +50,7 @@ constexpr std::array<Entry, 34> kTable{{
     {180, "Full Screen"},
     {181, "Reader Layout"},
     {190, "mDL Trust Folder"},
+    {191, "Verdict Delay"},
 }};
 
 } // namespace

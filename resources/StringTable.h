@@ -41,6 +41,7 @@ enum StringId : unsigned {
     IDS_FULL_SCREEN = 180,        // "Full Screen"
     IDS_READER_LAYOUT = 181,      // "Reader Layout"
     IDS_MDL_TRUST_FOLDER = 190,   // "mDL Trust Folder"
+    IDS_VERDICT_DELAY = 191,      // "Verdict Delay"
 };
 
 // The text of string `id`, or an empty text when the table has no such string.

@@ -255,6 +255,10 @@ std::int32_t GetCapacity() {
     return ReadNumber("Capacity");
 }
 
+std::int32_t GetVerdictDelay() {
+    return ReadNumber(Resources::IDS_VERDICT_DELAY);
+}
+
 std::string GetVenueDatabase() {
     return ReadOptionalText("Venue Database");
 }

@@ -54,6 +54,8 @@ std::int32_t VerdictValidAge();
 bool HasValidAge();
 // "Full Screen" (1: the station starts full screen); -1 when missing.
 std::int32_t GetFullScreen();
+// "Verdict Delay" in milliseconds; -1 when missing (the scan cycle's adaptive rule).
+std::int32_t GetVerdictDelay();
 
 // The venue's values; each is empty (or -1) when missing or when the key cannot be opened, and the venue
 // store puts its own defaults in place then. Optional values: a value that is gone is gone, not damage.

@@ -99,10 +99,11 @@ SendOutcome SendEntry(PgConnection& conn, const ListEntry& e, Clock::time_point 
         // The door's own name goes with the entry; the server adds the login that sent it.
         const std::string station = e.createdBy.substr(0, e.createdBy.find(' '));
         result = conn.Exec("SELECT kestrin.add_entry($1::uuid, $2, $3::bytea, $4::integer, $5, $6, $7::bigint, $8, "
-                           "$9, $10, $11)",
+                           "$9, $10, $11, $12)",
                            {e.id, std::string(CodeOf(e.list)), HexBytes(e.idHmac), std::to_string(e.keyVersion),
                             std::string(CodeOf(e.reason)), e.note, std::to_string(e.validUntil),
-                            std::string(CodeOf(e.scope)), station, NonEmpty(e.displayName), NonEmpty(e.birthDate)},
+                            std::string(CodeOf(e.scope)), station, NonEmpty(e.displayName), NonEmpty(e.birthDate),
+                            NonEmpty(e.venue)},
                            deadline, &failure);
     }
     if (!result)

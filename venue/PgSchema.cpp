@@ -35,8 +35,38 @@ CREATE TABLE IF NOT EXISTS kestrin.scan_event (
     list_hits   text NOT NULL DEFAULT '',
     id_hmac     bytea CHECK (id_hmac IS NULL OR octet_length(id_hmac) = 32),
     uploaded_by text NOT NULL DEFAULT session_user,
-    PRIMARY KEY (venue, id, scanned_at));
+    PRIMARY KEY (venue, id, scanned_at))
+    PARTITION BY RANGE (scanned_at);
 CREATE INDEX IF NOT EXISTS scan_event_time ON kestrin.scan_event (venue, scanned_at);
+
+-- Monthly partitions (UTC) from two years back to three months ahead, so that retention drops a month
+-- instead of deleting rows. A scan time outside them (a door's clock far off) has no partition: the
+-- server refuses the row (23514) and the door sets it aside. Doors call this at every connect, so the
+-- months ahead exist without a scheduler; existing ones are left alone.
+CREATE OR REPLACE FUNCTION kestrin.ensure_partitions() RETURNS void
+    LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$
+DECLARE
+    v_month date;
+    v_name text;
+BEGIN
+    IF (SELECT relkind FROM pg_class WHERE oid = 'kestrin.scan_event'::regclass) <> 'p' THEN
+        RETURN;
+    END IF;
+    PERFORM pg_advisory_xact_lock(7365735);
+    FOR i IN -24..3 LOOP
+        v_month := (date_trunc('month', now() AT TIME ZONE 'UTC') + make_interval(months => i))::date;
+        v_name := 'scan_event_p' || to_char(v_month, 'YYYYMM');
+        IF to_regclass('kestrin.' || v_name) IS NULL THEN
+            EXECUTE format('CREATE TABLE kestrin.%I PARTITION OF kestrin.scan_event FOR VALUES FROM (%s) TO (%s)',
+                           v_name,
+                           (extract(epoch FROM v_month::timestamp AT TIME ZONE 'UTC') * 1000000)::bigint,
+                           (extract(epoch FROM (v_month + interval '1 month')::timestamp AT TIME ZONE 'UTC')
+                                * 1000000)::bigint);
+            -- Reached only through the parent, whose policies hold; alone, a month shows nothing.
+            EXECUTE format('ALTER TABLE kestrin.%I ENABLE ROW LEVEL SECURITY, FORCE ROW LEVEL SECURITY', v_name);
+        END IF;
+    END LOOP;
+END $$;
 
 CREATE TABLE IF NOT EXISTS kestrin.door_count (
     id          uuid NOT NULL,
@@ -110,6 +140,25 @@ CREATE OR REPLACE FUNCTION kestrin.is_manager() RETURNS boolean LANGUAGE sql STA
     AS $$ SELECT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'kestrin_manager')
                  AND pg_has_role(session_user, 'kestrin_manager', 'MEMBER') $$;
 
+-- The login, and over TLS the door's certificate (sslinfo, where the database's owner could install it),
+-- so that each door with its own certificate is told apart from the others of its venue.
+DO $$
+BEGIN
+    CREATE EXTENSION IF NOT EXISTS sslinfo;
+EXCEPTION WHEN OTHERS THEN
+    NULL;
+END $$;
+CREATE OR REPLACE FUNCTION kestrin.caller() RETURNS text LANGUAGE plpgsql STABLE
+    SET search_path = pg_catalog, pg_temp AS $$
+DECLARE
+    v_dn text;
+BEGIN
+    IF to_regprocedure('public.ssl_client_dn()') IS NOT NULL THEN
+        EXECUTE 'SELECT public.ssl_client_dn()' INTO v_dn;
+    END IF;
+    RETURN session_user || coalesce(' ' || v_dn, '');
+END $$;
+
 CREATE OR REPLACE FUNCTION kestrin.notify_list() RETURNS trigger LANGUAGE plpgsql AS $$
 BEGIN
     PERFORM pg_notify('kestrin_list', NEW.grp);
@@ -119,22 +168,28 @@ DROP TRIGGER IF EXISTS notify_list ON kestrin.list_entry;
 CREATE TRIGGER notify_list AFTER INSERT OR UPDATE ON kestrin.list_entry
     FOR EACH ROW EXECUTE FUNCTION kestrin.notify_list();
 
--- A station adds an entry for its own venue and group; the same id again is a retry and changes nothing.
+-- A station adds an entry for its own venue and group (whatever venue it names); a manager, or the
+-- database's owner, for the venue it names. The same id again is a retry and changes nothing.
 CREATE OR REPLACE FUNCTION kestrin.add_entry(p_id uuid, p_list text, p_id_hmac bytea, p_key_version integer,
         p_reason text, p_note text, p_valid_until bigint, p_scope text, p_station text,
-        p_display_name text DEFAULT NULL, p_birth_date text DEFAULT NULL)
+        p_display_name text DEFAULT NULL, p_birth_date text DEFAULT NULL, p_venue text DEFAULT NULL)
     RETURNS uuid LANGUAGE plpgsql SECURITY DEFINER SET search_path = pg_catalog, pg_temp AS $$
 DECLARE
     v_venue text := kestrin.my_venue();
-    v_group text := kestrin.my_group();
+    v_group text;
 BEGIN
-    IF v_venue IS NULL THEN
-        RAISE EXCEPTION 'role % is not a station of any venue', session_user USING ERRCODE = '42501';
+    IF v_venue IS NULL AND (kestrin.is_manager()
+                            OR (SELECT rolsuper FROM pg_roles WHERE rolname = session_user)) THEN
+        v_venue := p_venue;
+    END IF;
+    SELECT grp INTO v_group FROM kestrin.venue WHERE name = v_venue;
+    IF v_group IS NULL THEN
+        RAISE EXCEPTION 'role % adds entries for no known venue', session_user USING ERRCODE = '42501';
     END IF;
     INSERT INTO kestrin.list_entry (id, grp, venue, scope, list, id_hmac, key_version, reason, note, valid_until,
                                     display_name, birth_date, station, created_by, created_at)
     VALUES (p_id, v_group, v_venue, p_scope, p_list, p_id_hmac, p_key_version, p_reason, coalesce(p_note, ''),
-            p_valid_until, p_display_name, p_birth_date, coalesce(p_station, ''), session_user, kestrin.now_us())
+            p_valid_until, p_display_name, p_birth_date, coalesce(p_station, ''), kestrin.caller(), kestrin.now_us())
     ON CONFLICT (id) DO NOTHING;
     RETURN p_id;
 END $$;
@@ -146,7 +201,7 @@ BEGIN
         RAISE EXCEPTION 'only a manager lifts entries' USING ERRCODE = '42501';
     END IF;
     UPDATE kestrin.list_entry
-       SET lifted_at = kestrin.now_us(), lifted_by = session_user, lift_reason = p_reason,
+       SET lifted_at = kestrin.now_us(), lifted_by = kestrin.caller(), lift_reason = p_reason,
            changed_xid = pg_current_xact_id()
      WHERE id = p_id AND lifted_at IS NULL;
     RETURN FOUND;
@@ -260,7 +315,9 @@ ALTER FUNCTION kestrin.my_venue() OWNER TO kestrin_owner;
 ALTER FUNCTION kestrin.my_group() OWNER TO kestrin_owner;
 ALTER FUNCTION kestrin.is_manager() OWNER TO kestrin_owner;
 ALTER FUNCTION kestrin.notify_list() OWNER TO kestrin_owner;
-ALTER FUNCTION kestrin.add_entry(uuid, text, bytea, integer, text, text, bigint, text, text, text, text) OWNER TO kestrin_owner;
+ALTER FUNCTION kestrin.caller() OWNER TO kestrin_owner;
+ALTER FUNCTION kestrin.ensure_partitions() OWNER TO kestrin_owner;
+ALTER FUNCTION kestrin.add_entry(uuid, text, bytea, integer, text, text, bigint, text, text, text, text, text) OWNER TO kestrin_owner;
 ALTER FUNCTION kestrin.lift_entry(uuid, text) OWNER TO kestrin_owner;
 ALTER FUNCTION kestrin.report_status(text, bigint, bigint, text) OWNER TO kestrin_owner;
 
@@ -269,7 +326,8 @@ REVOKE ALL ON ALL FUNCTIONS IN SCHEMA kestrin FROM PUBLIC;
 GRANT USAGE ON SCHEMA kestrin TO kestrin_station, kestrin_manager;
 GRANT EXECUTE ON FUNCTION kestrin.now_us(), kestrin.my_venue(), kestrin.my_group(), kestrin.is_manager()
     TO kestrin_station, kestrin_manager;
-GRANT EXECUTE ON FUNCTION kestrin.add_entry(uuid, text, bytea, integer, text, text, bigint, text, text, text, text),
+GRANT EXECUTE ON FUNCTION kestrin.add_entry(uuid, text, bytea, integer, text, text, bigint, text, text, text, text, text),
+                          kestrin.ensure_partitions(),
                           kestrin.report_status(text, bigint, bigint, text)
     TO kestrin_station, kestrin_manager;
 GRANT EXECUTE ON FUNCTION kestrin.lift_entry(uuid, text) TO kestrin_manager;
@@ -288,7 +346,7 @@ std::string PgSchema::InitSql(bool withRoles) {
     sql += kPolicies;
     if (withRoles)
         sql += kRoles;
-    return sql;
+    return sql + "SELECT kestrin.ensure_partitions();\n";
 }
 
 bool PgSchema::Init(PgConnection& conn, bool withRoles, PgFailure* failure) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+#include <optional>
 
 namespace Venue {
 
@@ -83,6 +84,26 @@ bool SyncWorker::WaitWake(Clock::time_point until, int socketFd, bool* socketRea
     return false;
 }
 
+namespace {
+
+// Half the round trip is added to the server's reading, so the offset is right to within its spread.
+std::optional<std::int64_t> ClockOffset(PgConnection& conn, Clock::time_point deadline) {
+    const auto wall = [] {
+        return std::chrono::duration_cast<std::chrono::microseconds>(
+                   std::chrono::system_clock::now().time_since_epoch())
+            .count();
+    };
+    const auto before = wall();
+    PgFailure ignored;
+    const auto r = conn.Exec("SELECT (extract(epoch FROM clock_timestamp()) * 1000000)::bigint", deadline, &ignored);
+    const auto after = wall();
+    if (!r || r->Rows() != 1)
+        return std::nullopt;
+    return r->Integer(0, 0) - (before + after) / 2;
+}
+
+} // namespace
+
 void SyncWorker::Run() {
     std::unique_ptr<PgConnection> conn;
     auto backoff = m_options.backoffMin;
@@ -113,10 +134,15 @@ void SyncWorker::Run() {
                 continue;
             }
             backoff = m_options.backoffMin;
+            const auto offset = ClockOffset(*conn, Clock::now() + m_options.heartbeatDeadline);
+            // The months ahead of the scan record; an older server without the function just says no.
+            PgFailure ignored;
+            conn->Exec("SELECT kestrin.ensure_partitions()", Clock::now() + m_options.statementDeadline, &ignored);
             lastTraffic = Clock::now();
             uploadDue = listDue = true;
-            SetStatus([](SyncStatus& s) {
+            SetStatus([&](SyncStatus& s) {
                 s.connected = true;
+                s.clockOffsetUs = offset.value_or(s.clockOffsetUs);
                 s.lastError.clear();
                 ++s.reconnects;
             });
@@ -167,9 +193,14 @@ void SyncWorker::Run() {
                        Clock::now() + m_options.heartbeatDeadline, &failure);
             nextStatus = Clock::now() + m_options.statusEvery;
         }
+        // Hints that came in with the answers to our own statements (our own entries' among them) are
+        // already read off the socket: look before sleeping on it.
+        for (const auto& note : conn->TakeNotifications())
+            if (note.channel == "kestrin_list")
+                listDue = true;
         const auto heartbeatAt = lastTraffic + m_options.heartbeatEvery;
         auto until = std::min(heartbeatAt, std::min(nextListPoll, nextStatus));
-        if (uploadDue)
+        if (uploadDue || listDue)
             until = Clock::now();
         bool socketReady = false;
         if (WaitWake(until, conn->Socket(), &socketReady))

@@ -48,6 +48,10 @@ struct SyncStatus {
     std::uint64_t listCatchUps = 0;
     std::string listVersion;
     std::string lastError;
+    // The server's clock minus this station's, measured at each connect (microseconds). Scan times come
+    // from the station's clock, so a door more than two minutes off should say so.
+    std::int64_t clockOffsetUs = 0;
+    bool ClockOff() const { return clockOffsetUs > 120000000 || clockOffsetUs < -120000000; }
 };
 
 class SyncWorker {

@@ -45,7 +45,7 @@ mkdir -p "$logs" "$work/cwd"
 write_station_hive() { # <file> <log number>
     write_hive "$1" "Log Folder=$logs" "Log Name=Kestrin Log" "App Folder=$work" "Log Number=dword:$2" \
         "Valid Age=dword:21" "Enable Log=dword:1" "Enable Ontop=dword:0" "Enable Comments=dword:0" \
-        "Count Valid DL Only=dword:1"
+        "Count Valid DL Only=dword:1" "Verdict Delay=dword:1000"
 }
 write_station_hive "$hive" 40
 # A number is replaced by rename, as the station itself replaces the hive.
@@ -235,8 +235,9 @@ echo "== pointer moves: covered by ctest pointer_e2e (tests/e2e/pointer_e2e.sh)"
 echo "== kill -9 around a verdict"
 # comments (0/1) and the moment: Enter seen (+ a delay in s), verdict painted, Comments dialog open,
 # comments being typed, comments' Enter sent (+ a delay).
-# The row is written when the reader's quiet period after Enter is over (about a second), so the delays
-# after Enter fall before, around and after that write.
+# The row is written when the reader's quiet period after Enter is over (about a second: "Verdict Delay"
+# 1000 keeps it for every scan, also for the complete swipes typed here), so the delays after Enter fall
+# before, around and after that write.
 kill_plan=("0 enter 0" "0 enter 0.5" "0 enter 0.85" "0 enter 0.92" "0 enter 0.97" "0 row" "0 paint" "1 row"
     "1 paint" "1 open" "1 typing" "1 commented 0" "1 commented 0.03")
 kills=0

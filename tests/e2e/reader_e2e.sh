@@ -223,6 +223,51 @@ start_station 0
 expect_scan "barcode, wedge" wedge "$barcode" "$barcode_fields" "$wedge_text"
 expect_scan "barcode, Ctrl + ASCII" ctrl "$barcode" "$barcode_fields" "$barcode"
 
+# ---- the verdict's delay at the door: from the scan's last Enter (the trace's last "key Enter" before
+# the verdict) to the painted verdict, 20 scans of each kind. A scan provably whole at its Enter is decided
+# at once; one that may go on (no track 3) keeps the one-second quiet period. The figures go to the
+# artefacts; the checks are only that each kind takes its rule (no speed target in a test).
+trace_ms() { cut -d' ' -f2 <<<"$1"; }
+# Prints the delay in ms of one scan ($2 typed in mode $1), or nothing when no verdict was painted.
+verdict_delay() {
+    local mark paint enter
+    mark=$(trace_lines)
+    reader_type "$1" "$2"
+    paint=$(wait_trace 'paint \(CardShown\|UnknownCard\)' "$mark") || return
+    enter=$(tail -n +"$((mark + 1))" "$trace" | sed "/$(trace_ms "$paint") paint/q" | grep 'key Enter' | tail -n1)
+    [ -n "$enter" ] && echo $(($(trace_ms "$paint") - $(trace_ms "$enter")))
+    sleep 0.3
+}
+p95() { sort -n | sed -n "$(( ($1 * 95 + 99) / 100 ))p"; }
+latency="$artifacts/verdict_delay.txt"
+: >"$latency"
+two_tracks=${swipe%%#*}
+for kind in "stripe wedge" "barcode-ctrl ctrl" "barcode-default wedge" "two-tracks wedge"; do
+    read -r name mode <<<"$kind"
+    case $name in
+    stripe) text=$swipe ;;
+    two-tracks) text=$two_tracks ;;
+    *) text=$barcode ;;
+    esac
+    delays=()
+    for _ in $(seq 20); do
+        d=$(verdict_delay "$mode" "$text")
+        [ -n "$d" ] && delays+=("$d")
+    done
+    if [ ${#delays[@]} -ne 20 ]; then
+        fail "verdict delay, $name: ${#delays[@]} of 20 scans painted a verdict"
+        continue
+    fi
+    worst=$(printf '%s\n' "${delays[@]}" | p95 20)
+    echo "$name: p95 $worst ms, median $(printf '%s\n' "${delays[@]}" | sort -n | sed -n 10p) ms ($(tr '\n' ' ' <<<"$(printf '%s\n' "${delays[@]}")"))" | tee -a "$latency"
+    case $name in
+    two-tracks) [ "$worst" -ge 1000 ] && pass "verdict delay, $name: the quiet period" \
+        || fail "verdict delay, $name: p95 $worst ms, sooner than the quiet period" ;;
+    *) [ "$worst" -lt 900 ] && pass "verdict delay, $name: decided at its Enter" \
+        || fail "verdict delay, $name: p95 $worst ms, the quiet period was waited" ;;
+    esac
+done
+
 # ---- c: the desktop layout is not US; the reader still types US key positions
 for layout in ca de; do
     setxkbmap "$layout"

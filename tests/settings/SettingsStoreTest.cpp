@@ -289,3 +289,12 @@ TEST_F(SettingsStore, ReaderLayoutIsATextThatMayBeMissing) {
     WriteHive(KeyedHive("\"Reader Layout\"=\"desktop\"\r\n"));
     EXPECT_EQ(Settings::GetReaderLayout(), "desktop");
 }
+
+TEST_F(SettingsStore, VerdictDelayIsADwordThatMayBeMissing) {
+    WriteHive(KeyedHive("\"Log Name\"=\"Kestrin Log\"\r\n"));
+    EXPECT_EQ(Settings::GetVerdictDelay(), -1);
+    WriteHive(KeyedHive("\"Verdict Delay\"=\"300\"\r\n"));
+    EXPECT_EQ(Settings::GetVerdictDelay(), -1);
+    WriteHive(KeyedHive("\"Verdict Delay\"=dword:0000012c\r\n"));
+    EXPECT_EQ(Settings::GetVerdictDelay(), 300);
+}

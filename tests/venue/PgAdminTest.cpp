@@ -110,6 +110,15 @@ TEST_F(PgAdminTest, DoorsBanReachesTheServerAndScansComeBackAsJsonLines) {
     EXPECT_EQ(lifted.status, kExitOk) << lifted.err;
     EXPECT_EQ(Command({"--db", SharedCluster().ConnInfo(Role("manager"), m_db), "lift", id, "--reason", "x"}).status,
               kExitNothing);
+
+    // A manager bans for the venue of the hive's "Venue".
+    const auto managerBan =
+        Command({"--db", SharedCluster().ConnInfo(Role("manager"), m_db), "vip", "add", "--state", "TX", "--number",
+                 "87654321", "--reason", "other", "--until", Venue::LocalDate(Venue::NowMicros() + 86400000000LL)});
+    ASSERT_EQ(managerBan.status, kExitOk) << managerBan.err;
+    EXPECT_EQ(Count("SELECT count(*) FROM kestrin.list_entry WHERE list = 'vip' AND venue = 'a' AND created_by = '" +
+                    Role("manager") + "'"),
+              1);
 }
 
 TEST_F(PgAdminTest, StatusShowsWhatEachDoorReported) {

@@ -10,7 +10,7 @@ constexpr const char* kAddEntry =
     "kestrin.now_us() + $3::bigint, $4, 'door1')";
 constexpr const char* kMonthUs = "2592000000000";
 constexpr const char* kInsertScan = "INSERT INTO kestrin.scan_event (id, venue, station, scanned_at, verdict) "
-                                    "VALUES ($1::uuid, $2, 'door1', 1, 'ok')";
+                                    "VALUES ($1::uuid, $2, 'door1', kestrin.now_us(), 'ok')";
 
 class PgSchemaTest : public VenueDbTest {};
 
@@ -27,6 +27,8 @@ TEST_F(PgSchemaTest, InitTwiceKeepsRowsAndForcesRowSecurity) {
         0);
     EXPECT_EQ(Count("SELECT count(*) FROM pg_tables WHERE schemaname = 'kestrin' AND tableowner <> 'kestrin_owner'"),
               0);
+    // The scan record by month, from two years back to three months ahead, and never a second set.
+    EXPECT_EQ(Count("SELECT count(*) FROM pg_inherits WHERE inhparent = 'kestrin.scan_event'::regclass"), 28);
 }
 
 TEST_F(PgSchemaTest, StationRoleIsNoSuperuserAndKeepsToItsVenue) {
@@ -61,8 +63,16 @@ TEST_F(PgSchemaTest, ListEntriesGoThroughFunctionsAndReachTheirScope) {
                    {groupWide})
                   .Text(0, 0),
               Role("a") + " a g1");
-    EXPECT_EQ(Exec(*a, "SELECT count(*) FROM kestrin.list_entry").Integer(0, 0), 2);
+    // A station naming another venue (of another group) still adds for its own.
+    const std::string forged = TestUuid();
+    ASSERT_EQ(FailureOf(*a, std::string(kAddEntry).replace(std::string(kAddEntry).rfind(')'), 1, ", NULL, NULL, 'c')"),
+                        {forged, "vip", kMonthUs, "venue"}),
+              "");
+    EXPECT_EQ(
+        Count("SELECT count(*) FROM kestrin.list_entry WHERE id = '" + forged + "' AND venue = 'a' AND grp = 'g1'"), 1);
+    EXPECT_EQ(Exec(*a, "SELECT count(*) FROM kestrin.list_entry").Integer(0, 0), 3);
     EXPECT_EQ(Exec(*b, "SELECT id::text FROM kestrin.list_entry").Text(0, 0), groupWide); // same group, group scope
+
     EXPECT_EQ(Exec(*b, "SELECT count(*) FROM kestrin.list_entry").Integer(0, 0), 1);
     EXPECT_EQ(Exec(*c, "SELECT count(*) FROM kestrin.list_entry").Integer(0, 0), 0); // another group
 

@@ -97,12 +97,17 @@ private:
             }
             if (::poll(fds.data(), fds.size(), 50) <= 0)
                 continue;
+            // Only the pairs polled above have events; one accepted now waits for the next turn (reading
+            // it blindly would block on a server that waits for the client).
+            const std::size_t polled = m_pairs.size();
             if (fds[0].revents & POLLIN)
                 Accept();
             if (!forwarding)
                 continue;
             std::vector<Pair> alive;
-            for (std::size_t i = 0; i < m_pairs.size(); ++i) {
+            for (std::size_t i = polled; i < m_pairs.size(); ++i)
+                alive.push_back(std::move(m_pairs[i]));
+            for (std::size_t i = 0; i < polled; ++i) {
                 auto& p = m_pairs[i];
                 bool ok = true;
                 if (fds[1 + 2 * i].revents & (POLLIN | POLLHUP | POLLERR))

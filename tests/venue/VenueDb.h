@@ -23,6 +23,11 @@ inline PgCluster& SharedCluster() {
     return cluster;
 }
 
+inline std::int64_t NowUs() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
 // A UUID v4 as the station makes one.
 inline std::string TestUuid() {
     static std::mt19937_64 random{std::random_device{}()};

@@ -6,7 +6,8 @@
 #   pg-cluster.sh stop-immediate DIR crash stop (no shutdown checkpoint)
 #   pg-cluster.sh start DIR          start again on the same port (crash recovery)
 #   pg-cluster.sh destroy DIR        stop and delete the folder
-#   pg-cluster.sh tls DIR            make a CA, server and door certificates with openssl and turn TLS on
+#   pg-cluster.sh tls DIR CN... [-- CN...]  make a CA, server and door certificates (those after -- revoked,
+#                                    in a CRL) with openssl and turn TLS on
 set -euo pipefail
 
 pgbin() {
@@ -67,15 +68,23 @@ tls)
     openssl x509 -req -in server.csr -CA ca.crt -CAkey ca.key -CAcreateserial -days 2 -copy_extensions copy \
         -out server.crt 2>/dev/null
     shift 2
+    # Door certificates; those named after "--" are made and then revoked.
+    printf "[ca]\ndefault_ca = test\n[test]\ndatabase = index.txt\ncrlnumber = crlnumber\ndefault_md = sha256\ndefault_crl_days = 2\ncertificate = ca.crt\nprivate_key = ca.key\n" >ca.cnf
+    : >index.txt
+    echo 01 >crlnumber
+    revoke=0
     for cn in "$@"; do
+        if [ "$cn" = "--" ]; then revoke=1; continue; fi
         openssl req -new -newkey rsa:2048 -nodes -subj "/CN=$cn" -keyout "$cn.key" -out "$cn.csr" 2>/dev/null
         openssl x509 -req -in "$cn.csr" -CA ca.crt -CAkey ca.key -CAcreateserial -days 2 -out "$cn.crt" 2>/dev/null
         chmod 0600 "$cn.key"
+        if [ "$revoke" -eq 1 ]; then openssl ca -config ca.cnf -revoke "$cn.crt" 2>/dev/null; fi
     done
-    cp server.crt server.key ca.crt "$dir/data/"
-    if [ "$(id -u)" -eq 0 ]; then chown postgres: "$dir/data/server.crt" "$dir/data/server.key" "$dir/data/ca.crt"; fi
+    openssl ca -config ca.cnf -gencrl -out crl.pem 2>/dev/null
+    cp server.crt server.key ca.crt crl.pem "$dir/data/"
+    if [ "$(id -u)" -eq 0 ]; then chown postgres: "$dir/data/server.crt" "$dir/data/server.key" "$dir/data/ca.crt" "$dir/data/crl.pem"; fi
     chmod 0600 "$dir/data/server.key"
-    printf "ssl = on\nssl_cert_file = 'server.crt'\nssl_key_file = 'server.key'\nssl_ca_file = 'ca.crt'\n" >>"$dir/data/postgresql.conf"
+    printf "ssl = on\nssl_cert_file = 'server.crt'\nssl_key_file = 'server.key'\nssl_ca_file = 'ca.crt'\nssl_crl_file = 'crl.pem'\n" >>"$dir/data/postgresql.conf"
     # Doors log in over TLS with a certificate whose CN is doorN.<venue role>; the map gives the role.
     printf "local all all trust\nhostssl all all 127.0.0.1/32 cert map=station\n" >"$dir/data/pg_hba.conf"
     printf 'station /^door[0-9]+\\.(.*)$ \\1\n' >"$dir/data/pg_ident.conf"
