@@ -25,8 +25,8 @@
 
 #include "DisplayState.h"
 #include "ReaderKey.h"
-#include "VerdictDelay.h"
 #include "ShownMobile.h"
+#include "VerdictDelay.h"
 
 #include <cstddef>
 #include <cstdint>
