@@ -3,6 +3,7 @@
 #include "AamvaElementSplit.h"
 #include "AamvaFields.h"
 #include "AamvaHeader.h"
+#include "CardText.h"
 #include "IinTable.h"
 #include "UnreadableScan.h"
 
@@ -25,9 +26,7 @@ struct Subfile {
     std::string_view data; // its elements, after the repeated type
 };
 
-bool IsUpper(char c) {
-    return c >= 'A' && c <= 'Z';
-}
+using CardText::IsUpper;
 
 // One keyboard-wedge reader wraps bytes as 0xC2 0x80-0x9F (the UTF-8 form of the C1 controls).
 bool HasStrayPair(std::string_view text, std::size_t i) {

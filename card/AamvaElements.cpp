@@ -1,6 +1,7 @@
 #include "AamvaElements.h"
 
 #include "CardDates.h"
+#include "CardText.h"
 
 #include <algorithm>
 #include <array>
@@ -174,12 +175,8 @@ struct Index {
 
 constexpr Index kIndex;
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-bool IsLetter(char c) {
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
+using CardText::IsDigit;
+using CardText::IsLetter;
 bool AllOf(std::string_view value, bool (*test)(char)) {
     for (const char c : value) {
         if (!test(c))

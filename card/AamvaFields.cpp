@@ -20,9 +20,7 @@ struct DateRead {
     std::string text; // "MM/DD/CCYY" from the digits, or the value as written
 };
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
+using CardText::IsDigit;
 
 bool AllDigits(std::string_view value) {
     for (const char c : value) {

@@ -1,5 +1,7 @@
 #include "AamvaHeader.h"
 
+#include "CardText.h"
+
 #include <algorithm>
 
 namespace MagneticStripeCards {
@@ -13,12 +15,8 @@ constexpr std::size_t kFileTypeLength = 5;
 constexpr std::size_t kIinLength = 6;
 constexpr std::size_t kDesignatorLength = 10;
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-bool IsUpper(char c) {
-    return c >= 'A' && c <= 'Z';
-}
+using CardText::IsDigit;
+using CardText::IsUpper;
 bool IsAlnum(char c) {
     return IsDigit(c) || IsUpper(c) || (c >= 'a' && c <= 'z');
 }

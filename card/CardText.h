@@ -24,6 +24,9 @@ void ReplaceAll(std::string& text, char from, char to);
 inline bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
+inline bool IsUpper(char c) {
+    return c >= 'A' && c <= 'Z';
+}
 inline bool IsLetter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }

@@ -1,5 +1,6 @@
 #include "PaymentCard.h"
 
+#include "CardText.h"
 #include "IinTable.h"
 
 namespace MagneticStripeCards {
@@ -10,9 +11,7 @@ constexpr std::size_t kLongestPan = 19;
 constexpr std::size_t kKeptHead = 6;
 constexpr std::size_t kKeptTail = 4;
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
+using CardText::IsDigit;
 
 std::size_t DigitsFrom(const std::string& text, std::size_t pos) {
     std::size_t end = pos;

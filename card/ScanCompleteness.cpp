@@ -1,5 +1,7 @@
 #include "ScanCompleteness.h"
 
+#include "CardText.h"
+
 #include <cstdint>
 #include <optional>
 
@@ -68,11 +70,10 @@ private:
     std::size_t m_enter = 0;
 };
 
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
+using CardText::IsDigit;
+using CardText::IsUpper;
 bool IsUpperOrDigit(char c) {
-    return IsDigit(c) || (c >= 'A' && c <= 'Z');
+    return IsDigit(c) || IsUpper(c);
 }
 
 std::optional<unsigned> Number(std::optional<std::string_view> digits) {
