@@ -280,6 +280,20 @@ void FinishStripeDates(const StripeDates& d, CardRecord& record) {
 
 } // namespace
 
+std::vector<std::string> StripeFormat::PatternTexts() {
+    const StripePatterns& p = Patterns();
+    std::vector<std::string> texts;
+    const auto add = [&texts](const CompiledPattern& pattern) { texts.push_back(pattern.Text()); };
+    for (const CompiledPattern* pattern : {&p.threeTracks, &p.trackTwoOnly, &p.tracksOneAndTwo, &p.state})
+        add(*pattern);
+    std::for_each(p.city.begin(), p.city.end(), add);
+    std::for_each(p.name.begin(), p.name.end(), add);
+    std::for_each(p.address.begin(), p.address.end(), add);
+    for (const CompiledPattern* pattern : {&p.dlNumber, &p.dlOverflow, &p.expiryPart, &p.birthPart})
+        add(*pattern);
+    return texts;
+}
+
 bool StripeFormat::Decode(const ScanWork& work, CardRecord& record) const {
     std::array<std::string, 3> tracks;
     if (!SplitTracks(work.matcher, tracks))

@@ -4,12 +4,19 @@
 
 #include "ScanFormat.h"
 
+#include <string>
+#include <vector>
+
 namespace MagneticStripeCards {
 
 class StripeFormat final : public ScanFormat {
 public:
     const char* Name() const override { return "stripe"; }
     bool Decode(const ScanWork& work, CardRecord& record) const override;
+
+    // The texts of the patterns the stripe rules match with, each once: the matcher's equivalence test
+    // and the fuzzer check the linear matcher against the backtracking engine on exactly these.
+    static std::vector<std::string> PatternTexts();
 };
 
 } // namespace MagneticStripeCards

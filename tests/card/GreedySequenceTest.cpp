@@ -4,6 +4,7 @@
 
 #include "GreedySequence.h"
 #include "RegularExpression.h"
+#include "StripeFormat.h"
 
 #include <boost/regex.hpp>
 #include <gtest/gtest.h>
@@ -17,25 +18,7 @@ namespace {
 
 using RegexClass::GreedySequence;
 
-const std::vector<std::string> kCardPatterns = {
-    "%(.+)[\\?].*;(.+)[\\?].*(?:%|#)(.+)[\\?]",
-    "(?:;)(.+)[\\?]",
-    "%(.+)[\\?].*;(\\d.*)[\\?]",
-    "(\\w{2})",
-    "\\w{2}(.+)\\^.+\\^.+\\^",
-    "\\w{2}(.+)\\W",
-    ".+\\^(.+)\\^.+\\^",
-    ".+\\W(.+)\\^.+\\^",
-    ".+\\^(.+)\\^.+\\$",
-    "\\w+\\^(.+)\\^",
-    ".+\\^.+\\^(.+)\\^",
-    ".+\\s.+\\^(.+)\\^",
-    ".+\\^.+\\^(.+)\\$",
-    "\\d{6}(\\d+)=",
-    "\\d+=\\d{12}(\\d+)\\D",
-    "\\d{6}\\d+=(\\d{4})",
-    "\\d+=\\d{4}(\\d{8})",
-};
+const std::vector<std::string> kCardPatterns = MagneticStripeCards::StripeFormat::PatternTexts();
 
 // What the matcher is specified to do: the library's leftmost search, accepted only at position 0.
 std::optional<std::vector<GreedySequence::Span>> Reference(const boost::regex& re, const std::string& s, bool notNull) {

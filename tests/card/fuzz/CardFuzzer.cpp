@@ -8,6 +8,7 @@
 #include "CardFields.h"
 #include "GreedySequence.h"
 #include "PaymentCard.h"
+#include "StripeFormat.h"
 
 #include <boost/regex.hpp>
 
@@ -19,22 +20,6 @@
 
 namespace {
 
-const char* const kPatterns[] = {"%(.+)[\\?].*;(.+)[\\?].*(?:%|#)(.+)[\\?]",
-                                 "(?:;)(.+)[\\?]",
-                                 "%(.+)[\\?].*;(\\d.*)[\\?]",
-                                 "\\w{2}(.+)\\^.+\\^.+\\^",
-                                 "\\w{2}(.+)\\W",
-                                 ".+\\^(.+)\\^.+\\^",
-                                 ".+\\W(.+)\\^.+\\^",
-                                 ".+\\^(.+)\\^.+\\$",
-                                 "\\w+\\^(.+)\\^",
-                                 ".+\\^.+\\^(.+)\\^",
-                                 ".+\\s.+\\^(.+)\\^",
-                                 ".+\\^.+\\^(.+)\\$",
-                                 "\\d{6}(\\d+)=",
-                                 "\\d+=\\d{12}(\\d+)\\D",
-                                 "\\d+=\\d{4}(\\d{8})"};
-
 struct Compiled {
     boost::regex expression;
     RegexClass::GreedySequence program;
@@ -43,7 +28,7 @@ struct Compiled {
 const std::vector<Compiled>& Programs() {
     static const std::vector<Compiled> all = [] {
         std::vector<Compiled> list;
-        for (const char* pattern : kPatterns)
+        for (const std::string& pattern : MagneticStripeCards::StripeFormat::PatternTexts())
             list.push_back(
                 {boost::regex(pattern), *RegexClass::GreedySequence::FromPattern(pattern, boost::regex::perl)});
         return list;
