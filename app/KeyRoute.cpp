@@ -13,5 +13,20 @@ KeyRoute RouteKey(const QKeyEvent& event, const KeyboardLock& lock, bool ontopCh
             return KeyRoute::CloseWindow;
         return KeyRoute::System;
     }
-    return press ? KeyRoute::Feed : KeyRoute::Ignore;
+    if (!press)
+        return KeyRoute::Ignore;
+    if (event.modifiers() != Qt::NoModifier)
+        return KeyRoute::Feed;
+    switch (event.key()) {
+    case Qt::Key_F11:
+        return KeyRoute::FullScreen;
+    case Qt::Key_F9:
+        return KeyRoute::VenueMenu;
+    case Qt::Key_F7:
+        return event.isAutoRepeat() ? KeyRoute::Ignore : KeyRoute::CountIn;
+    case Qt::Key_F8:
+        return event.isAutoRepeat() ? KeyRoute::Ignore : KeyRoute::CountOut;
+    default:
+        return KeyRoute::Feed;
+    }
 }

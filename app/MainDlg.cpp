@@ -245,24 +245,23 @@ bool MainDlg::HandleKey(QKeyEvent& key) {
         return QDialog::event(&key);
     case KeyRoute::Feed:
         key.accept();
-        if (key.type() == QEvent::KeyPress && key.key() == Qt::Key_F11 && key.modifiers() == Qt::NoModifier) {
-            Guarded("full screen", [this] { ToggleFullScreen(); });
-            return true;
-        }
-        // The menu bar takes no Alt navigation (a swipe's keys must not land in it): F9 opens the Venue
-        // menu, whose items the arrow keys and Enter then reach.
-        if (key.type() == QEvent::KeyPress && key.key() == Qt::Key_F9 && key.modifiers() == Qt::NoModifier) {
-            Guarded("venue menu", [this] { OpenVenueMenu(); });
-            return true;
-        }
-        // F7 counts one in by hand, F8 one out; a key held down counts once. Taken here, so never part of
-        // a scan's text.
-        if ((key.key() == Qt::Key_F7 || key.key() == Qt::Key_F8) && key.modifiers() == Qt::NoModifier) {
-            if (key.type() == QEvent::KeyPress && !key.isAutoRepeat())
-                Guarded("inside count", [this, &key] { CountByHand(key.key() == Qt::Key_F7 ? 1 : -1); });
-            return true;
-        }
         FeedReaderKey(key);
+        return true;
+    case KeyRoute::FullScreen:
+        key.accept();
+        Guarded("full screen", [this] { ToggleFullScreen(); });
+        return true;
+    case KeyRoute::VenueMenu: // its items the arrow keys and Enter then reach
+        key.accept();
+        Guarded("venue menu", [this] { OpenVenueMenu(); });
+        return true;
+    case KeyRoute::CountIn:
+        key.accept();
+        Guarded("inside count", [this] { CountByHand(1); });
+        return true;
+    case KeyRoute::CountOut:
+        key.accept();
+        Guarded("inside count", [this] { CountByHand(-1); });
         return true;
     }
     return true;

@@ -16,6 +16,7 @@ class KeyRouteTest : public QObject {
 private slots:
     void routes_data();
     void routes();
+    void heldCountingKeyCountsOnce();
     void lockEventOfAltShiftTab();
 };
 
@@ -56,6 +57,21 @@ void KeyRouteTest::routes_data() {
     QTest::newRow("Tab alone is a swipe key") << true << true << true << int(Qt::Key_Tab) << 0 << KeyRoute::Feed;
     QTest::newRow("Shift+5 is a swipe key") << true << true << true << int(Qt::Key_Percent) << shift << KeyRoute::Feed;
     QTest::newRow("release of a letter") << true << true << false << int(Qt::Key_A) << 0 << KeyRoute::Ignore;
+    QTest::newRow("F11 full screen") << true << true << true << int(Qt::Key_F11) << 0 << KeyRoute::FullScreen;
+    QTest::newRow("F9 the Venue menu") << true << true << true << int(Qt::Key_F9) << 0 << KeyRoute::VenueMenu;
+    QTest::newRow("F7 counts in") << true << false << true << int(Qt::Key_F7) << 0 << KeyRoute::CountIn;
+    QTest::newRow("F8 counts out") << true << true << true << int(Qt::Key_F8) << 0 << KeyRoute::CountOut;
+    QTest::newRow("F7 release") << true << true << false << int(Qt::Key_F7) << 0 << KeyRoute::Ignore;
+    QTest::newRow("Shift+F7 is no count") << true << true << true << int(Qt::Key_F7) << shift << KeyRoute::Feed;
+}
+
+void KeyRouteTest::heldCountingKeyCountsOnce() {
+    StationLockLog log;
+    QWidget window;
+    KeyboardLock lock(window, std::make_unique<FakeKeyboardGrab>(log));
+    lock.Arm();
+    const QKeyEvent repeat(QEvent::KeyPress, Qt::Key_F7, Qt::NoModifier, QString(), true);
+    QCOMPARE(RouteKey(repeat, lock, true), KeyRoute::Ignore);
 }
 
 void KeyRouteTest::routes() {
