@@ -51,15 +51,17 @@ start_station() {
 }
 stop_station() { kill "$station" 2>/dev/null; wait "$station" 2>/dev/null; }
 
-# Opens the Help menu (through "Options", whose place is known, and Right) and picks an item.
-# Each key goes out once the menu it is meant for is shown: a key that comes before the drop-down menu
-# reaches the station instead, and the menu stays open.
+# Opens the Help menu (through "Options", whose place is known, and Right past "Venue") and picks an
+# item. Each key goes out once the menu it is meant for is shown: a key that comes before the drop-down
+# menu reaches the station instead, and the menu stays open.
 help_menu() { # <number of Down presses: 0 Help, 1 About>
-    local options
+    local options venue
     xdotool mousemove $((cx + 70)) $((cy + 10)) click 1
     options=$(shown_menu) || { fail "the Options menu did not open"; return; }
     xdotool key Right
-    shown_menu "$options" >/dev/null || { fail "the Help menu did not open"; return; }
+    venue=$(shown_menu "$options") || { fail "the Venue menu did not open"; return; }
+    xdotool key Right
+    shown_menu "$venue" >/dev/null || { fail "the Help menu did not open"; return; }
     for _ in $(seq "$1"); do xdotool key Down; done
     xdotool key Return
 }
