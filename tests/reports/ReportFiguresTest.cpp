@@ -105,16 +105,16 @@ std::unique_ptr<IVenueSql> Seeded(Engine engine, const std::string& path, const 
     return std::make_unique<VenueStoreSql>(std::make_unique<Venue::EmbeddedStore>(path));
 }
 
-class ReportFigures : public ::testing::TestWithParam<std::tuple<NightSpec, Engine>> {};
+class ReportFigures : public ::testing::TestWithParam<std::tuple<NightPlan, Engine>> {};
 
 TEST_P(ReportFigures, EveryFigureMatchesTheSeed) {
-    const NightSpec& spec = std::get<0>(GetParam());
-    const SeededNight night = MakeNight(spec);
+    const NightPlan& plan = std::get<0>(GetParam());
+    const SeededNight night = MakeNight(plan);
     TempFolder folder;
     const std::unique_ptr<IVenueSql> sql = Seeded(std::get<1>(GetParam()), folder.File("venue.db"), night);
     const ReportModel model =
         BuildReport({night.venue, night.period, Binning::Hour, 6}, LoadNight(*sql, night.venue, night.period));
-    ExpectFiguresOf(night, spec, model);
+    ExpectFiguresOf(night, plan, model);
 }
 
 INSTANTIATE_TEST_SUITE_P(Nights, ReportFigures,

@@ -53,12 +53,12 @@ protected:
 };
 
 TEST_F(ReportPg, EveryFigureOfEveryNightMatchesTheSeed) {
-    for (const NightSpec& spec : SeedCounts::kNights) {
-        SCOPED_TRACE(spec.name);
+    for (const NightPlan& plan : SeedCounts::kNights) {
+        SCOPED_TRACE(plan.name);
         // A night of its own: each case two days apart, so no row of one (the rows just outside its
         // period included) falls into another.
-        SeededNight night = MakeNight(spec);
-        const std::int64_t shift = static_cast<std::int64_t>(&spec - SeedCounts::kNights) * 48 * kMicrosPerHour;
+        SeededNight night = MakeNight(plan);
+        const std::int64_t shift = static_cast<std::int64_t>(&plan - SeedCounts::kNights) * 48 * kMicrosPerHour;
         night.venue = "a";
         night.period = {night.period.from + shift, night.period.to + shift};
         for (auto* scans : {&night.rows.scans, &night.noise.scans})
@@ -71,7 +71,7 @@ TEST_F(ReportPg, EveryFigureOfEveryNightMatchesTheSeed) {
 
         VenueStoreSql sql(std::make_unique<Venue::PgStore>(ConnInfo("a")));
         const ReportModel model = BuildReport({"a", night.period, Binning::Hour, 6}, LoadNight(sql, "a", night.period));
-        SeedCounts::ExpectFiguresOf(night, spec, model);
+        SeedCounts::ExpectFiguresOf(night, plan, model);
     }
 }
 

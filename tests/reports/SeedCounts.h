@@ -20,7 +20,7 @@ namespace SeedCounts {
 
 using namespace Reports;
 
-inline const NightSpec kNights[] = {
+inline const NightPlan kNights[] = {
     {"empty night", {"front"}, 0, 12, 8, true, 0, 0},
     {"one door", {"front"}, 60, 14, 6, true, 3, 2},
     {"three doors", {"front", "side", "patio"}, 900, 13, 9, true, 12, 40},
@@ -92,8 +92,8 @@ inline Expected Count(const SeededNight& night) {
     return e;
 }
 
-// Every figure of `model`, made from `night` (of `spec`), against the counts above.
-inline void ExpectFiguresOf(const SeededNight& night, const NightSpec& spec, const ReportModel& model) {
+// Every figure of `model`, made from `night` (of `plan`), against the counts above.
+inline void ExpectFiguresOf(const SeededNight& night, const NightPlan& plan, const ReportModel& model) {
     const Expected e = Count(night);
 
     EXPECT_EQ(model.total, e.total);
@@ -129,8 +129,8 @@ inline void ExpectFiguresOf(const SeededNight& night, const NightSpec& spec, con
     EXPECT_EQ(model.scansWithoutHmac, e.noHmac);
     EXPECT_EQ(model.InsideAtEnd(), e.insideEnd);
     EXPECT_EQ(model.insidePeak, e.insidePeak);
-    EXPECT_EQ(model.manualIn, spec.manualIn);
-    EXPECT_EQ(model.manualOut, spec.manualOut);
+    EXPECT_EQ(model.manualIn, plan.manualIn);
+    EXPECT_EQ(model.manualOut, plan.manualOut);
 
     // The tables and the JSON say the same as the model.
     for (const FigureTable& table : FigureTables(model)) {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-struct NightSpec {
+struct NightPlan {
     std::string name;
     std::vector<std::string> doors;
     int scans = 0;
@@ -52,14 +52,14 @@ inline std::string SeedId(std::mt19937_64& random) {
     return text;
 }
 
-inline SeededNight MakeNight(const NightSpec& spec) {
+inline SeededNight MakeNight(const NightPlan& plan) {
     using namespace Reports;
     static const std::vector<std::string> kVerdicts = {"ok",      "ok",      "ok",     "ok",      "ok", "under-age",
                                                        "expired", "unknown", "banned", "flagged", "vip"};
     static const std::vector<std::string> kSexes = {"1", "2", "9", "M", "F", ""};
     static const std::vector<std::string> kHints = {"", "", "", "", "font", "checksum,font", "dates,dates"};
 
-    std::mt19937_64 random(std::hash<std::string>{}(spec.name));
+    std::mt19937_64 random(std::hash<std::string>{}(plan.name));
     SeededNight night;
     const std::int64_t morning = SeedMorning();
     night.period = {morning, morning + 24 * kMicrosPerHour};
@@ -69,12 +69,12 @@ inline SeededNight MakeNight(const NightSpec& spec) {
         for (int i = 0; i < 32; ++i)
             holder += static_cast<char>(random() & 0xff);
 
-    const std::int64_t start = morning + spec.firstHour * kMicrosPerHour;
-    const std::int64_t span = spec.hours * kMicrosPerHour;
-    for (int i = 0; i < spec.scans; ++i) {
+    const std::int64_t start = morning + plan.firstHour * kMicrosPerHour;
+    const std::int64_t span = plan.hours * kMicrosPerHour;
+    for (int i = 0; i < plan.scans; ++i) {
         ScanRow scan;
         scan.id = SeedId(random);
-        scan.station = spec.doors[random() % spec.doors.size()];
+        scan.station = plan.doors[random() % plan.doors.size()];
         scan.scannedAt = start + static_cast<std::int64_t>(random() % static_cast<std::uint64_t>(span));
         scan.verdict = kVerdicts[random() % kVerdicts.size()];
         if (scan.verdict != "unknown") {
@@ -82,7 +82,7 @@ inline SeededNight MakeNight(const NightSpec& spec) {
             scan.sexCode = kSexes[random() % kSexes.size()];
             scan.state = "NY";
             scan.format = "barcode";
-            if (spec.keepHmac)
+            if (plan.keepHmac)
                 scan.idHmac = holders[random() % holders.size()];
         } else {
             scan.format = "unknown";
@@ -90,14 +90,14 @@ inline SeededNight MakeNight(const NightSpec& spec) {
         scan.warnings = kHints[random() % kHints.size()];
         night.rows.scans.push_back(scan);
     }
-    for (int i = 0; i < spec.manualIn + spec.manualOut; ++i) {
+    for (int i = 0; i < plan.manualIn + plan.manualOut; ++i) {
         const std::int64_t at = start + static_cast<std::int64_t>(random() % static_cast<std::uint64_t>(span));
-        night.rows.doorCounts.push_back({SeedId(random), spec.doors.front(), at, i < spec.manualIn ? 1 : -1});
+        night.rows.doorCounts.push_back({SeedId(random), plan.doors.front(), at, i < plan.manualIn ? 1 : -1});
     }
 
     // Another venue inside the period, and this venue's neighbours just outside it.
     ScanRow other{
-        SeedId(random),      spec.doors.front(), morning + 15 * kMicrosPerHour, "ok", 30, "1", "NY", "barcode", "", "",
+        SeedId(random),      plan.doors.front(), morning + 15 * kMicrosPerHour, "ok", 30, "1", "NY", "barcode", "", "",
         std::string(32, 'x')};
     night.noise.scans.push_back(other);
     other.id = SeedId(random);
@@ -106,7 +106,7 @@ inline SeededNight MakeNight(const NightSpec& spec) {
     other.id = SeedId(random);
     other.scannedAt = night.period.to;
     night.noise.scans.push_back(other);
-    night.noise.doorCounts.push_back({SeedId(random), spec.doors.front(), morning - 1, 1});
-    night.noise.doorCounts.push_back({SeedId(random), spec.doors.front(), night.period.to, 1});
+    night.noise.doorCounts.push_back({SeedId(random), plan.doors.front(), morning - 1, 1});
+    night.noise.doorCounts.push_back({SeedId(random), plan.doors.front(), night.period.to, 1});
     return night;
 }
