@@ -541,6 +541,20 @@ void MainDlg::RecordVenueScan(const MagneticStripeCards::Card* card) {
     });
 }
 
+// A phone's session with a result: its event (format "mdl") is kept like a card's, and a verified one of
+// age counts one in. A session cancelled before its result leaves nothing, as a scan never finished.
+void MainDlg::RecordMobileVenueScan(const MobileResult& result) {
+    if (!m_venue)
+        return;
+    Guarded("venue record", [&] {
+        const Venue::DoorOutcome& outcome = m_venue->RecordMobile(result.verified, result.ok, result.state);
+        ReadInsideSettings();
+        m_inside.CountVerdict(std::string(Venue::CodeOf(outcome.event.verdict)), outcome.event.scannedAt);
+        StationTrace::Line(std::string("venue event mdl ") + std::string(Venue::CodeOf(outcome.event.verdict)) +
+                           (outcome.stored ? " stored" : " not stored"));
+    });
+}
+
 void MainDlg::OpenVenueMenu() {
     QMenu& menu = m_menu.VenueMenu();
     menu.popup(mapToGlobal(QPoint(0, m_menu.Bar().height())));
