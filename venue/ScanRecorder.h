@@ -41,8 +41,9 @@ struct DoorFacts {
     static DoorFacts OfUnknown();
     // A phone's mobile licence, format "mdl": "ok" or "under-age" as the door judged a verified one,
     // "unknown" for one that failed a check. No age (the licence proves "over NN", not a number), no sex
-    // code, and no identity: a mobile licence discloses no licence number, so it meets no list and no
-    // repeat window. `state` is the verified issuing jurisdiction ("UT"); ignored when not verified.
+    // code, and no identity: the station asks a phone only for the age, portrait, jurisdiction and
+    // expiry, never the document number, so it meets no list and no repeat window. `state` is the
+    // verified issuing jurisdiction ("UT"); ignored when not verified.
     static DoorFacts OfMobile(bool verified, bool ofAge, const std::string& state);
 };
 

@@ -168,7 +168,7 @@ TEST_F(ScanRecorderTest, EventsCarryTheCardsNonPersonalFacts) {
 }
 
 // A phone's licence: its verdict as judged, format "mdl", the verified jurisdiction, and neither an age
-// (it proves "over NN", no number) nor an identity (it has no licence number), whatever the profile.
+// (it proves "over NN", no number) nor an identity (the station never asks for its number), whatever the profile.
 TEST_F(ScanRecorderTest, MobileLicencesAreEventsOfFormatMdl) {
     struct Case {
         bool verified;
