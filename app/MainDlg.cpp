@@ -395,8 +395,14 @@ DisplayOutput MainDlg::LayOutDisplay(const QSize& client) const {
     // The valid age is read at each paint of a card result (the last one read when the hive cannot be).
     const bool result = m_cycle.State() == DisplayState::CardShown || m_cycle.State() == DisplayState::MobileShown;
     DisplayInput in = DisplayInputOf(m_cycle, result ? VerdictValidAge() : kDefaultValidAge);
-    if (result && m_venue && m_venue->LastOutcome())
-        in.venue = VenueMarksOf(*m_venue->LastOutcome(), !m_venue->MissesLists());
+    if (result && m_venue && m_venue->LastOutcome()) {
+        // A phone's result shows the marks of its own event only, never the card's before it; a phone is
+        // never matched against the lists, so their absence is no news there.
+        const Venue::DoorOutcome& last = *m_venue->LastOutcome();
+        const bool mobile = m_cycle.State() == DisplayState::MobileShown;
+        if (!mobile || last.event.format == "mdl")
+            in.venue = VenueMarksOf(last, mobile || !m_venue->MissesLists());
+    }
     in.inside = InsideNow();
     in.width = client.width();
     in.height = client.height();

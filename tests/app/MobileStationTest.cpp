@@ -5,6 +5,7 @@
 #include "MainDlg.h"
 
 #include "EmbeddedStore.h"
+#include "VenueTime.h"
 
 #include "FakeHolder.h"
 #include "FakeHolderPeer.h"
@@ -13,6 +14,7 @@
 #include "KestrinResources.h"
 #include "SocketGattTransport.h"
 
+#include <QDate>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -30,6 +32,7 @@ private slots:
     void aPhoneOver21ShowsGreenWithItsPortraitAndIsLogged();
     void aPhoneUnder21ShowsRedAndAnUntrustedIssuerAmber();
     void escEndsASilentPhonesSessionAndTheDoorGoesOn();
+    void aPhoneShowsNoneOfTheCardsListNotices();
 
 private:
     void WriteHive(const QString& trustFolder);
@@ -230,6 +233,45 @@ void MobileStationTest::escEndsASilentPhonesSessionAndTheDoorGoesOn() {
     QTRY_COMPARE_WITH_TIMEOUT(holder.endStatus, std::optional<qint64>(20), 3000);
     QVERIFY(dlg.isVisible());                     // Esc ends the session, never the window
     QCOMPARE(VenueEvents().size(), eventsBefore); // a session cancelled leaves no event
+}
+
+// The venue's notices under a result are those of the scan shown: a door without its venue key says under
+// a card that the lists were not checked, but not under a phone, which is never matched against them.
+void MobileStationTest::aPhoneShowsNoneOfTheCardsListNotices() {
+    const char* const swipe = "%CASACRAMENTO^DOE$JOHN$Q^123 MAIN ST^?;6360141234567=08121980061500?#0295814      C"
+                              "               1508150BRNBLU?";
+    WriteHive(m_dir.filePath(QStringLiteral("trust")));
+    QFile::remove(m_dir.filePath(QStringLiteral("venue.key")));
+    {
+        Venue::EmbeddedStore store(m_dir.filePath(QStringLiteral("venue.db")).toStdString());
+        Venue::ListEntry ban;
+        ban.id = Venue::NewUuid();
+        ban.idHmac = std::string(32, 'b');
+        ban.reason = Venue::Reason::Violence;
+        ban.createdAt = Venue::NowMicros();
+        ban.validUntil = *Venue::EndOfLocalDay(QDate::currentDate().addDays(30).toString(Qt::ISODate).toStdString());
+        ban.venue = "default";
+        ban.createdBy = "office test";
+        store.AddEntry(ban);
+    }
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    QTest::keyClicks(&dlg, QString::fromLatin1(swipe));
+    QTest::keyClick(&dlg, Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(dlg.Cycle().State(), DisplayState::CardShown, 3000);
+    dlg.repaint();
+    const std::string notice = "Lists not checked: no venue key file";
+    QVERIFY(Shows(dlg, notice, DisplayColour::kWarning));
+
+    const TestIssuer issuer(*m_pki);
+    FakeHolder holder(issuer, Licence(true));
+    ReadPhone(dlg, holder);
+    dlg.repaint();
+    QVERIFY(Shows(dlg, "21+", DisplayColour::kVerdictGreen));
+    QVERIFY(!Shows(dlg, notice, DisplayColour::kWarning));
+    QCOMPARE(VenueEvents().back().format, std::string("mdl"));
 }
 
 QTEST_MAIN(MobileStationTest)
