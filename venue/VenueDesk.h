@@ -3,10 +3,11 @@
 // the in-memory lists (kept in step by a ListWatcher thread), the repeat window and the scan recorder, and
 // remembers the last scan for the Venue menu.
 //
-//   scan cycle --> RecordCard / RecordUnknown / RecordMobile (event stored before the paint) --> LastOutcome -->
-//   display Venue menu --> AddForLastCard (entry stored and held at this door at once) / Lift / Entries with "Venue
-//   Database": SyncWorker (its own thread and store connection) uploads the outbox, woken after every write here, and
-//   brings the server's lists into the store, where the ListWatcher finds them
+//   scan cycle --> RecordCard / RecordUnknown / RecordMobile (event stored before the paint)
+//              --> LastOutcome --> display
+//   Venue menu --> AddForLastCard (entry stored and held at this door at once) / Lift / Entries
+//   with "Venue Database": SyncWorker (its own thread and store connection) uploads the outbox, woken
+//   after every write here, and brings the server's lists into the store, where the ListWatcher finds them
 //
 // Nothing here throws: a store or key that cannot be opened leaves the door working on verdicts alone
 // and says why in Trouble().
