@@ -394,8 +394,14 @@ DisplayOutput MainDlg::LayOutDisplay(const QSize& client) const {
     // The valid age is read at each paint of a card result (the last one read when the hive cannot be).
     const bool result = m_cycle.State() == DisplayState::CardShown || m_cycle.State() == DisplayState::MobileShown;
     DisplayInput in = DisplayInputOf(m_cycle, result ? VerdictValidAge() : kDefaultValidAge);
-    if (result && m_venue && m_venue->LastOutcome())
-        in.venue = VenueMarksOf(*m_venue->LastOutcome(), !m_venue->MissesLists());
+    if (result && m_venue && m_venue->LastOutcome()) {
+        // A phone's result shows the marks of its own event only, never the card's before it; a phone is
+        // never matched against the lists, so their absence is no news there.
+        const Venue::DoorOutcome& last = *m_venue->LastOutcome();
+        const bool mobile = m_cycle.State() == DisplayState::MobileShown;
+        if (!mobile || last.event.format == "mdl")
+            in.venue = VenueMarksOf(last, mobile || !m_venue->MissesLists());
+    }
     in.inside = InsideNow();
     in.width = client.width();
     in.height = client.height();
@@ -536,6 +542,20 @@ void MainDlg::RecordVenueScan(const MagneticStripeCards::Card* card) {
         ReadInsideSettings();
         m_inside.CountVerdict(std::string(Venue::CodeOf(outcome.event.verdict)), outcome.event.scannedAt);
         StationTrace::Line(std::string("venue event ") + std::string(Venue::CodeOf(outcome.event.verdict)) +
+                           (outcome.stored ? " stored" : " not stored"));
+    });
+}
+
+// A phone's session with a result: its event (format "mdl") is kept like a card's, and a verified one of
+// age counts one in. A session cancelled before its result leaves nothing, as a scan never finished.
+void MainDlg::RecordMobileVenueScan(const MobileResult& result) {
+    if (!m_venue)
+        return;
+    Guarded("venue record", [&] {
+        const Venue::DoorOutcome& outcome = m_venue->RecordMobile(result.verified, result.ok, result.state);
+        ReadInsideSettings();
+        m_inside.CountVerdict(std::string(Venue::CodeOf(outcome.event.verdict)), outcome.event.scannedAt);
+        StationTrace::Line(std::string("venue event mdl ") + std::string(Venue::CodeOf(outcome.event.verdict)) +
                            (outcome.stored ? " stored" : " not stored"));
     });
 }

@@ -87,6 +87,7 @@ private:
     void StartMobileSession(const std::string& engagementText) override;
     void CancelMobileSession() override;
     bool WriteMobileLogRow(const std::string& row) override;
+    void RecordMobileVenueScan(const MobileResult& result) override;
     void OnMobileFinished(const Mdl::MdlOutcome& outcome, bool trustListOutOfDate);
 
     void InitDialog();

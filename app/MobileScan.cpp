@@ -31,11 +31,13 @@ MobileResult MobileResultOf(const Mdl::MdlOutcome& outcome, int validAge, bool t
     result.shown.hasPortrait = outcome.Verified() && !outcome.portrait.isEmpty();
     result.verified = outcome.Verified() && outcome.age != Mdl::MdlOutcome::Age::Unknown;
     result.ok = result.verified && outcome.age == Mdl::MdlOutcome::Age::Over;
-    if (result.verified)
+    if (result.verified) {
         result.logRow = Mdl::MdlLogRow::Row(outcome, validAge, scanTime);
+        result.state = Mdl::MdlLogRow::State(outcome.jurisdiction);
+    }
     result.resultLine = "Mobile licence: " + verdict.headline;
     if (result.verified)
-        result.resultLine += " (" + Mdl::MdlLogRow::State(outcome.jurisdiction) + ")";
+        result.resultLine += " (" + result.state + ")";
     return result;
 }
 

@@ -237,6 +237,7 @@ void ScanCycle::OnMobileResult(const MobileResult& result) {
         m_lastResults.pop_back();
     if (m_host.IsLogChecked() && !result.logRow.empty())
         m_notLogged = !m_host.WriteMobileLogRow(result.logRow);
+    m_host.RecordMobileVenueScan(result);
     if (result.verified && (result.ok || !m_host.IsCountValidOnlyChecked()))
         m_total = static_cast<std::int32_t>(static_cast<std::uint32_t>(m_total) + 1u);
     m_host.StartTimer(kResultTimer, kResultPeriodMs);

@@ -18,8 +18,9 @@
 //
 // A scan text that starts with "mdoc:" is a phone's engagement, not a card:
 //
-//   "mdoc:..." --> "Phone: connecting..." --> host runs the session --> OnMobileResult --> verdict, log row
-//              --> result timer --> Ready;   a new scan or Esc (CancelMobile) ends the session first
+//   "mdoc:..." --> "Phone: connecting..." --> host runs the session --> OnMobileResult --> log row
+//              --> venue event stored --> verdict painted --> result timer --> Ready
+//   a new scan or Esc (CancelMobile) ends the session first; no result follows
 //
 // The host (MainDlg in the station, a fake in tests) runs the timers, paints, logs and opens the dialog.
 
@@ -39,6 +40,8 @@
 namespace MagneticStripeCards {
 class Card;
 }
+
+struct MobileResult;
 
 class ScanCycleHost {
 public:
@@ -72,6 +75,9 @@ public:
     virtual void CancelMobileSession() {}
     // Writes a mobile licence's row to the scan log; false when it is not in the log file now.
     virtual bool WriteMobileLogRow(const std::string& /*row*/) { return false; }
+    // The venue's record of a phone's session that ended with a result (verified or not), made after its
+    // log row and before its verdict is painted. Never throws.
+    virtual void RecordMobileVenueScan(const MobileResult& /*result*/) {}
 };
 
 // A mobile licence's session as it ended, in the cycle's terms.
@@ -81,6 +87,7 @@ struct MobileResult {
     std::string resultLine; // for the last results
     bool verified = false;  // a verified licence (counts towards the total)
     bool ok = false;        // verified and of the valid age (counts with "Count Valid DL Only")
+    std::string state;      // the verified issuing jurisdiction as the log writes it ("UT"); else empty
 };
 
 class ScanCycle {

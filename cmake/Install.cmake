@@ -1,7 +1,8 @@
 # Installation and the Debian package.
 #
-#   cmake --install <build>                       station, decoder and venue tools, manual, man pages, icons,
-#                                                 desktop entry, tmpfiles.d entry, copyright and changelog
+#   cmake --install <build>                       station, decoder, venue and mobile-licence tools, manual,
+#                                                 man pages, icons, desktop entry, tmpfiles.d entry,
+#                                                 copyright and changelog
 #   cmake --install <build> --component provision the staff group, the folders and the settings hive (as root)
 #   cpack --config <build>/CPackConfig.cmake      kestrin_<version>_<arch>.deb, whose postinst provisions
 #
@@ -28,6 +29,9 @@ if(TARGET kestrin-decode)
 endif()
 if(TARGET kestrin-venue)
     install(TARGETS kestrin-venue RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+if(TARGET kestrin-mdl)
+    install(TARGETS kestrin-mdl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
 if(TARGET kestrin_manual)
     install(FILES ${KESTRIN_HELP_PDF} DESTINATION ${KESTRIN_APP_SUBDIR})
@@ -107,8 +111,12 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Age-verification station for driver's lic
 set(CPACK_PACKAGE_DESCRIPTION "Kestrin reads a driver's licence through a magnetic-stripe reader or a 2D
 barcode scanner in keyboard mode and shows the holder's age in green or red,
 the expiry, a running total and the last results. It can log one CSV row per
-card and lock an X11 desktop to the station. kestrin-decode decodes scans on
-the command line for integrations.")
+card and lock an X11 desktop to the station. It also reads a phone's mobile
+driver's licence (ISO/IEC 18013-5) and checks its issuer's signature.
+kestrin-decode decodes scans on the command line for integrations,
+kestrin-mdl verifies recorded mobile-licence sessions and fills the trust
+folder, and kestrin-venue manages the venue's scan record and its banned,
+flagged and VIP lists.")
 set(CPACK_PACKAGING_INSTALL_PREFIX ${KESTRIN_PACKAGE_PREFIX})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")

@@ -272,8 +272,15 @@ void LayoutMobile(const Context& c, const ShownMobile& mobile, DisplayOutput& ou
 
 std::vector<std::string> Notices(const DisplayInput& in) {
     std::vector<std::string> notices;
-    if (in.state == DisplayState::MobileShown && in.mobile)
-        return in.mobile->notes;
+    if (in.state == DisplayState::MobileShown && in.mobile) {
+        // A phone meets no list; what the door must still hear is that a record was not kept.
+        notices = in.mobile->notes;
+        if (!in.venue.notice.empty())
+            notices.push_back(in.venue.notice);
+        if (in.notLogged)
+            notices.push_back("Not logged yet: the log file cannot be written");
+        return notices;
+    }
     if (in.state != DisplayState::CardShown || !in.card)
         return notices;
     // The lists' word first: the operator acts on it before anything else.

@@ -29,7 +29,8 @@ struct VenueMarks {
     std::string flaggedLine;  // "FLAGGED: theft", or empty
     bool vip = false;
     std::string repeatLine; // "Scanned 3 min ago at door-2", or empty
-    std::string notice;     // the venue works only in part ("Lists not checked: ..."), or empty
+    std::string notice;     // the venue works only in part ("Lists not checked: ..."), or empty; with a
+                            // phone's result only that its event was not stored
 };
 
 // "Inside 143 / 250" under the total, in black, the warning's amber from 90 % of the capacity, red from

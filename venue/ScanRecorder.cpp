@@ -48,6 +48,16 @@ DoorFacts DoorFacts::OfUnknown() {
     return facts;
 }
 
+DoorFacts DoorFacts::OfMobile(bool verified, bool ofAge, const std::string& state) {
+    DoorFacts facts;
+    facts.format = "mdl";
+    if (!verified)
+        return facts; // what an unverified phone claims is not kept as its jurisdiction
+    facts.verdict = ofAge ? Verdict::Ok : Verdict::UnderAge;
+    facts.state = state;
+    return facts;
+}
+
 std::string DoorOutcome::RepeatLine() const {
     if (!repeat)
         return {};

@@ -39,6 +39,12 @@ struct DoorFacts {
     // The facts of a decoded card; `key` may be null (no venue key: no identity, no list match).
     static DoorFacts OfCard(const MagneticStripeCards::Card& card, Verdict verdict, const IdentityKey* key);
     static DoorFacts OfUnknown();
+    // A phone's mobile licence, format "mdl": "ok" or "under-age" as the door judged a verified one,
+    // "unknown" for one that failed a check. No age (the licence proves "over NN", not a number), no sex
+    // code, and no identity: the station asks a phone only for the age, portrait, jurisdiction and
+    // expiry, never the document number, so it meets no list and no repeat window. `state` is the
+    // verified issuing jurisdiction ("UT"); ignored when not verified.
+    static DoorFacts OfMobile(bool verified, bool ofAge, const std::string& state);
 };
 
 struct DoorOutcome {

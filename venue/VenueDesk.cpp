@@ -96,10 +96,21 @@ const DoorOutcome& VenueDesk::RecordCard(const MagneticStripeCards::Card& card, 
 }
 
 const DoorOutcome& VenueDesk::RecordUnknown() {
+    return RecordWithoutIdentity(DoorFacts::OfUnknown());
+}
+
+const DoorOutcome& VenueDesk::RecordMobile(bool verified, bool ofAge, const std::string& state) {
+    return RecordWithoutIdentity(DoorFacts::OfMobile(verified, ofAge, state));
+}
+
+const DoorOutcome& VenueDesk::RecordWithoutIdentity(const DoorFacts& facts) {
+    // The Venue menu must not put the card before this scan on a list as if it were this one.
     m_lastIdentity.clear();
     m_lastName.clear();
     m_lastBirthDate.clear();
-    m_last = m_recorder->Record(DoorFacts::OfUnknown(), PrivacyProfile::FromSettings());
+    m_last = m_recorder->Record(facts, PrivacyProfile::FromSettings());
+    if (!m_last->stored)
+        Report("a scan event was not stored: " + m_last->storeError);
     Wake();
     return *m_last;
 }

@@ -3,7 +3,8 @@
 // the in-memory lists (kept in step by a ListWatcher thread), the repeat window and the scan recorder, and
 // remembers the last scan for the Venue menu.
 //
-//   scan cycle --> RecordCard / RecordUnknown (event stored before the paint) --> LastOutcome --> display
+//   scan cycle --> RecordCard / RecordUnknown / RecordMobile (event stored before the paint)
+//              --> LastOutcome --> display
 //   Venue menu --> AddForLastCard (entry stored and held at this door at once) / Lift / Entries
 //   with "Venue Database": SyncWorker (its own thread and store connection) uploads the outbox, woken
 //   after every write here, and brings the server's lists into the store, where the ListWatcher finds them
@@ -49,6 +50,8 @@ public:
 
     const DoorOutcome& RecordCard(const MagneticStripeCards::Card& card, Verdict verdict);
     const DoorOutcome& RecordUnknown();
+    // A phone's mobile licence (DoorFacts::OfMobile); it cannot be put on a list.
+    const DoorOutcome& RecordMobile(bool verified, bool ofAge, const std::string& state);
     // The outcome of the last scan, if any.
     const std::optional<DoorOutcome>& LastOutcome() const { return m_last; }
     // The last scan was a card with an identity, so it can be put on a list.
@@ -79,6 +82,7 @@ public:
 
 private:
     std::string CreatedBy() const;
+    const DoorOutcome& RecordWithoutIdentity(const DoorFacts& facts);
     void StartSync(const std::string& storePath);
     void Wake();
 

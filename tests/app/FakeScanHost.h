@@ -65,6 +65,11 @@ public:
         return logWrites;
     }
 
+    void RecordMobileVenueScan(const MobileResult& result) override {
+        events.push_back("venue mobile");
+        mobileVenue.push_back(result);
+    }
+
     // Runs every timer tick due up to now + ms, in time order, on the attached cycle.
     void Advance(long long ms) {
         const long long target = m_now + ms;
@@ -99,6 +104,7 @@ public:
     std::vector<LogCall> logCalls;
     std::vector<std::string> mobileTexts;
     std::vector<std::string> mobileRows;
+    std::vector<MobileResult> mobileVenue;
 
 private:
     struct Timer {

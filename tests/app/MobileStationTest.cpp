@@ -1,7 +1,11 @@
 // The station reading a phone, on the offscreen platform: the engagement text typed as a scan, a fake
 // phone answering over a socket pair with the GATT framing, and then the verdict with the portrait on
-// the window (a screenshot goes to the build's artifacts) and the mobile licence's row in the scan log.
+// the window (a screenshot goes to the build's artifacts), the mobile licence's row in the scan log and
+// its event in the venue store.
 #include "MainDlg.h"
+
+#include "EmbeddedStore.h"
+#include "VenueTime.h"
 
 #include "FakeHolder.h"
 #include "FakeHolderPeer.h"
@@ -10,6 +14,7 @@
 #include "KestrinResources.h"
 #include "SocketGattTransport.h"
 
+#include <QDate>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -27,10 +32,13 @@ private slots:
     void aPhoneOver21ShowsGreenWithItsPortraitAndIsLogged();
     void aPhoneUnder21ShowsRedAndAnUntrustedIssuerAmber();
     void escEndsASilentPhonesSessionAndTheDoorGoesOn();
+    void aPhoneShowsNoneOfTheCardsListNotices();
 
 private:
     void WriteHive(const QString& trustFolder);
     QString LogText() const;
+    // The venue store's events, oldest first (the store is next to the hive).
+    std::vector<Venue::ScanEvent> VenueEvents() const;
     // Types the phone's engagement into the station and waits for the verdict.
     void ReadPhone(MainDlg& dlg, FakeHolder& holder);
     // Hands the window a socket pair whose far end the returned peer serves.
@@ -73,6 +81,10 @@ QString MobileStationTest::LogText() const {
             text += QString::fromLatin1(file.readAll());
     }
     return text;
+}
+
+std::vector<Venue::ScanEvent> MobileStationTest::VenueEvents() const {
+    return Venue::EmbeddedStore(m_dir.filePath(QStringLiteral("venue.db")).toStdString()).Scans("", std::nullopt);
 }
 
 std::unique_ptr<FakeHolderPeer> MobileStationTest::ConnectPhone(MainDlg& dlg, FakeHolder& holder,
@@ -149,6 +161,16 @@ void MobileStationTest::aPhoneOver21ShowsGreenWithItsPortraitAndIsLogged() {
     QVERIFY(row.contains(QStringLiteral("\"05/31/2031\"")));
     QVERIFY(!LogText().contains(QStringLiteral("JFIF")));
     QCOMPARE(dlg.Total(), 1);
+
+    const auto events = VenueEvents();
+    QVERIFY(!events.empty());
+    const Venue::ScanEvent& event = events.back();
+    QCOMPARE(event.format, std::string("mdl"));
+    QCOMPARE(event.verdict, Venue::Verdict::Ok);
+    QCOMPARE(event.state, std::string("UT"));
+    QCOMPARE(event.venue, std::string("default"));
+    QVERIFY(!event.age);
+    QVERIFY(event.idHmac.empty());
 }
 
 void MobileStationTest::aPhoneUnder21ShowsRedAndAnUntrustedIssuerAmber() {
@@ -164,6 +186,9 @@ void MobileStationTest::aPhoneUnder21ShowsRedAndAnUntrustedIssuerAmber() {
         dlg.repaint();
         QVERIFY(Shows(dlg, "UNDER 21", DisplayColour::kVerdictRed));
         dlg.grab().save(QStringLiteral(KESTRIN_BUILD_DIR "/artifacts/mobile/verdict-under-21.png"));
+        QVERIFY(!VenueEvents().empty());
+        QCOMPARE(VenueEvents().back().verdict, Venue::Verdict::UnderAge);
+        QCOMPARE(VenueEvents().back().format, std::string("mdl"));
     }
     WriteHive(m_dir.filePath(QStringLiteral("empty-trust")));
     StationLockLog log;
@@ -177,6 +202,11 @@ void MobileStationTest::aPhoneUnder21ShowsRedAndAnUntrustedIssuerAmber() {
     QVERIFY(Shows(dlg, "Issuer not trusted", DisplayColour::kWarning));
     QVERIFY(!Shows(dlg, "21+", DisplayColour::kVerdictGreen));
     QVERIFY(dlg.Display().portraitArea.isNull());
+    // Not verified: the door's record keeps the scan, of format "mdl", but nothing the phone claimed.
+    const Venue::ScanEvent event = VenueEvents().back();
+    QCOMPARE(event.verdict, Venue::Verdict::Unknown);
+    QCOMPARE(event.format, std::string("mdl"));
+    QVERIFY(event.state.empty());
 }
 
 void MobileStationTest::escEndsASilentPhonesSessionAndTheDoorGoesOn() {
@@ -191,6 +221,7 @@ void MobileStationTest::escEndsASilentPhonesSessionAndTheDoorGoesOn() {
     silent.silent = true;
     const auto peer = ConnectPhone(dlg, holder, silent);
     QVERIFY(peer);
+    const std::size_t eventsBefore = VenueEvents().size();
     QTest::keyClicks(&dlg, holder.EngagementText());
     QTest::keyClick(&dlg, Qt::Key_Return);
     QTRY_COMPARE_WITH_TIMEOUT(dlg.Cycle().State(), DisplayState::MobileConnecting, 3000);
@@ -200,7 +231,47 @@ void MobileStationTest::escEndsASilentPhonesSessionAndTheDoorGoesOn() {
     QTest::keyClick(&dlg, Qt::Key_Escape);
     QCOMPARE(dlg.Cycle().State(), DisplayState::Ready);
     QTRY_COMPARE_WITH_TIMEOUT(holder.endStatus, std::optional<qint64>(20), 3000);
-    QVERIFY(dlg.isVisible()); // Esc ends the session, never the window
+    QVERIFY(dlg.isVisible());                     // Esc ends the session, never the window
+    QCOMPARE(VenueEvents().size(), eventsBefore); // a session cancelled leaves no event
+}
+
+// The venue's notices under a result are those of the scan shown: a door without its venue key says under
+// a card that the lists were not checked, but not under a phone, which is never matched against them.
+void MobileStationTest::aPhoneShowsNoneOfTheCardsListNotices() {
+    const char* const swipe = "%CASACRAMENTO^DOE$JOHN$Q^123 MAIN ST^?;6360141234567=08121980061500?#0295814      C"
+                              "               1508150BRNBLU?";
+    WriteHive(m_dir.filePath(QStringLiteral("trust")));
+    QFile::remove(m_dir.filePath(QStringLiteral("venue.key")));
+    {
+        Venue::EmbeddedStore store(m_dir.filePath(QStringLiteral("venue.db")).toStdString());
+        Venue::ListEntry ban;
+        ban.id = Venue::NewUuid();
+        ban.idHmac = std::string(32, 'b');
+        ban.reason = Venue::Reason::Violence;
+        ban.createdAt = Venue::NowMicros();
+        ban.validUntil = *Venue::EndOfLocalDay(QDate::currentDate().addDays(30).toString(Qt::ISODate).toStdString());
+        ban.venue = "default";
+        ban.createdBy = "office test";
+        store.AddEntry(ban);
+    }
+    StationLockLog log;
+    MainDlg dlg(nullptr, FakeLockParts(log));
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dlg));
+    QTest::keyClicks(&dlg, QString::fromLatin1(swipe));
+    QTest::keyClick(&dlg, Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(dlg.Cycle().State(), DisplayState::CardShown, 3000);
+    dlg.repaint();
+    const std::string notice = "Lists not checked: no venue key file";
+    QVERIFY(Shows(dlg, notice, DisplayColour::kWarning));
+
+    const TestIssuer issuer(*m_pki);
+    FakeHolder holder(issuer, Licence(true));
+    ReadPhone(dlg, holder);
+    dlg.repaint();
+    QVERIFY(Shows(dlg, "21+", DisplayColour::kVerdictGreen));
+    QVERIFY(!Shows(dlg, notice, DisplayColour::kWarning));
+    QCOMPARE(VenueEvents().back().format, std::string("mdl"));
 }
 
 QTEST_MAIN(MobileStationTest)

@@ -569,6 +569,31 @@ TEST_F(ScanCycleTest, ANotVerifiedPhoneIsShownButNeitherLoggedNorCounted) {
     EXPECT_EQ(cycle.Total(), 0);
 }
 
+// Every session that ends with a result is the venue's event, verified or not, stored after its log row and
+// before its verdict is painted, as a card's is; a cancelled one leaves none.
+TEST_F(ScanCycleTest, APhonesResultIsRecordedForTheVenueBeforeItIsPainted) {
+    host.logChecked = true;
+    Scan(kEngagementText);
+    host.events.clear();
+    cycle.OnMobileResult(Verified21Plus());
+    const std::vector<std::string> order{"log mobile", "venue mobile", "start 2 10000", "repaint"};
+    EXPECT_EQ(host.events, order);
+
+    host.Advance(ScanCycle::kResultPeriodMs);
+    Scan(kEngagementText);
+    MobileResult failed;
+    failed.shown.headline = "NOT VERIFIED";
+    cycle.OnMobileResult(failed);
+    ASSERT_EQ(host.mobileVenue.size(), 2u);
+    EXPECT_FALSE(host.mobileVenue.back().verified);
+
+    host.Advance(ScanCycle::kResultPeriodMs);
+    Scan(kEngagementText);
+    cycle.CancelMobile();
+    cycle.OnMobileResult(Verified21Plus());
+    EXPECT_EQ(host.mobileVenue.size(), 2u);
+}
+
 TEST_F(ScanCycleTest, ANewScanOrEscEndsThePhonesSessionAndALateResultIsDropped) {
     Scan(kEngagementText);
     Type("%");

@@ -597,6 +597,22 @@ TEST_P(LayoutMobile, HeadlineInTheVerdictsColourWithThePortraitBesideIt) {
     }
 }
 
+// A phone's result says, like a card's, when its venue event or its log row was not kept.
+TEST(LayoutMobileNotices, StoreAndLogTroubleShowUnderThePhonesVerdict) {
+    DisplayInput in = Input(DisplayState::MobileShown);
+    in.mobile = ShownMobile{ShownMobile::Colour::Green, "21+", "OK", "Mobile licence, verified: US-UT", {}, false};
+    EXPECT_EQ(FindText(LayoutDisplay(in, kMeasure), "Not logged yet: the log file cannot be written"), nullptr);
+    in.venue.notice = "Not in the venue's record: the venue store cannot be written";
+    in.notLogged = true;
+    const DisplayOutput out = LayoutDisplay(in, kMeasure);
+    for (const char* text : {"Not in the venue's record: the venue store cannot be written",
+                             "Not logged yet: the log file cannot be written"}) {
+        const TextItem* item = FindText(out, text);
+        ASSERT_NE(item, nullptr) << text;
+        EXPECT_EQ(item->colour, kWarning);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Verdicts, LayoutMobile,
     ::testing::Values(

@@ -167,6 +167,37 @@ TEST_F(ScanRecorderTest, EventsCarryTheCardsNonPersonalFacts) {
     EXPECT_EQ(DoorFacts::OfUnknown().format, "unknown");
 }
 
+// A phone's licence: its verdict as judged, format "mdl", the verified jurisdiction, and neither an age
+// (it proves "over NN", no number) nor an identity (the station never asks for its number), whatever the profile.
+TEST_F(ScanRecorderTest, MobileLicencesAreEventsOfFormatMdl) {
+    struct Case {
+        bool verified;
+        bool ofAge;
+        Verdict verdict;
+        std::string state;
+    };
+    for (const Case& c : {Case{true, true, Verdict::Ok, "UT"}, Case{true, false, Verdict::UnderAge, "UT"},
+                          Case{false, true, Verdict::Unknown, ""}, Case{false, false, Verdict::Unknown, ""}}) {
+        SCOPED_TRACE(std::string(CodeOf(c.verdict)));
+        now += kMinute;
+        const DoorOutcome outcome = recorder.Record(DoorFacts::OfMobile(c.verified, c.ofAge, "UT"), full);
+        ASSERT_TRUE(outcome.stored) << outcome.storeError;
+        const ScanEvent stored = store.Scans("north", std::nullopt).back();
+        EXPECT_EQ(stored, outcome.event);
+        EXPECT_EQ(stored.format, "mdl");
+        EXPECT_EQ(stored.verdict, c.verdict);
+        EXPECT_EQ(stored.state, c.state);
+        EXPECT_FALSE(stored.age);
+        EXPECT_TRUE(stored.idHmac.empty());
+        EXPECT_TRUE(stored.sexCode.empty());
+        EXPECT_TRUE(outcome.RepeatLine().empty());
+    }
+    const auto rows = store.Select("SELECT count(*) FROM scan_event WHERE format = 'mdl' AND age IS NULL AND "
+                                   "id_hmac IS NULL",
+                                   {});
+    EXPECT_EQ(std::get<std::int64_t>(rows[0][0]), 4);
+}
+
 // kestrin-venue writes to the file on its own connection; the door's copy follows by itself.
 TEST_F(ScanRecorderTest, TheWatcherBringsEntriesAddedElsewhere) {
     ListWatcher watcher(hive.Dir() + "/venue.db", lists);
@@ -239,6 +270,30 @@ TEST(VenueDeskTest, LastCardGoesOnAListAndHoldsAtOnce) {
     EXPECT_FALSE(desk.RecordCard(card, Verdict::Ok).banned);
     EXPECT_FALSE(desk.RecordUnknown().banned);
     EXPECT_FALSE(desk.HasLastCard());
+}
+
+// After a phone, "Ban Last Card..." has no card: the one scanned before must not be put on a list as if
+// it were the phone's holder.
+TEST(VenueDeskTest, APhoneLeavesNoLastCardForTheLists) {
+    const TempHive hive;
+    std::string error;
+    VenueConfig config;
+    config.venue = "north";
+    config.station = "door-1";
+    config.keyFile = hive.Dir() + "/venue.key";
+    ASSERT_TRUE(IdentityKey::Create(config.keyFile, error)) << error;
+    VenueDesk desk(config, hive.Dir() + "/venue.db", [] { return kStart; });
+    const MagneticStripeCards::FixedClock clock(2026, 3, 10, 14, 5, 33);
+    desk.RecordCard(MagneticStripeCards::Card(CardScan("aamva/expired_yesterday.txt"), clock), Verdict::Expired);
+    ASSERT_TRUE(desk.HasLastCard());
+    const DoorOutcome& outcome = desk.RecordMobile(true, false, "UT");
+    EXPECT_TRUE(outcome.stored) << outcome.storeError;
+    EXPECT_EQ(outcome.event.verdict, Verdict::UnderAge);
+    EXPECT_EQ(outcome.event.station, "door-1");
+    EXPECT_FALSE(desk.HasLastCard());
+    EXPECT_FALSE(desk.AddForLastCard({ListKind::Banned, Reason::Other, "2026-07-01", "", Scope::Venue}, error));
+    ASSERT_TRUE(desk.LastOutcome());
+    EXPECT_EQ(desk.LastOutcome()->event.format, "mdl");
 }
 
 TEST(VenueDeskTest, WithoutAKeyTheDoorStillRecords) {
