@@ -264,7 +264,9 @@ void SyncWorker::Run() {
             uploadDue = events.more; // more next round, after the heartbeat and the list had their turn
             if (events.uploaded) {
                 lastTraffic = Clock::now();
-                nextVenue = Clock::now(); // the count with these rows on the server, at once
+                // The count with these rows on the server, at once; a draining backlog once it is all up.
+                if (!events.more)
+                    nextVenue = Clock::now();
                 PgFailure ignored;
                 const auto now =
                     conn->Exec("SELECT kestrin.now_us()", Clock::now() + m_options.heartbeatDeadline, &ignored);
