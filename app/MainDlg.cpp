@@ -121,7 +121,14 @@ void MainDlg::InitDialog() {
     // the same hive do to "Log Number" later.
     const std::optional<std::uint32_t> run = Settings::IncrementLogNumber();
     m_log = std::make_unique<ScanLogSession>(run ? std::to_string(*run) : Settings::GetLogNumberText());
-    Guarded("venue", [this] { m_venue = Venue::VenueDesk::FromSettings(); });
+    Guarded("venue", [this] {
+        m_venue = Venue::VenueDesk::FromSettings();
+        // The venue's count comes from the sync worker's thread: repaint on this one.
+        m_venue->OnVenueCount([this] {
+            QMetaObject::invokeMethod(
+                this, [this] { update(); }, Qt::QueuedConnection);
+        });
+    });
     Guarded("inside count", [this] { StartInsideCount(); });
     m_burstFilter = std::make_unique<ReaderBurstFilter>(*this, m_readerKeymap,
                                                         [this](const QKeyEvent& key) { FeedReaderKey(key); });
@@ -655,15 +662,20 @@ InsideLine MainDlg::InsideNow() const {
     if (!m_venue)
         return {};
     const Venue::Micros now = Venue::NowMicros();
-    switch (m_inside.LevelAt(now)) {
+    // With a venue database, the venue's count over all its doors once the server has given one for
+    // tonight; this door's own count until then.
+    Reports::InsideCounter shown = m_inside;
+    if (const auto venue = m_venue->VenueInsideCount(now))
+        shown.SetInside(static_cast<int>(*venue), now);
+    switch (shown.LevelAt(now)) {
     case Reports::InsideCounter::Level::Red:
-        return {m_inside.Text(now), DisplayColour::kVerdictRed};
+        return {shown.Text(now), DisplayColour::kVerdictRed};
     case Reports::InsideCounter::Level::Amber:
-        return {m_inside.Text(now), DisplayColour::kWarning};
+        return {shown.Text(now), DisplayColour::kWarning};
     case Reports::InsideCounter::Level::Normal:
         break;
     }
-    return {m_inside.Text(now), DisplayColour::kBlack};
+    return {shown.Text(now), DisplayColour::kBlack};
 }
 
 void MainDlg::OnVenueLists() {

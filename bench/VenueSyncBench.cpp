@@ -3,7 +3,9 @@
 // throwaway PostgreSQL cluster on loopback (or --db SUPERUSER-CONNINFO). A manager adds a group-wide
 // ban once a second; every door's copy records when it arrives. Prints, per N: events per second the
 // server took, the outbox backlog at the end (growing = the server falls behind), and list propagation
-// p50 / p95 / max from the ban's commit to its arrival at each door.
+// p50 / p95 / max from the ban's commit to its arrival at each door, and how many readings of their
+// venue's inside count the doors made a second (each door also reads its venue's recent scans for the
+// repeat window, as a door does).
 //
 //   venue_sync_bench [--db CONNINFO] [--seconds S] [N ...]      (default: 20 s, N = 10 50 200)
 
@@ -81,6 +83,7 @@ struct Figures {
     std::int64_t backlogEnd = 0;
     std::int64_t backlogMax = 0;
     double p50 = 0, p95 = 0, max = 0;
+    double countReadsPerSecond = 0; // the doors' readings of their venue's count, all doors together
     std::size_t samples = 0, expected = 0;
 };
 
@@ -103,6 +106,7 @@ Figures RunLoad(const std::string& base, Venue::PgConnection& admin, int station
     Arrivals arrivals;
     std::vector<std::unique_ptr<Venue::MemorySyncStore>> stores;
     std::vector<std::unique_ptr<Venue::SyncWorker>> workers;
+    std::atomic<std::uint64_t> readings{0};
     for (int s = 0; s < stations; ++s) {
         stores.push_back(std::make_unique<Venue::MemorySyncStore>());
         stores.back()->OnApplied([&arrivals](const std::vector<Venue::ListEntry>& entries) {
@@ -116,6 +120,11 @@ Figures RunLoad(const std::string& base, Venue::PgConnection& admin, int station
         });
         Venue::SyncOptions options{base + " user=bench_v" + std::to_string(s / kDoorsPerVenue),
                                    "door" + std::to_string(s)};
+        // As a door runs: the venue's inside count and the other doors' recent scans, read every second.
+        options.venue = "v" + std::to_string(s / kDoorsPerVenue);
+        options.onCount = [&readings](const Venue::VenueCount&) { ++readings; };
+        options.repeatMinutes = 10;
+        options.onScans = [](const std::vector<Venue::RemoteScan>&) {};
         workers.push_back(std::make_unique<Venue::SyncWorker>(options, *stores.back(), *stores.back()));
         workers.back()->Start();
     }
@@ -148,6 +157,7 @@ Figures RunLoad(const std::string& base, Venue::PgConnection& admin, int station
         }
     });
     const auto start = Clock::now();
+    const std::uint64_t readingsAtStart = readings;
     Venue::PgFailure failure;
     const auto counted = [&] {
         auto r = admin.Exec("SELECT count(*) FROM kestrin.scan_event", Clock::now() + 30s, &failure);
@@ -176,6 +186,7 @@ Figures RunLoad(const std::string& base, Venue::PgConnection& admin, int station
         backlogMax = std::max(backlogMax, waiting);
     }
     const auto elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    const double countReadsPerSecond = static_cast<double>(readings - readingsAtStart) / elapsed;
     std::this_thread::sleep_for(1500ms); // the last ban reaches the doors
     stop = true;
     writer.join();
@@ -183,6 +194,7 @@ Figures RunLoad(const std::string& base, Venue::PgConnection& admin, int station
     for (auto& st : stores)
         f.backlogEnd += st->WaitingCount();
     f.backlogMax = backlogMax;
+    f.countReadsPerSecond = countReadsPerSecond;
     f.eventsPerSecond = static_cast<double>(counted()) / elapsed;
     for (auto& w : workers)
         w->Stop();
@@ -234,13 +246,13 @@ int main(int argc, char** argv) {
             throw std::runtime_error(failure.message);
         Exec(*admin, "DO $$ BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'bench_manager') THEN "
                      "CREATE ROLE bench_manager LOGIN IN ROLE kestrin_manager; END IF; END $$");
-        std::printf("%8s %10s %12s %12s %9s %9s %9s %10s\n", "stations", "events/s", "backlog.max", "backlog.end",
-                    "p50 s", "p95 s", "max s", "arrivals");
+        std::printf("%8s %10s %12s %12s %9s %9s %9s %10s %9s\n", "stations", "events/s", "backlog.max", "backlog.end",
+                    "p50 s", "p95 s", "max s", "arrivals", "counts/s");
         for (const int n : sizes) {
             const Figures f = RunLoad(base, *admin, n, seconds);
-            std::printf("%8d %10.1f %12lld %12lld %9.3f %9.3f %9.3f %5zu/%zu\n", n, f.eventsPerSecond,
+            std::printf("%8d %10.1f %12lld %12lld %9.3f %9.3f %9.3f %5zu/%zu %9.1f\n", n, f.eventsPerSecond,
                         static_cast<long long>(f.backlogMax), static_cast<long long>(f.backlogEnd), f.p50, f.p95, f.max,
-                        f.samples, f.expected);
+                        f.samples, f.expected, f.countReadsPerSecond);
             std::fflush(stdout);
         }
     } catch (const std::exception& e) {

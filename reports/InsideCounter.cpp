@@ -54,6 +54,11 @@ void InsideCounter::AddStored(const NightRows& rows, std::int64_t before) {
             m_inside += count.delta;
 }
 
+void InsideCounter::SetInside(int inside, std::int64_t at) {
+    Roll(at);
+    m_inside = inside;
+}
+
 int InsideCounter::Inside(std::int64_t now) const {
     return m_nightEnd != 0 && now >= m_nightEnd ? 0 : m_inside;
 }

@@ -32,6 +32,9 @@ public:
     // `before` on itself, so no row is counted twice.
     void AddStored(const NightRows& rows, std::int64_t before);
 
+    // The count as read elsewhere (the venue's, over all its doors) for the night holding `at`.
+    void SetInside(int inside, std::int64_t at);
+
     // 0 once the night of the last count is over.
     int Inside(std::int64_t now) const;
     Level LevelAt(std::int64_t now) const;

@@ -9,6 +9,8 @@
 #include <memory>
 #include <optional>
 
+#include "VenueTime.h"
+
 namespace Venue {
 
 SyncWorker::SyncWorker(SyncOptions options, IOutbox& outbox, IListSink& sink)
@@ -102,7 +104,89 @@ std::optional<std::int64_t> ClockOffset(PgConnection& conn, Clock::time_point de
     return r->Integer(0, 0) - (before + after) / 2;
 }
 
+// "0a1b..." (as encode(..., 'hex') gives it) to the bytes; empty for anything else.
+std::string FromHex(const std::string& hex) {
+    const auto nibble = [](char c) -> int {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        return -1;
+    };
+    if (hex.size() % 2 != 0)
+        return {};
+    std::string bytes;
+    for (std::size_t i = 0; i < hex.size(); i += 2) {
+        const int high = nibble(hex[i]);
+        const int low = nibble(hex[i + 1]);
+        if (high < 0 || low < 0)
+            return {};
+        bytes.push_back(static_cast<char>(high * 16 + low));
+    }
+    return bytes;
+}
+
+constexpr Micros kMinuteMicros = 60'000'000;
+// Rows are stamped at insert and seen at commit: a batch committed this much after its stamp still counts.
+constexpr Micros kCommitOverlapMicros = 30'000'000;
+// Every waiting row, whatever an outage left behind.
+constexpr std::size_t kAllWaiting = 10'000'000;
+
 } // namespace
+
+bool SyncWorker::ReadCount(PgConnection& conn, PgFailure* failure) {
+    if (!m_options.onCount)
+        return true;
+    const Micros nightStart = NightStart(NowMicros(), m_options.dayStartHour);
+    const auto server = conn.Exec(
+        "SELECT (SELECT count(*) FROM kestrin.scan_event WHERE venue = $1 AND scanned_at >= $2::bigint"
+        "          AND verdict IN ('ok', 'flagged', 'vip'))"
+        "     + (SELECT coalesce(sum(delta), 0) FROM kestrin.door_count WHERE venue = $1 AND at >= $2::bigint)",
+        {m_options.venue, std::to_string(nightStart)}, Clock::now() + m_options.statementDeadline, failure);
+    if (!server || server->Rows() != 1)
+        return false;
+    // Uploads run on this thread only, so every row is on the server (counted above) or still waiting
+    // (counted here), and the mark says which of the station's rows this reading holds.
+    std::int64_t waiting = 0;
+    const auto readOutbox = [&] {
+        waiting = VenueInside::PendingInside(m_outbox.Pending(kAllWaiting), m_options.venue, nightStart);
+    };
+    VenueCount count;
+    count.nightStart = nightStart;
+    count.mark = m_options.mark ? m_options.mark->Read(readOutbox) : (readOutbox(), 0);
+    count.total = server->Integer(0, 0) + waiting;
+    m_options.onCount(count);
+    return true;
+}
+
+bool SyncWorker::ReadScans(PgConnection& conn, PgFailure* failure) {
+    if (!m_options.onScans || m_options.repeatMinutes <= 0)
+        return true;
+    const Micros from = NowMicros() - m_options.repeatMinutes * kMinuteMicros;
+    const auto rows =
+        conn.Exec("SELECT encode(id_hmac, 'hex'), station, scanned_at, received_at FROM kestrin.scan_event"
+                  " WHERE venue = $1 AND station <> $2 AND id_hmac IS NOT NULL AND scanned_at >= $3::bigint"
+                  "   AND received_at >= $4::bigint",
+                  {m_options.venue, m_options.station, std::to_string(from),
+                   std::to_string(std::max<Micros>(0, m_scansSeenTo - kCommitOverlapMicros))},
+                  Clock::now() + m_options.statementDeadline, failure);
+    if (!rows)
+        return false;
+    std::vector<RemoteScan> scans;
+    for (int r = 0; r < rows->Rows(); ++r) {
+        m_scansSeenTo = std::max<Micros>(m_scansSeenTo, rows->Integer(r, 3));
+        RemoteScan scan{FromHex(rows->Text(r, 0)), rows->Text(r, 1), rows->Integer(r, 2)};
+        if (!scan.idHmac.empty())
+            scans.push_back(std::move(scan));
+    }
+    if (!scans.empty())
+        m_options.onScans(scans);
+    return true;
+}
+
+bool SyncWorker::ReadVenue(PgConnection& conn, PgFailure* failure) {
+    return ReadCount(conn, failure) && ReadScans(conn, failure);
+}
 
 void SyncWorker::Run() {
     std::unique_ptr<PgConnection> conn;
@@ -110,6 +194,8 @@ void SyncWorker::Run() {
     auto lastTraffic = Clock::now();
     auto nextListPoll = Clock::now();
     auto nextStatus = Clock::now();
+    auto nextVenue = Clock::now();
+    const bool readsVenue = m_options.onCount || (m_options.onScans && m_options.repeatMinutes > 0);
     bool uploadDue = true;
     bool listDue = true;
     const auto dropLink = [&](const PgFailure& failure) {
@@ -178,12 +264,23 @@ void SyncWorker::Run() {
             uploadDue = events.more; // more next round, after the heartbeat and the list had their turn
             if (events.uploaded) {
                 lastTraffic = Clock::now();
+                // The count with these rows on the server, at once; a draining backlog once it is all up.
+                if (!events.more)
+                    nextVenue = Clock::now();
                 PgFailure ignored;
                 const auto now =
                     conn->Exec("SELECT kestrin.now_us()", Clock::now() + m_options.heartbeatDeadline, &ignored);
                 if (now && now->Rows() == 1)
                     SetStatus([&](SyncStatus& s) { s.lastUploadUs = now->Integer(0, 0); });
             }
+        }
+        if (readsVenue && Clock::now() >= nextVenue) {
+            if (!ReadVenue(*conn, &failure)) {
+                dropLink(failure);
+                continue;
+            }
+            lastTraffic = Clock::now();
+            nextVenue = Clock::now() + m_options.venueEvery;
         }
         if (Clock::now() >= nextStatus) {
             const SyncStatus s = Status();
@@ -200,6 +297,8 @@ void SyncWorker::Run() {
                 listDue = true;
         const auto heartbeatAt = lastTraffic + m_options.heartbeatEvery;
         auto until = std::min(heartbeatAt, std::min(nextListPoll, nextStatus));
+        if (readsVenue)
+            until = std::min(until, nextVenue);
         if (uploadDue || listDue)
             until = Clock::now();
         bool socketReady = false;

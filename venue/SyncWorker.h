@@ -7,8 +7,14 @@
 // answer (a stalled path that keepalives never notice). After a failure it waits 0.5 s, doubling to at
 // most 2 s, and tries again.
 //
+// While connected it also reads, about every second and after each upload, the venue's other doors:
+// the night's inside count (admitted scans and door counts on the server since the night's start, plus
+// this door's rows still in the outbox, read under the CommitMark) and the scans with an identity of
+// the last "Repeat Minutes", for the repeat window.
+//
 // The door talks to it through Wake() (an eventfd write that never blocks) and reads Status(); the
-// worker talks back only through the IOutbox and IListSink interfaces, called on its thread.
+// worker talks back only through the IOutbox and IListSink interfaces and the callbacks of its options,
+// called on its thread.
 
 #include <atomic>
 #include <chrono>
@@ -17,13 +23,23 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "CommitMark.h"
 #include "EventUploader.h"
 #include "IListSink.h"
 #include "IOutbox.h"
 #include "ListSync.h"
+#include "VenueInside.h"
 
 namespace Venue {
+
+// A scan at another door of the venue, as the repeat window takes it.
+struct RemoteScan {
+    std::string idHmac; // raw bytes
+    std::string station;
+    Micros scannedAt = 0;
+};
 
 struct SyncOptions {
     std::string conninfo;
@@ -37,6 +53,16 @@ struct SyncOptions {
     std::chrono::milliseconds backoffMin{500};
     std::chrono::milliseconds backoffMax{2000};
     std::size_t batchSize = 200;
+
+    // The venue's inside count: read when `onCount` is set, for the night starting at `dayStartHour`.
+    std::string venue{};
+    int dayStartHour = 6;
+    std::chrono::milliseconds venueEvery{1000};
+    CommitMark* mark = nullptr; // the station's, when it writes the outbox while the worker reads it
+    std::function<void(const VenueCount&)> onCount{};
+    // The other doors' scans with an identity of the last `repeatMinutes`, when `onScans` is set.
+    int repeatMinutes = 0;
+    std::function<void(const std::vector<RemoteScan>&)> onScans{};
 };
 
 struct SyncStatus {
@@ -75,6 +101,9 @@ private:
     void Run();
     void SetStatus(const std::function<void(SyncStatus&)>& change);
     bool WaitWake(Clock::time_point until, int socketFd, bool* socketReady);
+    bool ReadVenue(PgConnection& conn, PgFailure* failure);
+    bool ReadCount(PgConnection& conn, PgFailure* failure);
+    bool ReadScans(PgConnection& conn, PgFailure* failure);
 
     SyncOptions m_options;
     IOutbox& m_outbox;
@@ -86,6 +115,7 @@ private:
     mutable std::mutex m_mutex;
     SyncStatus m_status;
     std::function<void(const SyncStatus&)> m_onChange;
+    Micros m_scansSeenTo = 0; // server clock: the newest receive time of the scans read so far
 };
 
 } // namespace Venue

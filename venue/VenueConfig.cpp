@@ -28,6 +28,7 @@ VenueConfig VenueConfig::FromSettings() {
     config.station = Or(Settings::GetStationName(), HostName());
     config.keyFile = Or(Settings::GetVenueKeyFile(), HiveFolder() + "venue.key");
     config.repeatMinutes = std::max(0, Settings::GetRepeatMinutes());
+    config.dayStartHour = std::clamp(static_cast<int>(Settings::GetDayStartsAt()), 0, 23);
     return config;
 }
 

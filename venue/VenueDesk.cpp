@@ -53,6 +53,15 @@ void VenueDesk::StartSync(const std::string& storePath) {
         SyncOptions options;
         options.conninfo = m_config.database;
         options.station = m_config.station;
+        options.venue = m_config.venue;
+        options.dayStartHour = m_config.dayStartHour;
+        options.mark = &m_mark;
+        options.onCount = [this](const VenueCount& count) { TakeCount(count); };
+        options.repeatMinutes = m_config.repeatMinutes;
+        options.onScans = [this](const std::vector<RemoteScan>& scans) {
+            for (const RemoteScan& scan : scans)
+                m_repeats.Note(scan.idHmac, scan.scannedAt, scan.station, m_config.repeatMinutes);
+        };
         m_sync = std::make_unique<SyncWorker>(options, *m_syncStore, *m_syncStore);
         m_sync->Start();
     } catch (const std::exception& e) {
@@ -74,7 +83,42 @@ std::optional<SyncStatus> VenueDesk::Sync() const {
     return m_sync->Status();
 }
 
-VenueDesk::~VenueDesk() = default;
+VenueDesk::~VenueDesk() {
+    // The worker calls back into this object: it stops before any member goes.
+    if (m_sync)
+        m_sync->Stop();
+}
+
+void VenueDesk::TakeCount(const VenueCount& count) {
+    std::function<void()> changed;
+    {
+        const std::lock_guard lock(m_insideMutex);
+        m_inside.Apply(count);
+        const auto now = m_inside.Inside(count.nightStart);
+        if (now != m_lastCount)
+            changed = m_countChanged;
+        m_lastCount = now;
+    }
+    if (changed)
+        changed();
+}
+
+void VenueDesk::NoteLocal(std::uint64_t mark, Micros at, int delta) {
+    const std::lock_guard lock(m_insideMutex);
+    m_inside.NoteLocal(mark, at, delta);
+}
+
+std::optional<std::int64_t> VenueDesk::VenueInsideCount(Micros now) const {
+    if (!m_sync)
+        return std::nullopt;
+    const std::lock_guard lock(m_insideMutex);
+    return m_inside.Inside(NightStart(now, m_config.dayStartHour));
+}
+
+void VenueDesk::OnVenueCount(std::function<void()> changed) {
+    const std::lock_guard lock(m_insideMutex);
+    m_countChanged = std::move(changed);
+}
 
 std::unique_ptr<VenueDesk> VenueDesk::FromSettings() {
     return std::make_unique<VenueDesk>(VenueConfig::FromSettings(), EmbeddedStore::DefaultPath(), NowMicros,
@@ -88,9 +132,12 @@ const DoorOutcome& VenueDesk::RecordCard(const MagneticStripeCards::Card& card, 
     // Kept in memory for the Venue menu only, and only what an entry may keep under the profile.
     m_lastName = profile.KeepsDisplayName() ? card.DisplayName() : std::string();
     m_lastBirthDate = profile.KeepsBirthDate() ? card.BirthDateIso() : std::string();
-    m_last = m_recorder->Record(facts, profile);
+    const std::uint64_t mark = m_mark.Commit([&] { m_last = m_recorder->Record(facts, profile); });
     if (!m_last->stored)
         Report("a scan event was not stored: " + m_last->storeError);
+    const Verdict painted = m_last->event.verdict;
+    if (m_last->stored && (painted == Verdict::Ok || painted == Verdict::Flagged || painted == Verdict::Vip))
+        NoteLocal(mark, m_last->event.scannedAt, 1);
     Wake();
     return *m_last;
 }
@@ -108,9 +155,12 @@ const DoorOutcome& VenueDesk::RecordWithoutIdentity(const DoorFacts& facts) {
     m_lastIdentity.clear();
     m_lastName.clear();
     m_lastBirthDate.clear();
-    m_last = m_recorder->Record(facts, PrivacyProfile::FromSettings());
+    const std::uint64_t mark =
+        m_mark.Commit([&] { m_last = m_recorder->Record(facts, PrivacyProfile::FromSettings()); });
     if (!m_last->stored)
         Report("a scan event was not stored: " + m_last->storeError);
+    else if (m_last->event.verdict == Verdict::Ok) // an admitted phone counts in like a card
+        NoteLocal(mark, m_last->event.scannedAt, 1);
     Wake();
     return *m_last;
 }
@@ -121,8 +171,12 @@ Micros VenueDesk::RecordDoorCount(int delta, bool& stored) {
     try {
         if (!m_store)
             throw VenueError(m_trouble);
-        m_store->RecordDoorCount({NewUuid(), m_config.venue, m_config.station, at, delta});
+        const std::uint64_t mark = m_mark.Commit([&] {
+            m_store->RecordDoorCount({NewUuid(), m_config.venue, m_config.station, at, delta});
+        });
         stored = true;
+        NoteLocal(mark, at, delta);
+        Wake(); // up at once, like a scan's event, so the other doors count it too
     } catch (const std::exception& e) {
         Report(std::string("a door count was not stored: ") + e.what());
     }

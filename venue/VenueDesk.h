@@ -7,7 +7,9 @@
 //              --> LastOutcome --> display
 //   Venue menu --> AddForLastCard (entry stored and held at this door at once) / Lift / Entries
 //   with "Venue Database": SyncWorker (its own thread and store connection) uploads the outbox, woken
-//   after every write here, and brings the server's lists into the store, where the ListWatcher finds them
+//   after every write here, and brings the server's lists into the store, where the ListWatcher finds them;
+//   it also reads the venue's inside count (kept here in a VenueInside, with this door's rows since) and
+//   the other doors' scans (noted in the repeat window)
 //
 // Nothing here throws: a store or key that cannot be opened leaves the door working on verdicts alone
 // and says why in Trouble().
@@ -19,8 +21,11 @@
 #include "RepeatWindow.h"
 #include "ScanRecorder.h"
 #include "SyncWorker.h"
+#include "VenueInside.h"
 
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 
@@ -71,6 +76,12 @@ public:
     bool Lift(const std::string& id, const std::string& reason, std::string& error);
     std::vector<ListEntry> Entries() const { return m_lists.All(); }
 
+    // How many are inside over all the venue's doors, for the night holding `now`: nothing without a
+    // server or before its first reading of that night (the door's own count stands in then).
+    std::optional<std::int64_t> VenueInsideCount(Micros now) const;
+    // Called on the sync worker's thread when that count changes; a Qt caller re-posts it.
+    void OnVenueCount(std::function<void()> changed);
+
     // The link to the server, when there is one: connected or not, last upload, last error.
     std::optional<SyncStatus> Sync() const;
 
@@ -83,6 +94,8 @@ public:
 private:
     std::string CreatedBy() const;
     const DoorOutcome& RecordWithoutIdentity(const DoorFacts& facts);
+    void TakeCount(const VenueCount& count);
+    void NoteLocal(std::uint64_t mark, Micros at, int delta);
     void StartSync(const std::string& storePath);
     void Wake();
 
@@ -94,6 +107,11 @@ private:
     RepeatWindow m_repeats;
     std::unique_ptr<ListWatcher> m_watcher;
     std::unique_ptr<ScanRecorder> m_recorder;
+    CommitMark m_mark;
+    mutable std::mutex m_insideMutex; // the worker's readings meet the door's rows
+    VenueInside m_inside;
+    std::optional<std::int64_t> m_lastCount;
+    std::function<void()> m_countChanged;
     std::unique_ptr<EmbeddedStore> m_syncStore; // the worker's own connection, outlives the worker
     std::unique_ptr<SyncWorker> m_sync;
     std::optional<DoorOutcome> m_last;

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QString>
 #include <chrono>
+#include <ctime>
 
 namespace Venue {
 namespace {
@@ -56,6 +57,19 @@ std::optional<Micros> EndOfLocalDay(const std::string& isoDate) {
 
 std::string LocalDate(Micros at) {
     return FromMicros(at).toLocalTime().date().toString(Qt::ISODate).toStdString();
+}
+
+Micros NightStart(Micros at, int dayStartHour) {
+    const std::time_t seconds = static_cast<std::time_t>(at / 1000000);
+    std::tm local{};
+    ::localtime_r(&seconds, &local);
+    if (local.tm_hour < dayStartHour)
+        --local.tm_mday; // mktime carries a day 0 back into the month before
+    local.tm_hour = dayStartHour;
+    local.tm_min = 0;
+    local.tm_sec = 0;
+    local.tm_isdst = -1; // the zone's clock-change rules decide
+    return static_cast<Micros>(std::mktime(&local)) * 1000000;
 }
 
 } // namespace Venue

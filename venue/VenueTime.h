@@ -19,5 +19,8 @@ std::optional<Micros> ParseIsoTime(const std::string& text);
 std::optional<Micros> EndOfLocalDay(const std::string& isoDate);
 // The local date of a moment, "2027-06-30".
 std::string LocalDate(Micros at);
+// The start of the night holding `at`: the latest local `dayStartHour`:00 at or before it, so a night
+// past midnight is one night.
+Micros NightStart(Micros at, int dayStartHour);
 
 } // namespace Venue

@@ -67,6 +67,15 @@ TEST(InsideCounter, StartsAgainAtTheDayStartHourNotAtMidnight) {
     EXPECT_EQ(counter.Text(kEvening + 11 * kMicrosPerHour), "Inside 1 / 100");
 }
 
+TEST(InsideCounter, TheVenuesCountStandsInForTheDoorsWithItsColours) {
+    InsideCounter counter(6, 250);
+    counter.CountIn(kEvening);
+    counter.SetInside(230, kEvening + 1);
+    EXPECT_EQ(counter.Text(kEvening + 2), "Inside 230 / 250");
+    EXPECT_EQ(counter.LevelAt(kEvening + 2), InsideCounter::Level::Amber);
+    EXPECT_EQ(counter.Inside(kEvening + 10 * kMicrosPerHour), 0) << "the venue's count ends with its night too";
+}
+
 TEST(InsideCounter, AnotherDayStartHourMovesTheRestart) {
     InsideCounter counter(4, 0);
     counter.CountIn(kEvening + 7 * kMicrosPerHour);                  // 03:00
