@@ -4,13 +4,20 @@
 
 namespace Reports {
 
-const char kScanEventSelect[] =
-    "SELECT id, station, scanned_at, verdict, age, sex_code, state, format, warnings, list_hits, id_hmac "
-    "FROM scan_event WHERE venue = ? AND scanned_at >= ? AND scanned_at < ? ORDER BY scanned_at, id";
-const char kDoorCountSelect[] = "SELECT id, station, at, delta "
-                                "FROM door_count WHERE venue = ? AND at >= ? AND at < ? ORDER BY at, id";
-
 namespace {
+
+// The same text runs on both engines: `||` joins texts in SQLite and PostgreSQL alike.
+std::string ScanEventSelect(const std::string& station, const std::string& venues) {
+    return "SELECT id, " + station +
+           ", scanned_at, verdict, age, sex_code, state, format, warnings, list_hits, id_hmac "
+           "FROM scan_event WHERE " +
+           venues + " AND scanned_at >= ? AND scanned_at < ? ORDER BY scanned_at, id";
+}
+
+std::string DoorCountSelect(const std::string& station, const std::string& venues) {
+    return "SELECT id, " + station + ", at, delta FROM door_count WHERE " + venues +
+           " AND at >= ? AND at < ? ORDER BY at, id";
+}
 
 constexpr std::size_t kScanColumns = 11;
 constexpr std::size_t kDoorColumns = 4;
@@ -36,9 +43,26 @@ void CheckWidth(const IVenueSql::Row& row, std::size_t columns) {
 } // namespace
 
 NightRows LoadNight(IVenueSql& sql, const std::string& venue, const ReportPeriod& period) {
+    return LoadNight(sql, ReportScope{venue, {}}, period);
+}
+
+bool CanReadGroup(IVenueSql& sql) {
+    if (!sql.HoldsVenueGroups())
+        return true;
+    bool manager = false;
+    sql.Select("SELECT kestrin.is_manager()", {}, [&manager](const IVenueSql::Row& row) {
+        manager = !row.empty() && row[0] && (*row[0] == "t" || *row[0] == "true");
+    });
+    return manager;
+}
+
+NightRows LoadNight(IVenueSql& sql, const ReportScope& scope, const ReportPeriod& period) {
+    const bool wholeGroup = scope.IsGroup() && sql.HoldsVenueGroups();
+    const std::string station = scope.IsGroup() ? "venue || '/' || station" : "station";
+    const std::string venues = wholeGroup ? "venue IN (SELECT name FROM kestrin.venue WHERE grp = ?)" : "venue = ?";
+    const std::vector<IVenueSql::Param> params{wholeGroup ? scope.group : scope.venue, period.from, period.to};
     NightRows night;
-    const std::vector<IVenueSql::Param> params{venue, period.from, period.to};
-    sql.Select(kScanEventSelect, params, [&night](const IVenueSql::Row& row) {
+    sql.Select(ScanEventSelect(station, venues), params, [&night](const IVenueSql::Row& row) {
         CheckWidth(row, kScanColumns);
         ScanRow scan;
         scan.id = Text(row, 0);
@@ -55,7 +79,7 @@ NightRows LoadNight(IVenueSql& sql, const std::string& venue, const ReportPeriod
         scan.idHmac = row[10];
         night.scans.push_back(std::move(scan));
     });
-    sql.Select(kDoorCountSelect, params, [&night](const IVenueSql::Row& row) {
+    sql.Select(DoorCountSelect(station, venues), params, [&night](const IVenueSql::Row& row) {
         CheckWidth(row, kDoorColumns);
         night.doorCounts.push_back(
             {Text(row, 0), Text(row, 1), Number(row, 2, "at"), static_cast<int>(Number(row, 3, "delta"))});

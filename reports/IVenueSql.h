@@ -28,6 +28,9 @@ public:
 
     virtual ~IVenueSql() = default;
     virtual void Select(const std::string& sql, const std::vector<Param>& params, const RowSink& onRow) = 0;
+    // True for the venue database, which holds many venues in groups (kestrin.venue, kestrin.is_manager());
+    // an embedded store holds its own venue only.
+    virtual bool HoldsVenueGroups() const { return false; }
 };
 
 } // namespace Reports

@@ -15,6 +15,7 @@ struct ReportRequest {
     ReportPeriod period;
     Binning binning = Binning::Hour;
     int dayStartHour = 6; // where a day bin starts
+    std::string group;    // empty: this venue's doors; else every venue of this group (the model names it)
 };
 
 ReportModel BuildReport(const ReportRequest& request, const NightRows& rows);

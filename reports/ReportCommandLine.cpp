@@ -14,8 +14,8 @@
 
 namespace Reports {
 
-const char kReportUsage[] =
-    "usage: kestrin-venue report [--from ISO --to ISO] [--by hour|day|station] [--json|--csv|--pdf FILE]\n";
+const char kReportUsage[] = "usage: kestrin-venue report [--from ISO --to ISO] [--by hour|day|station] [--group NAME]\n"
+                            "                            [--json|--csv|--pdf FILE]\n";
 
 namespace {
 
@@ -27,6 +27,7 @@ struct Options {
     std::string by = "hour";
     Output output = Output::Text;
     std::string pdf;
+    std::string group;
 };
 
 struct UsageError {
@@ -61,6 +62,10 @@ Options Parse(const std::vector<std::string>& args) {
             options.by = value();
             if (options.by != "hour" && options.by != "day" && options.by != "station")
                 throw UsageError{"--by takes hour, day or station, not \"" + options.by + "\""};
+        } else if (arg == "--group") {
+            options.group = value();
+            if (options.group.empty())
+                throw UsageError{"--group needs a group's name"};
         } else if (arg == "--json" || arg == "--csv") {
             options.output = arg == "--json" ? Output::Json : Output::Csv;
             ++outputs;
@@ -146,6 +151,7 @@ int RunReportCommand(const std::vector<std::string>& args, const ReportCommandSe
     const std::int64_t now = setup.now();
     ReportRequest request;
     request.venue = setup.venue;
+    request.group = options.group;
     request.dayStartHour = setup.dayStartHour;
     request.period =
         options.from ? ReportPeriod{*options.from, options.to.value_or(now)} : NightOf(now, setup.dayStartHour);

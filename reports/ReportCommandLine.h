@@ -1,6 +1,7 @@
 #pragma once
-// `kestrin-venue report [--from ISO --to ISO] [--by hour|day|station] [--json|--csv|--pdf FILE]`: the
-// report of a period (tonight without --from) from the venue store the command opened. --json prints one
+// `kestrin-venue report [--from ISO --to ISO] [--by hour|day|station] [--group NAME] [--json|--csv|--pdf
+// FILE]`: the report of a period (tonight without --from) from the venue store the command opened, of this
+// venue or, with --group, of every venue of that group (a manager's connection only; else exit 2). --json prints one
 // object, --csv the figure tables, --pdf writes the pages of the window's PDF; without them the tables
 // are printed as text. --by day makes the time bins days (from the "Day Starts At" hour); --by station
 // puts the doors first. Exit status: 0, 1 when the period holds no scan, 2 on a usage or store error

@@ -7,7 +7,18 @@
 namespace Reports {
 
 ReportModel ReadReport(IVenueSql& sql, const ReportRequest& request) {
-    return BuildReport(request, LoadNight(sql, request.venue, request.period));
+    const ReportScope scope{request.venue, request.group};
+    // Refused rather than reported short: row security would quietly leave the other venues out.
+    if (scope.IsGroup() && !CanReadGroup(sql))
+        throw VenueSqlError("the group \"" + request.group +
+                            "\" needs a manager's connection; this login sees its own venue only");
+    ReportModel model = BuildReport(request, LoadNight(sql, scope, request.period));
+    model.venue = scope.Name();
+    return model;
+}
+
+bool IsManagerConnection(IVenueSql& sql) {
+    return sql.HoldsVenueGroups() && CanReadGroup(sql);
 }
 
 ReportLoader::ReportLoader(StoreOpener opener, QObject* parent) : QObject(parent), m_opener(std::move(opener)) {}

@@ -41,7 +41,10 @@ private:
     std::unique_ptr<QFutureWatcher<Outcome>> m_watcher;
 };
 
-// Reads and builds in the calling thread: for the command line, and inside the worker.
+// Reads and builds in the calling thread: for the command line, and inside the worker. A group report on
+// a connection that cannot read the group throws VenueSqlError.
 ReportModel ReadReport(IVenueSql& sql, const ReportRequest& request);
+// A manager's connection to the venue database: the one that may report a group.
+bool IsManagerConnection(IVenueSql& sql);
 
 } // namespace Reports

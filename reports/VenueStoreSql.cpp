@@ -1,5 +1,6 @@
 #include "VenueStoreSql.h"
 
+#include "PgStore.h"
 #include "VenueError.h"
 
 namespace Reports {
@@ -29,6 +30,10 @@ void VenueStoreSql::Select(const std::string& sql, const std::vector<Param>& par
         }
         onRow(row);
     }
+}
+
+bool VenueStoreSql::HoldsVenueGroups() const {
+    return dynamic_cast<const Venue::PgStore*>(&m_store) != nullptr;
 }
 
 } // namespace Reports

@@ -17,6 +17,7 @@ public:
 
     // VenueError from the store comes out as VenueSqlError.
     void Select(const std::string& sql, const std::vector<Param>& params, const RowSink& onRow) override;
+    bool HoldsVenueGroups() const override;
 
 private:
     std::unique_ptr<Venue::IVenueStore> m_owned;

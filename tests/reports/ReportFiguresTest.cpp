@@ -113,7 +113,7 @@ TEST_P(ReportFigures, EveryFigureMatchesTheSeed) {
     TempFolder folder;
     const std::unique_ptr<IVenueSql> sql = Seeded(std::get<1>(GetParam()), folder.File("venue.db"), night);
     const ReportModel model =
-        BuildReport({night.venue, night.period, Binning::Hour, 6}, LoadNight(*sql, night.venue, night.period));
+        BuildReport({night.venue, night.period, Binning::Hour, 6, {}}, LoadNight(*sql, night.venue, night.period));
     ExpectFiguresOf(night, plan, model);
 }
 
@@ -128,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(Nights, ReportFigures,
 
 TEST(ReportJson, HasExactlyTheAgreedKeys) {
     const SeededNight night = MakeNight(kNights[2]);
-    const ReportModel model = BuildReport({night.venue, night.period, Binning::Hour, 6}, night.rows);
+    const ReportModel model = BuildReport({night.venue, night.period, Binning::Hour, 6, {}}, night.rows);
     const auto json = nlohmann::json::parse(ReportJson(model));
     std::set<std::string> keys;
     for (const auto& item : json.items())
@@ -145,7 +145,7 @@ TEST(ReportJson, HasExactlyTheAgreedKeys) {
 TEST(ReportBins, DayBinsStartAtTheDayStartHour) {
     const SeededNight night = MakeNight(kNights[2]);
     const ReportPeriod week{night.period.from - 3 * 24 * kMicrosPerHour, night.period.to};
-    const ReportModel model = BuildReport({night.venue, week, Binning::Day, 6}, night.rows);
+    const ReportModel model = BuildReport({night.venue, week, Binning::Day, 6, {}}, night.rows);
     ASSERT_EQ(model.bins.size(), 4u);
     EXPECT_EQ(model.bins.back().start, night.period.from);
     EXPECT_EQ(model.bins.back().Total(), model.total);
@@ -154,7 +154,7 @@ TEST(ReportBins, DayBinsStartAtTheDayStartHour) {
 
 TEST(ReportCsv, HoldsEveryTableWithItsTotalLine) {
     const SeededNight night = MakeNight(kNights[1]);
-    const ReportModel model = BuildReport({night.venue, night.period, Binning::Hour, 6}, night.rows);
+    const ReportModel model = BuildReport({night.venue, night.period, Binning::Hour, 6, {}}, night.rows);
     const std::string csv = ReportCsv(FigureTables(model));
     EXPECT_NE(csv.find("Scans per hour\r\nHour,ok,under-age,expired,unknown,banned,flagged,vip,all\r\n"),
               std::string::npos);

@@ -99,7 +99,7 @@ private slots:
         window.show();
         QVERIFY(WaitShown(window));
         QVERIFY(window.Shown().has_value());
-        const ReportModel want = BuildReport({m_night.venue, m_night.period, Binning::Hour, 6}, m_night.rows);
+        const ReportModel want = BuildReport({m_night.venue, m_night.period, Binning::Hour, 6, {}}, m_night.rows);
         QCOMPARE(window.Shown()->total, want.total);
         QCOMPARE(window.Shown()->period.from, m_night.period.from);
 
@@ -207,7 +207,7 @@ private slots:
         std::ostringstream out, err;
         QCOMPARE(RunReportCommand({"--json"}, setup, out, err), 0);
         const auto json = nlohmann::json::parse(out.str());
-        const ReportModel want = BuildReport({m_night.venue, m_night.period, Binning::Hour, 6}, m_night.rows);
+        const ReportModel want = BuildReport({m_night.venue, m_night.period, Binning::Hour, 6, {}}, m_night.rows);
         QCOMPARE(json["total"].get<int>(), want.total);
         QCOMPARE(json["byHour"].size(), want.bins.size());
         QCOMPARE(json["byVerdict"]["ok"].get<int>(), want.byVerdict[0]);
