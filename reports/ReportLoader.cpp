@@ -21,6 +21,17 @@ bool IsManagerConnection(IVenueSql& sql) {
     return sql.HoldsVenueGroups() && CanReadGroup(sql);
 }
 
+std::optional<std::string> ManagersGroupOf(IVenueSql& sql, const std::string& venue) {
+    if (!IsManagerConnection(sql))
+        return std::nullopt;
+    std::optional<std::string> group;
+    sql.Select("SELECT grp FROM kestrin.venue WHERE name = ?", {venue}, [&group](const IVenueSql::Row& row) {
+        if (!row.empty() && row[0] && !row[0]->empty())
+            group = *row[0];
+    });
+    return group;
+}
+
 ReportLoader::ReportLoader(StoreOpener opener, QObject* parent) : QObject(parent), m_opener(std::move(opener)) {}
 
 // The watcher goes first and with it the connection; a read still running finishes on its worker and its
@@ -38,6 +49,23 @@ void ReportLoader::Load(const ReportRequest& request) {
             return ReadReport(*sql, request);
         } catch (const std::exception& error) {
             return std::string(error.what());
+        }
+    }));
+}
+
+void ReportLoader::AskGroup(const std::string& venue) {
+    m_groupWatcher = std::make_unique<QFutureWatcher<std::string>>();
+    connect(m_groupWatcher.get(), &QFutureWatcher<std::string>::finished, this, [this] {
+        const std::string group = m_groupWatcher->result();
+        if (!group.empty())
+            emit GroupReadable(QString::fromStdString(group));
+    });
+    m_groupWatcher->setFuture(QtConcurrent::run([opener = m_opener, venue]() -> std::string {
+        try {
+            const std::unique_ptr<IVenueSql> sql = opener();
+            return ManagersGroupOf(*sql, venue).value_or(std::string());
+        } catch (const std::exception&) {
+            return {}; // the report itself will say what is wrong with the store
         }
     }));
 }

@@ -13,6 +13,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <variant>
 
 namespace Reports {
@@ -28,10 +30,14 @@ public:
 
     void Load(const ReportRequest& request);
     bool Busy() const;
+    // Asks on a worker whether the store is a manager's connection and which group `venue` is of;
+    // GroupReadable follows only when both hold (a failure to ask is the same as not a manager).
+    void AskGroup(const std::string& venue);
 
 signals:
     void Loaded(const Reports::ReportModel& model);
     void Failed(const QString& cause);
+    void GroupReadable(const QString& group);
 
 private:
     using Outcome = std::variant<ReportModel, std::string>;
@@ -39,6 +45,7 @@ private:
 
     StoreOpener m_opener;
     std::unique_ptr<QFutureWatcher<Outcome>> m_watcher;
+    std::unique_ptr<QFutureWatcher<std::string>> m_groupWatcher;
 };
 
 // Reads and builds in the calling thread: for the command line, and inside the worker. A group report on
@@ -46,5 +53,7 @@ private:
 ReportModel ReadReport(IVenueSql& sql, const ReportRequest& request);
 // A manager's connection to the venue database: the one that may report a group.
 bool IsManagerConnection(IVenueSql& sql);
+// The group of `venue` when the connection is a manager's, else nothing. Throws VenueSqlError.
+std::optional<std::string> ManagersGroupOf(IVenueSql& sql, const std::string& venue);
 
 } // namespace Reports

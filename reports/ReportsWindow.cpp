@@ -5,6 +5,7 @@
 #include "ReportPdf.h"
 #include "ReportText.h"
 
+#include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QFile>
 #include <QFileDialog>
@@ -64,7 +65,8 @@ QTableWidget* FiguresTable(const FigureTable& table) {
 ReportsWindow::ReportsWindow(ReportsWindowSetup setup, QWidget* parent)
     : QDialog(parent), m_setup(std::move(setup)), m_loader(m_setup.opener, this), m_from(new QDateTimeEdit),
       m_to(new QDateTimeEdit), m_status(new QLabel), m_pdf(new QPushButton(QStringLiteral("Export &PDF..."))),
-      m_csv(new QPushButton(QStringLiteral("Export &CSV..."))), m_tabs(new QTabWidget) {
+      m_csv(new QPushButton(QStringLiteral("Export &CSV..."))), m_tabs(new QTabWidget),
+      m_group(new QCheckBox(QStringLiteral("Group"))) {
     setWindowTitle(QStringLiteral("Reports"));
     for (QDateTimeEdit* edit : {m_from, m_to}) {
         edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd HH:mm"));
@@ -79,6 +81,7 @@ ReportsWindow::ReportsWindow(ReportsWindowSetup setup, QWidget* parent)
     bar->addWidget(m_to);
     bar->addWidget(show);
     bar->addWidget(tonight);
+    bar->addWidget(m_group);
     bar->addStretch(1);
     bar->addWidget(m_pdf);
     bar->addWidget(m_csv);
@@ -88,6 +91,7 @@ ReportsWindow::ReportsWindow(ReportsWindowSetup setup, QWidget* parent)
     layout->addWidget(m_tabs, 1);
     m_pdf->setEnabled(false);
     m_csv->setEnabled(false);
+    m_group->hide(); // until the connection proves a manager's
 
     connect(tonight, &QPushButton::clicked, this, &ReportsWindow::ShowTonight);
     connect(show, &QPushButton::clicked, this, &ReportsWindow::ShowChosen);
@@ -95,8 +99,18 @@ ReportsWindow::ReportsWindow(ReportsWindowSetup setup, QWidget* parent)
     connect(m_csv, &QPushButton::clicked, this, &ReportsWindow::AskCsv);
     connect(&m_loader, &ReportLoader::Loaded, this, &ReportsWindow::Loaded);
     connect(&m_loader, &ReportLoader::Failed, this, &ReportsWindow::Failed);
+    connect(&m_loader, &ReportLoader::GroupReadable, this, &ReportsWindow::OfferGroup);
+    connect(m_group, &QCheckBox::toggled, this, &ReportsWindow::ShowChosen);
     resize(1000, 660); // fits a 1024 x 768 door screen
     ShowTonight();
+    m_loader.AskGroup(m_setup.venue);
+}
+
+void ReportsWindow::OfferGroup(const QString& group) {
+    m_groupName = group;
+    m_group->setToolTip(QStringLiteral("Every venue of the group ") + group);
+    m_group->show();
+    emit GroupOffered();
 }
 
 void ReportsWindow::ShowPeriod(const ReportPeriod& period) {
@@ -105,6 +119,8 @@ void ReportsWindow::ShowPeriod(const ReportPeriod& period) {
     m_status->setText(QStringLiteral("Reading the venue's events..."));
     ReportRequest request;
     request.venue = m_setup.venue;
+    if (m_group->isChecked())
+        request.group = m_groupName.toStdString();
     request.period = period;
     request.dayStartHour = m_setup.dayStartHour;
     // A range longer than a week is shown by day: hundreds of hourly bars say nothing.

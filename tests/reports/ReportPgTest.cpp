@@ -209,6 +209,10 @@ TEST_F(ReportPg, TheGroupOptionNeedsAManagersConnection) {
     EXPECT_TRUE(refusedOut.str().empty());
     VenueStoreSql station(std::make_unique<Venue::PgStore>(ConnInfo("a")));
     EXPECT_FALSE(IsManagerConnection(station));
+    EXPECT_EQ(ManagersGroupOf(station, "a"), std::nullopt);
+    VenueStoreSql manager(std::make_unique<Venue::PgStore>(ConnInfo("manager")));
+    EXPECT_EQ(ManagersGroupOf(manager, "a"), std::optional<std::string>("g1"));
+    EXPECT_EQ(ManagersGroupOf(manager, "c"), std::optional<std::string>("g2"));
 
     std::ostringstream usageOut, usageErr;
     EXPECT_EQ(RunReportCommand({"--group"}, SetupAs("manager", "a", late), usageOut, usageErr), 2);

@@ -13,6 +13,7 @@
 #include "SeedStore.h"
 #include "SqliteVenueSql.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
@@ -27,6 +28,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <QThreadPool>
+
+#include <atomic>
 #include <fstream>
 #include <sstream>
 
@@ -53,6 +57,29 @@ int PixelsOf(const QImage& image, const QColor& colour) {
 StoreOpener Opener(const QString& path) {
     return [file = path.toStdString()] { return std::make_unique<SqliteVenueSql>(file); };
 }
+
+// Stands for a login to the venue database (a manager's or a venue's): it answers the questions about the
+// connection, counts the report SELECTs that ask for group g1, and holds no events.
+class VenueDatabaseLogin : public IVenueSql {
+public:
+    VenueDatabaseLogin(bool manager, std::shared_ptr<std::atomic<int>> groupSelects)
+        : m_manager(manager), m_groupSelects(std::move(groupSelects)) {}
+
+    void Select(const std::string& sql, const std::vector<Param>& params, const RowSink& onRow) override {
+        if (sql == "SELECT kestrin.is_manager()")
+            onRow({std::string(m_manager ? "t" : "f")});
+        else if (sql.rfind("SELECT grp FROM kestrin.venue", 0) == 0)
+            onRow({std::string("g1")});
+        else if (sql.find("kestrin.venue WHERE grp = ?") != std::string::npos && !params.empty() &&
+                 std::get<std::string>(params[0]) == "g1")
+            ++*m_groupSelects;
+    }
+    bool HoldsVenueGroups() const override { return true; }
+
+private:
+    bool m_manager;
+    std::shared_ptr<std::atomic<int>> m_groupSelects;
+};
 
 } // namespace
 
@@ -182,6 +209,41 @@ private slots:
         QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("missing.db"))));
         QTest::keyClick(&window, Qt::Key_Escape);
         QVERIFY(!window.isVisible());
+    }
+
+    // The "Group" box only on a manager's connection; checked, the report is the group's.
+    void theGroupBoxIsAManagersAndReportsTheGroup() {
+        {
+            ReportsWindow embedded(Setup(m_store));
+            QVERIFY(WaitShown(embedded));
+            QVERIFY(QThreadPool::globalInstance()->waitForDone(10000));
+            QCoreApplication::processEvents();
+            QVERIFY(embedded.GroupBox()->isHidden());
+        }
+        for (const bool manager : {false, true}) {
+            const auto groupSelects = std::make_shared<std::atomic<int>>(0);
+            ReportsWindowSetup setup = Setup(m_store);
+            setup.opener = [manager, groupSelects] {
+                return std::make_unique<VenueDatabaseLogin>(manager, groupSelects);
+            };
+            ReportsWindow window(setup);
+            window.show();
+            QSignalSpy offered(&window, &ReportsWindow::GroupOffered);
+            QVERIFY(WaitShown(window));
+            QVERIFY(QThreadPool::globalInstance()->waitForDone(10000));
+            QCoreApplication::processEvents();
+            QCOMPARE(offered.count(), manager ? 1 : 0);
+            QCOMPARE(window.GroupBox()->isVisible(), manager);
+            QCOMPARE(window.Shown()->venue, m_night.venue);
+            if (!manager)
+                continue;
+            QSignalSpy shown(&window, &ReportsWindow::ReportShown);
+            window.GroupBox()->setChecked(true);
+            QVERIFY(shown.wait(10000));
+            QVERIFY(window.Shown().has_value());
+            QCOMPARE(window.Shown()->venue, std::string("g1"));
+            QVERIFY(groupSelects->load() > 0);
+        }
     }
 
     // Not a target (those are benchmarks): the figure for the notes, kept in the artefacts.
