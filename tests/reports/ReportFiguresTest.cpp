@@ -117,6 +117,30 @@ TEST_P(ReportFigures, EveryFigureMatchesTheSeed) {
     ExpectFiguresOf(night, plan, model);
 }
 
+// An embedded store holds one venue: its group is this venue, the doors named venue/station as in any
+// group report, and the other venue's rows stay out.
+TEST_P(ReportFigures, AGroupOnAnEmbeddedStoreIsThisVenueWithItsDoorsNamed) {
+    const NightPlan& plan = std::get<0>(GetParam());
+    const SeededNight night = MakeNight(plan);
+    TempFolder folder;
+    const std::unique_ptr<IVenueSql> sql = Seeded(std::get<1>(GetParam()), folder.File("venue.db"), night);
+    ASSERT_TRUE(CanReadGroup(*sql));
+    const ReportModel venue =
+        BuildReport({night.venue, night.period, Binning::Hour, 6, {}}, LoadNight(*sql, night.venue, night.period));
+    const ReportModel group = BuildReport({night.venue, night.period, Binning::Hour, 6, "g1"},
+                                          LoadNight(*sql, ReportScope{night.venue, "g1"}, night.period));
+    EXPECT_EQ(group.total, venue.total);
+    EXPECT_EQ(group.byVerdict, venue.byVerdict);
+    ASSERT_EQ(group.byStation.size(), venue.byStation.size());
+    for (const auto& [station, figures] : venue.byStation) {
+        const auto it = group.byStation.find(night.venue + "/" + station);
+        ASSERT_NE(it, group.byStation.end()) << station;
+        EXPECT_EQ(it->second.scans, figures.scans);
+        EXPECT_EQ(it->second.refusals, figures.refusals);
+    }
+    EXPECT_EQ(group.InsideAtEnd(), venue.InsideAtEnd());
+}
+
 INSTANTIATE_TEST_SUITE_P(Nights, ReportFigures,
                          ::testing::Combine(::testing::ValuesIn(kNights),
                                             ::testing::Values(Engine::ReadOnlyFile, Engine::VenueStore)),
