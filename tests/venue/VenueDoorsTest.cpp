@@ -74,9 +74,11 @@ TEST_F(VenueDoorsTest, EachDoorShowsTheVenuesInsideCountOverBothDoors) {
     bool stored = false;
     side->RecordDoorCount(+1, stored);
     ASSERT_TRUE(stored);
-    // Each door has its own rows at once.
-    EXPECT_EQ(Inside(*front), 2);
-    EXPECT_EQ(Inside(*side), 1);
+    // Each door has its own rows at once; the other door's may already have come down by now.
+    EXPECT_GE(Inside(*front).value_or(-1), 2);
+    EXPECT_GE(Inside(*side).value_or(-1), 1);
+    EXPECT_LE(Inside(*front).value_or(99), 3);
+    EXPECT_LE(Inside(*side).value_or(99), 3);
     const auto took = BothShow(*front, *side, 3, 5s);
     std::printf("both doors showed the venue's count after %lld ms\n", static_cast<long long>(took.count()));
 
