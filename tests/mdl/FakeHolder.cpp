@@ -14,12 +14,19 @@ using Mdl::CborRaw;
 
 namespace {
 
-// Engagement offering mdoc peripheral server mode with a service UUID, as most wallets now do.
-QByteArray MakeEngagement(EVP_PKEY* deviceKey) {
+// Engagement offering the given BLE modes, both with the one service UUID.
+QByteArray MakeEngagement(EVP_PKEY* deviceKey, FakeHolder::BleModes modes) {
     const QByteArray keyBytes = CborRaw::Tag24(Mdl::CoseKey::Encode(deviceKey));
-    const QByteArray options = CborRaw::Head(5, 2) + CborRaw::Head(0, 0) + QByteArray(1, '\xf5') +
-                               CborRaw::Head(0, 10) +
-                               CborRaw::ByteStringItem(QByteArray::fromHex("3bd4ac9a58d84c0f8de0d8fbe7b4e6d1"));
+    const QByteArray uuid = CborRaw::ByteStringItem(QByteArray::fromHex(FakeHolder::kServiceUuidHex));
+    const QByteArray yes(1, '\xf5');
+    QByteArray options;
+    if (modes == FakeHolder::BleModes::PeripheralServer)
+        options = CborRaw::Head(5, 2) + CborRaw::Head(0, 0) + yes + CborRaw::Head(0, 10) + uuid;
+    else if (modes == FakeHolder::BleModes::CentralClient)
+        options = CborRaw::Head(5, 2) + CborRaw::Head(0, 1) + yes + CborRaw::Head(0, 11) + uuid;
+    else
+        options = CborRaw::Head(5, 4) + CborRaw::Head(0, 0) + yes + CborRaw::Head(0, 1) + yes + CborRaw::Head(0, 10) +
+                  uuid + CborRaw::Head(0, 11) + uuid;
     return CborRaw::Head(5, 3) + CborRaw::Head(0, 0) + CborRaw::TextItem("1.0") + CborRaw::Head(0, 1) +
            CborRaw::Head(4, 2) + CborRaw::Head(0, 1) + keyBytes + CborRaw::Head(0, 2) + CborRaw::Head(4, 1) +
            CborRaw::Head(4, 3) + CborRaw::Head(0, 2) + CborRaw::Head(0, 1) + options;
@@ -31,9 +38,9 @@ QByteArray DataMessage(const QByteArray& cipher) {
 
 } // namespace
 
-FakeHolder::FakeHolder(const TestIssuer& issuer, IssueOptions options)
+FakeHolder::FakeHolder(const TestIssuer& issuer, IssueOptions options, BleModes modes)
     : m_issuer(issuer), m_options(std::move(options)), m_deviceKey(Mdl::MdlCrypto::GenerateEcKey(NID_X9_62_prime256v1)),
-      m_engagement(MakeEngagement(m_deviceKey.get())) {}
+      m_engagement(MakeEngagement(m_deviceKey.get(), modes)) {}
 
 QString FakeHolder::EngagementText() const {
     return QStringLiteral("mdoc:") +

@@ -24,7 +24,11 @@ public:
         std::optional<QByteArray> replay; // sends this (a response of another session) instead of its own
     };
 
-    FakeHolder(const TestIssuer& issuer, IssueOptions options);
+    // The BLE modes the engagement offers; peripheral server mode is what most wallets show by default.
+    enum class BleModes { PeripheralServer, CentralClient, Both };
+    static constexpr char kServiceUuidHex[] = "3bd4ac9a58d84c0f8de0d8fbe7b4e6d1";
+
+    FakeHolder(const TestIssuer& issuer, IssueOptions options, BleModes modes = BleModes::PeripheralServer);
 
     QByteArray EngagementBytes() const { return m_engagement; }
     QString EngagementText() const;
