@@ -50,8 +50,7 @@ QVariantMap OptionsOf(const QDBusMessage& message, int index) {
 } // namespace
 
 BluezGattApplication::BluezGattApplication(QDBusConnection bus, QString root, QString serviceUuid, QByteArray ident)
-    : m_bus(std::move(bus)), m_root(std::move(root)), m_serviceUuid(std::move(serviceUuid)),
-      m_ident(std::move(ident)) {
+    : m_bus(std::move(bus)), m_root(std::move(root)), m_serviceUuid(std::move(serviceUuid)), m_ident(std::move(ident)) {
     Bluez::RegisterTypes();
     m_exported = m_bus.isConnected() && m_bus.registerVirtualObject(m_root, this, QDBusConnection::SubPath);
 }
@@ -77,8 +76,7 @@ QString BluezGattApplication::PathOf(Characteristic characteristic) const {
 
 QMap<QString, QVariantMap> BluezGattApplication::Interfaces(const QString& path) const {
     if (path == ServicePath())
-        return {{Bluez::kGattService,
-                 {{QStringLiteral("UUID"), m_serviceUuid}, {QStringLiteral("Primary"), true}}}};
+        return {{Bluez::kGattService, {{QStringLiteral("UUID"), m_serviceUuid}, {QStringLiteral("Primary"), true}}}};
     if (path == AdvertisementPath())
         return {{Bluez::kAdvertisement,
                  {{QStringLiteral("Type"), QStringLiteral("peripheral")},
@@ -160,8 +158,10 @@ bool BluezGattApplication::HandleCharacteristic(Characteristic characteristic, c
     const QString member = message.member();
     const bool notifies = FlagsOf(characteristic).contains(QStringLiteral("notify"));
     if (member == QStringLiteral("ReadValue")) {
+        // A long read continues at the offset bluetoothd gives.
+        const int offset = OptionsOf(message, 0).value(QStringLiteral("offset")).toInt();
         m_bus.send(characteristic == Characteristic::Ident
-                       ? message.createReply(m_ident)
+                       ? message.createReply(m_ident.mid(offset))
                        : message.createErrorReply(kNotPermitted, QStringLiteral("Read not permitted")));
         return true;
     }

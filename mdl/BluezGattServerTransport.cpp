@@ -32,8 +32,8 @@ QString UuidText(const QByteArray& bytes) {
 
 } // namespace
 
-BluezGattServerTransport::BluezGattServerTransport(QDBusConnection bus, const QByteArray& serviceUuid,
-                                                   QByteArray ident, QObject* parent)
+BluezGattServerTransport::BluezGattServerTransport(QDBusConnection bus, const QByteArray& serviceUuid, QByteArray ident,
+                                                   QObject* parent)
     : MdocTransport(parent), m_bus(std::move(bus)), m_serviceUuid(UuidText(serviceUuid)), m_ident(std::move(ident)) {
     Bluez::RegisterTypes();
 }
@@ -112,26 +112,26 @@ void BluezGattServerTransport::OnManagedObjects(const QDBusMessage& reply) {
     connect(m_app.get(), &BluezGattApplication::written, this, &BluezGattServerTransport::OnWritten);
     connect(m_app.get(), &BluezGattApplication::notifying, this, &BluezGattServerTransport::OnNotifying);
     // The service first, so that a phone that sees the advertisement finds it.
-    Register(Bluez::kGattManager, QStringLiteral("RegisterApplication"), m_app->ApplicationPath(), [this] {
-        m_application = std::make_unique<BluezRegistration>(m_bus, m_adapterPath, Bluez::kGattManager,
-                                                            QStringLiteral("UnregisterApplication"),
-                                                            m_app->ApplicationPath());
-        Register(Bluez::kAdvertisingManager, QStringLiteral("RegisterAdvertisement"), m_app->AdvertisementPath(), [this] {
-            m_advertisement = std::make_unique<BluezRegistration>(m_bus, m_adapterPath, Bluez::kAdvertisingManager,
-                                                                  QStringLiteral("UnregisterAdvertisement"),
-                                                                  m_app->AdvertisementPath());
-        });
-    });
+    Register(Bluez::kGattManager, m_app->ApplicationPath(), m_application,
+             [this] { Register(Bluez::kAdvertisingManager, m_app->AdvertisementPath(), m_advertisement, [] {}); });
 }
 
-void BluezGattServerTransport::Register(const QString& interface, const QString& method, const QString& objectPath,
-                                        std::function<void()> then) {
-    QDBusMessage call = QDBusMessage::createMethodCall(Bluez::kService, m_adapterPath, interface, method);
+void BluezGattServerTransport::Register(const QString& manager, const QString& objectPath,
+                                        std::unique_ptr<BluezRegistration>& handle, std::function<void()> then) {
+    const bool application = manager == Bluez::kGattManager;
+    const QString what = application ? QStringLiteral("Application") : QStringLiteral("Advertisement");
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(Bluez::kService, m_adapterPath, manager, QStringLiteral("Register") + what);
     call << QVariant::fromValue(QDBusObjectPath(objectPath)) << QVariantMap();
-    Call(call, [this, then = std::move(then)](const QDBusMessage& reply) {
+    handle = std::make_unique<BluezRegistration>(m_bus, m_adapterPath, manager, QStringLiteral("Unregister") + what,
+                                                 objectPath);
+    Call(call, [this, &handle, then = std::move(then)](const QDBusMessage& reply) {
         if (m_done)
             return;
         if (reply.type() != QDBusMessage::ReplyMessage) {
+            // Refused by bluetoothd itself; after a timeout it may still hold the registration.
+            if (reply.errorName().startsWith(QStringLiteral("org.bluez.Error.")))
+                handle->Dismiss();
             Fail(QStringLiteral("Bluetooth: ") + reply.errorMessage());
             return;
         }

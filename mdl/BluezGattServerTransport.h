@@ -54,7 +54,8 @@ private:
     using Characteristic = BluezGattApplication::Characteristic;
 
     void OnManagedObjects(const QDBusMessage& reply);
-    void Register(const QString& interface, const QString& method, const QString& objectPath,
+    // Sends RegisterX for `objectPath` to `manager` and keeps its undoing in `handle` from then on.
+    void Register(const QString& manager, const QString& objectPath, std::unique_ptr<BluezRegistration>& handle,
                   std::function<void()> then);
     void OnWritten(Characteristic characteristic, const QByteArray& value, const QVariantMap& options);
     void OnNotifying(Characteristic characteristic, bool on);

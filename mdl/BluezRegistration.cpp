@@ -15,6 +15,8 @@ BluezRegistration::BluezRegistration(QDBusConnection bus, QString adapterPath, Q
       m_unregisterMethod(std::move(unregisterMethod)), m_objectPath(std::move(objectPath)) {}
 
 BluezRegistration::~BluezRegistration() {
+    if (m_dismissed)
+        return;
     QDBusMessage call =
         QDBusMessage::createMethodCall(Bluez::kService, m_adapterPath, m_managerInterface, m_unregisterMethod);
     call << QVariant::fromValue(QDBusObjectPath(m_objectPath));

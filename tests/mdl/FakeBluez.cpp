@@ -84,12 +84,14 @@ void FakeBluez::RegisterApplication(const QDBusMessage& message) {
                                             QStringLiteral("Application already registered")));
         return;
     }
+    // Held from here on, as bluetoothd does, even before it answers.
+    ++applicationsRegistered;
     m_station = message.service();
     const QString path = qdbus_cast<QDBusObjectPath>(message.arguments().value(0)).path();
     // bluetoothd answers only once it has read the application.
-    AsyncCall(QDBusMessage::createMethodCall(m_station, path, Bluez::kObjectManager,
-                                             QStringLiteral("GetManagedObjects")),
-              [this, message](const QDBusMessage& reply) { OnApplication(message, reply); });
+    AsyncCall(
+        QDBusMessage::createMethodCall(m_station, path, Bluez::kObjectManager, QStringLiteral("GetManagedObjects")),
+        [this, message](const QDBusMessage& reply) { OnApplication(message, reply); });
 }
 
 void FakeBluez::OnApplication(const QDBusMessage& pending, const QDBusMessage& reply) {
@@ -120,11 +122,13 @@ void FakeBluez::OnApplication(const QDBusMessage& pending, const QDBusMessage& r
     }
     if (servicePath.isEmpty() || m_characteristics.state.isEmpty() || m_characteristics.client2Server.isEmpty() ||
         m_characteristics.server2Client.isEmpty()) {
+        --applicationsRegistered;
         m_bus.send(pending.createErrorReply(QStringLiteral("org.bluez.Error.InvalidArguments"),
                                             QStringLiteral("No licence service in the application")));
         return;
     }
-    ++applicationsRegistered;
+    if (m_options.holdApplication)
+        return;
     m_bus.send(pending.createReply());
     StartPhoneWhenReady();
 }

@@ -26,7 +26,8 @@ public:
         bool gattManager = true;
         bool powered = true;
         bool refuseApplication = false;
-        QString serviceUuid; // the licence service the phone looks for
+        bool holdApplication = false; // reads the application but never answers RegisterApplication
+        QString serviceUuid;          // the licence service the phone looks for
     };
 
     FakeBluez(const QString& busAddress, FakeHolder& holder, Options options, FakeCentralPhone::Setup phoneSetup);

@@ -69,6 +69,11 @@ void FakeCentralPhone::OnServer2Client(const QByteArray& value) {
         GoAway();
         return;
     }
+    if (chunksReceived == m_setup.bluetoothdStopsAfterChunks) {
+        m_gone = true;
+        m_bus.unregisterService(Bluez::kService);
+        return;
+    }
     if (chunksReceived == m_setup.unsubscribeAfterChunks) {
         m_gone = true;
         m_bus.send(Call(m_characteristics.server2Client, QStringLiteral("StopNotify")));

@@ -25,6 +25,7 @@ public:
         int unsubscribeAfterChunks = -1; // StopNotify on Server2Client after this many
         bool endBeforeAnswering = false; // writes State 0x02 instead of the answer
         bool silent = false;
+        int bluetoothdStopsAfterChunks = -1; // "org.bluez" leaves the bus after this many
     };
     struct Characteristics {
         QString state, client2Server, server2Client, ident;

@@ -16,7 +16,8 @@ PrivateDbusDaemon::PrivateDbusDaemon() {
         printed += m_process.readAllStandardOutput();
     m_address = QString::fromUtf8(printed).trimmed();
     if (m_address.isEmpty())
-        m_error = QStringLiteral("dbus-daemon printed no address: ") + QString::fromUtf8(m_process.readAllStandardError());
+        m_error =
+            QStringLiteral("dbus-daemon printed no address: ") + QString::fromUtf8(m_process.readAllStandardError());
 }
 
 PrivateDbusDaemon::~PrivateDbusDaemon() {
