@@ -11,6 +11,7 @@
 #include <QUuid>
 
 #include <atomic>
+#include <optional>
 
 namespace Mdl {
 
@@ -28,6 +29,20 @@ QString NextRoot() {
 
 QString UuidText(const QByteArray& bytes) {
     return bytes.size() == 16 ? QUuid::fromRfc4122(bytes).toString(QUuid::WithoutBraces) : QString();
+}
+
+struct Adapter {
+    QString path;
+    bool powered;
+};
+
+// The first adapter (by path: hci0 before hci1) that can both serve GATT and advertise.
+std::optional<Adapter> FindAdapter(const Bluez::ManagedObjects& objects) {
+    for (auto it = objects.constBegin(); it != objects.constEnd(); ++it) {
+        if (it->contains(Bluez::kGattManager) && it->contains(Bluez::kAdvertisingManager))
+            return Adapter{it.key().path(), it->value(Bluez::kAdapter).value(QStringLiteral("Powered"), true).toBool()};
+    }
+    return std::nullopt;
 }
 
 } // namespace
@@ -87,20 +102,13 @@ void BluezGattServerTransport::OnManagedObjects(const QDBusMessage& reply) {
         Fail(kNoAdapter);
         return;
     }
-    const auto objects = qdbus_cast<Bluez::ManagedObjects>(reply.arguments().constFirst());
-    bool powered = false;
-    for (auto it = objects.constBegin(); it != objects.constEnd(); ++it) {
-        if (it->contains(Bluez::kGattManager) && it->contains(Bluez::kAdvertisingManager)) {
-            m_adapterPath = it.key().path();
-            powered = it->value(Bluez::kAdapter).value(QStringLiteral("Powered"), true).toBool();
-            break;
-        }
-    }
-    if (m_adapterPath.isEmpty()) {
+    const auto adapter = FindAdapter(qdbus_cast<Bluez::ManagedObjects>(reply.arguments().constFirst()));
+    if (!adapter) {
         Fail(kNoAdapter);
         return;
     }
-    if (!powered) {
+    m_adapterPath = adapter->path;
+    if (!adapter->powered) {
         Fail(QStringLiteral("The Bluetooth adapter is switched off."));
         return;
     }
