@@ -180,6 +180,10 @@ struct FaultRow {
     bool bluetoothdStays = true; // so whatever the station registered must have been unregistered
 };
 
+void PrintTo(const FaultRow& row, std::ostream* out) {
+    *out << row.name;
+}
+
 class BluezFaults : public BluezSessions, public ::testing::WithParamInterface<FaultRow> {};
 
 TEST_P(BluezFaults, EndWithAReasonLeaveNothingRegisteredAndDoNotWaitForTheTimeout) {
