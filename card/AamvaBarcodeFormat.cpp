@@ -5,6 +5,7 @@
 #include "AamvaHeader.h"
 #include "CardText.h"
 #include "IinTable.h"
+#include "LegacyBarcodeFormat.h"
 #include "UnreadableScan.h"
 
 #include <algorithm>
@@ -132,6 +133,8 @@ bool IsCanadian(std::string_view iin) {
 } // namespace
 
 bool AamvaBarcodeFormat::Decode(const ScanWork& work, CardRecord& record) const {
+    if (LegacyBarcodeFormat::CannotTake(work.text) != (m_turn == Turn::BeforeLegacyRules))
+        return false;
     std::string cleaned;
     std::string_view text = work.swipe;
     if (text.find('\xC2') != std::string_view::npos) {

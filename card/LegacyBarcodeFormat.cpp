@@ -6,6 +6,7 @@
 #include "CardText.h"
 #include "IinTable.h"
 
+#include <cstring>
 #include <optional>
 #include <stdexcept>
 
@@ -138,7 +139,32 @@ void LegacyDecoder::AddCardData() {
     r.country = IinTable::CardCountry("", r.issuerIin, r.state);
 }
 
+// Whether "DB" + `third` occurs in `text`, found by the rarer third letter: barcodes hold a 'D' and a 'B'
+// in every other element.
+bool HasDbId(std::string_view text, char third) {
+    if (text.size() < 3)
+        return false;
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    for (const char* p = begin + 2; p < end;) {
+        const auto* hit = static_cast<const char*>(std::memchr(p, third, static_cast<std::size_t>(end - p)));
+        if (hit == nullptr)
+            return false;
+        if (hit[-2] == 'D' && hit[-1] == 'B')
+            return true;
+        p = hit + 1;
+    }
+    return false;
+}
+
 } // namespace
+
+bool LegacyBarcodeFormat::CannotTake(std::string_view text) {
+    if (text.empty() || (text[0] != '@' && text[0] != '"'))
+        return true;
+    // BarcodeElements finds every ID but DBD at its first occurrence, so without "DBJ" it finds no DBJ.
+    return !HasDbId(text, 'J');
+}
 
 bool LegacyBarcodeFormat::Decode(const ScanWork& work, CardRecord& record) const {
     const std::string& text = work.text;
