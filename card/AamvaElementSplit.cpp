@@ -1,7 +1,10 @@
 #include "AamvaElementSplit.h"
 
+#include "IinTable.h"
+
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -102,8 +105,8 @@ struct Workspace {
 class RunTogether {
 public:
     RunTogether(std::string_view data, const SplitContext& context, Workspace& work)
-        : m_data(data), m_context(context), m_work(work), m_candidates(work.candidates), m_states(work.states),
-          m_reached(work.reached) {
+        : m_data(data), m_context(context), m_yearFirst(YearFirst(context)), m_work(work),
+          m_candidates(work.candidates), m_states(work.states), m_reached(work.reached) {
         const std::array<Candidate, AamvaElements::kSlots>& kinds = CandidateKinds(context);
         m_candidates.clear();
         for (std::size_t q = data.find('D'); q != std::string_view::npos && q + 3 <= data.size();
@@ -232,7 +235,7 @@ private:
             const unsigned orders = AamvaElements::DateOrders(value);
             if (orders == 0)
                 return score + kFormBroken;
-            return score + ((orders & (m_context.yearFirst ? 1u : 2u)) != 0 ? kFormHeld : kDateOtherOrder);
+            return score + ((orders & (m_yearFirst ? 1u : 2u)) != 0 ? kFormHeld : kDateOtherOrder);
         }
         if (!AamvaElements::HasForm(c.kind, value))
             return score + kFormBroken;
@@ -438,8 +441,16 @@ private:
         return value;
     }
 
+    static bool YearFirst(const SplitContext& context) {
+        if (context.rulesVersion == 1)
+            return true;
+        const IinTable::Issuer* issuer = IinTable::FindIssuer(context.iin);
+        return issuer != nullptr && std::string_view(issuer->country) == "CAN";
+    }
+
     std::string_view m_data;
     const SplitContext& m_context;
+    bool m_yearFirst;
     Workspace& m_work;
     std::vector<Candidate>& m_candidates;
     int m_tracked = 0;
@@ -452,30 +463,68 @@ private:
     int m_readings = 0;
 };
 
-std::array<bool, 256> SeparatorTable(std::string_view declared) {
-    std::array<bool, 256> table{};
-    table['\n'] = table['\r'] = table[0x1e] = true;
-    for (const char c : declared) {
-        const auto b = static_cast<unsigned char>(c);
-        const bool alnum = (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z');
-        if (!alnum && b != ' ')
-            table[b] = true;
-    }
-    return table;
-}
+// The bytes that end an element: LF, RS and CR always, and those the header declared (no letter, digit or
+// space, which values hold).
+struct Separators {
+    std::array<bool, 256> is{};
+    bool controlsOnly = true; // all below 0x20: found eight bytes at a time
 
-void SplitSeparated(std::string_view data, const std::array<bool, 256>& separator, AamvaElementValues& values) {
+    explicit Separators(std::string_view declared) {
+        is['\n'] = is['\r'] = is[0x1e] = true;
+        for (const char c : declared) {
+            const auto b = static_cast<unsigned char>(c);
+            const bool alnum = (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z');
+            if (alnum || b == ' ')
+                continue;
+            is[b] = true;
+            controlsOnly = controlsOnly && b < 0x20;
+        }
+    }
+    bool operator()(char c) const { return is[static_cast<unsigned char>(c)]; }
+
+    // The first separator at or after `from`, or the end of `data`. Values hold no control bytes, so
+    // where every separator is one, eight bytes at a time are tested for a byte below 0x20 (the lowest
+    // flagged byte of the test is always a real one).
+    std::size_t Next(std::string_view data, std::size_t from) const {
+        std::size_t i = from;
+        const std::size_t n = data.size();
+        if (controlsOnly) {
+            constexpr std::uint64_t kOnes = 0x0101010101010101u;
+            while (i + 8 <= n) {
+                std::uint64_t word;
+                std::memcpy(&word, data.data() + i, sizeof word);
+                const std::uint64_t below = (word - kOnes * 0x20) & ~word & (kOnes * 0x80);
+                if (below == 0) {
+                    i += 8;
+                    continue;
+                }
+                i += static_cast<std::size_t>(__builtin_ctzll(below)) / 8;
+                if ((*this)(data[i]))
+                    return i;
+                ++i;
+            }
+        }
+        while (i < n && !(*this)(data[i]))
+            ++i;
+        return i;
+    }
+};
+
+// `first`: where the first separator is.
+void SplitSeparated(std::string_view data, std::size_t first, const Separators& separators,
+                    AamvaElementValues& values) {
     std::size_t start = 0;
-    while (start < data.size()) {
-        std::size_t end = start;
-        while (end < data.size() && !separator[static_cast<unsigned char>(data[end])])
-            ++end;
+    std::size_t end = first;
+    for (;;) {
         if (end - start >= 3) {
             const int slot = AamvaElements::SlotOf(data.substr(start, 3));
             if (slot >= 0)
                 values.Set(slot, data.substr(start + 3, end - start - 3));
         }
+        if (end >= data.size())
+            return;
         start = end + 1;
+        end = separators.Next(data, start);
     }
 }
 
@@ -512,24 +561,20 @@ void AamvaElementValues::Set(int slot, std::string_view value) {
 }
 
 AamvaElementValues SplitElements(std::string_view data, const SplitContext& context, std::string_view separators) {
-    const std::array<bool, 256> separator = SeparatorTable(separators);
-    const auto isSeparator = [&](char c) { return separator[static_cast<unsigned char>(c)]; };
-    while (!data.empty() && isSeparator(data.front()))
+    const Separators separator(separators);
+    while (!data.empty() && separator(data.front()))
         data.remove_prefix(1);
-    while (!data.empty() && isSeparator(data.back()))
+    while (!data.empty() && separator(data.back()))
         data.remove_suffix(1);
     AamvaElementValues values;
-    // LF, CR and RS one by one (memchr): run-together text is read to its end.
-    const auto has = [data](char c) { return data.find(c) != std::string_view::npos; };
-    const bool separated = has('\n') || has('\r') || has('\x1e') ||
-                           (!separators.empty() && std::any_of(data.begin(), data.end(), isSeparator));
-    if (separated)
-        SplitSeparated(data, separator, values);
-    else {
-        thread_local Workspace work;
-        RunTogether(data, context, work).Split(values);
-        work.Trim();
+    const std::size_t first = separator.Next(data, 0);
+    if (first < data.size()) {
+        SplitSeparated(data, first, separator, values);
+        return values;
     }
+    thread_local Workspace work;
+    RunTogether(data, context, work).Split(values);
+    work.Trim();
     return values;
 }
 

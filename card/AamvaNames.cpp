@@ -2,6 +2,7 @@
 
 #include "CardText.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace MagneticStripeCards::AamvaNames {
@@ -27,12 +28,6 @@ bool IsSuffix(std::string_view value) {
             return true;
     }
     return false;
-}
-
-// Part() as a view into the value.
-std::string_view PartView(std::string_view value) {
-    const std::string_view trimmed = CardText::TrimmedView(value);
-    return IsNoName(trimmed) ? std::string_view() : trimmed;
 }
 
 // The parts between the separators, trimmed; spaces separate only when the text has no comma.
@@ -65,6 +60,11 @@ std::string Joined(const std::vector<std::string_view>& parts, std::size_t first
 
 } // namespace
 
+std::string_view PartView(std::string_view value) {
+    const std::string_view trimmed = CardText::TrimmedView(value);
+    return IsNoName(trimmed) ? std::string_view() : trimmed;
+}
+
 bool IsNoName(std::string_view value) {
     return EqualsUpper(value, "NONE") || EqualsUpper(value, "UNAVL") || EqualsUpper(value, "UNAVAIL");
 }
@@ -73,11 +73,24 @@ std::string Part(std::string_view value) {
     return std::string(PartView(value));
 }
 
+// Split() and Joined() in one pass, without the list: every card with middle names comes here.
 std::string Middle(std::string_view value) {
     if (value.find_first_of(", ") == std::string_view::npos)
         return Part(value); // one name, the usual case
-    const std::vector<std::string_view> parts = Split(value);
-    return Joined(parts, 0, parts.size());
+    const char separator = value.find(',') != std::string_view::npos ? ',' : ' ';
+    std::string joined;
+    joined.reserve(value.size());
+    for (std::size_t start = 0; start <= value.size();) {
+        const std::size_t end = std::min(value.find(separator, start), value.size());
+        const std::string_view part = PartView(value.substr(start, end - start));
+        if (!part.empty()) {
+            if (!joined.empty())
+                joined += ' ';
+            joined += part;
+        }
+        start = end + 1;
+    }
+    return joined;
 }
 
 Parts FromFullName(std::string_view full) {
@@ -105,15 +118,15 @@ void SplitGivenNames(std::string_view given, Parts& parts) {
     parts.middle = Joined(names, 1, names.size());
 }
 
-std::string FullName(const Parts& parts) {
+std::string FullName(std::string_view last, std::string_view first, std::string_view middle, std::string_view suffix) {
     std::string name;
-    name.reserve(parts.last.size() + parts.first.size() + parts.middle.size() + parts.suffix.size() + 3);
-    for (const std::string* part : {&parts.last, &parts.first, &parts.middle, &parts.suffix}) {
-        if (part->empty())
+    name.reserve(last.size() + first.size() + middle.size() + suffix.size() + 3);
+    for (const std::string_view part : {last, first, middle, suffix}) {
+        if (part.empty())
             continue;
         if (!name.empty())
             name += ' ';
-        name += *part;
+        name += part;
     }
     return name;
 }

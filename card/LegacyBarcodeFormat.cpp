@@ -121,7 +121,7 @@ void LegacyDecoder::ApplyBirth(const std::string& value) {
 void LegacyDecoder::AddCardData() {
     CardRecord& r = m_record;
     if (const auto header = AamvaHeader::Parse(m_work.text)) {
-        r.issuerIin = header->iin;
+        r.issuerIin = std::string(header->iin);
         r.aamvaVersion = header->version;
     }
     if (const auto full = m_elements.Value("DAA")) {
