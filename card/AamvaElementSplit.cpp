@@ -513,13 +513,14 @@ struct Separators {
 // `first`: where the first separator is.
 void SplitSeparated(std::string_view data, std::size_t first, const Separators& separators,
                     AamvaElementValues& values) {
+    const char* const text = data.data();
     std::size_t start = 0;
     std::size_t end = first;
     for (;;) {
-        if (end - start >= 3) {
-            const int slot = AamvaElements::SlotOf(data.substr(start, 3));
+        if (end - start >= 3 && text[start] == 'D') {
+            const int slot = AamvaElements::SlotOfLetters(text[start + 1], text[start + 2]);
             if (slot >= 0)
-                values.Set(slot, data.substr(start + 3, end - start - 3));
+                values.Set(slot, std::string_view(text + start + 3, end - start - 3));
         }
         if (end >= data.size())
             return;

@@ -58,10 +58,13 @@ extern const std::array<std::int8_t, 26 * 26> kSlotOfLetters;
 
 // The slot of `id` (three characters), or -1 when no version knows it. Inline: the element split asks
 // for every element of every barcode.
+inline int SlotOfLetters(char second, char third) {
+    const auto a = static_cast<unsigned>(static_cast<unsigned char>(second)) - 'A';
+    const auto b = static_cast<unsigned>(static_cast<unsigned char>(third)) - 'A';
+    return a < 26 && b < 26 ? kSlotOfLetters[a * 26 + b] : -1;
+}
 inline int SlotOf(std::string_view id) {
-    if (id.size() != 3 || id[0] != 'D' || id[1] < 'A' || id[1] > 'Z' || id[2] < 'A' || id[2] > 'Z')
-        return -1;
-    return kSlotOfLetters[static_cast<std::size_t>((id[1] - 'A') * 26 + (id[2] - 'A'))];
+    return id.size() == 3 && id[0] == 'D' ? SlotOfLetters(id[1], id[2]) : -1;
 }
 // The rule of `id` for `rulesVersion`, or nullptr when that version does not know the ID.
 const Rule* RuleOf(std::string_view id, int rulesVersion);

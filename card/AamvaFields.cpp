@@ -76,12 +76,15 @@ DateRead ReadDate(std::string_view raw, DateOrder order) {
     read.value = Trimmed(raw);
     read.present = !read.value.empty();
     read.yearFirst = order == DateOrder::YearFirst;
-    read.eightDigits = read.value.size() == 8 && AllDigits(read.value);
-    if (!read.eightDigits)
+    if (read.value.size() != 8)
         return read;
     int d[8];
-    for (std::size_t i = 0; i < 8; ++i)
+    for (std::size_t i = 0; i < 8; ++i) {
         d[i] = read.value[i] - '0';
+        if (d[i] < 0 || d[i] > 9)
+            return read;
+    }
+    read.eightDigits = true;
     const int high = d[0] * 1000 + d[1] * 100 + d[2] * 10 + d[3];
     const int low = d[4] * 1000 + d[5] * 100 + d[6] * 10 + d[7];
     const int highPair = d[0] * 10 + d[1], secondPair = d[2] * 10 + d[3];

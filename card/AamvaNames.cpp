@@ -2,7 +2,6 @@
 
 #include "CardText.h"
 
-#include <algorithm>
 #include <vector>
 
 namespace MagneticStripeCards::AamvaNames {
@@ -29,6 +28,39 @@ bool IsSuffix(std::string_view value) {
     }
     return false;
 }
+
+// Words joined by single spaces, on the stack when they fit (names do): one string made at the end.
+class SmallText {
+public:
+    void AddWord(std::string_view word) {
+        if (word.empty())
+            return;
+        const std::size_t needed = m_size + (m_size > 0 ? 1 : 0) + word.size();
+        if (m_longUsed || needed > sizeof m_buffer)
+            return AddLong(word);
+        if (m_size > 0)
+            m_buffer[m_size++] = ' ';
+        word.copy(m_buffer + m_size, word.size());
+        m_size += word.size();
+    }
+    std::string Text() const { return m_longUsed ? m_long : std::string(m_buffer, m_size); }
+
+private:
+    void AddLong(std::string_view word) {
+        if (!m_longUsed) {
+            m_long.assign(m_buffer, m_size);
+            m_longUsed = true;
+        }
+        if (!m_long.empty())
+            m_long += ' ';
+        m_long += word;
+    }
+
+    char m_buffer[128];
+    std::size_t m_size = 0;
+    std::string m_long;
+    bool m_longUsed = false;
+};
 
 // The parts between the separators, trimmed; spaces separate only when the text has no comma.
 std::vector<std::string_view> Split(std::string_view text) {
@@ -73,24 +105,21 @@ std::string Part(std::string_view value) {
     return std::string(PartView(value));
 }
 
-// Split() and Joined() in one pass, without the list: every card with middle names comes here.
+// Split() and Joined() in one pass, without the list: every card with middle names comes here. The
+// names are joined on the stack and copied once.
 std::string Middle(std::string_view value) {
     if (value.find_first_of(", ") == std::string_view::npos)
         return Part(value); // one name, the usual case
     const char separator = value.find(',') != std::string_view::npos ? ',' : ' ';
-    std::string joined;
-    joined.reserve(value.size());
-    for (std::size_t start = 0; start <= value.size();) {
-        const std::size_t end = std::min(value.find(separator, start), value.size());
-        const std::string_view part = PartView(value.substr(start, end - start));
-        if (!part.empty()) {
-            if (!joined.empty())
-                joined += ' ';
-            joined += part;
-        }
-        start = end + 1;
+    SmallText joined;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= value.size(); ++i) {
+        if (i < value.size() && value[i] != separator)
+            continue;
+        joined.AddWord(PartView(value.substr(start, i - start)));
+        start = i + 1;
     }
-    return joined;
+    return joined.Text();
 }
 
 Parts FromFullName(std::string_view full) {
@@ -119,16 +148,10 @@ void SplitGivenNames(std::string_view given, Parts& parts) {
 }
 
 std::string FullName(std::string_view last, std::string_view first, std::string_view middle, std::string_view suffix) {
-    std::string name;
-    name.reserve(last.size() + first.size() + middle.size() + suffix.size() + 3);
-    for (const std::string_view part : {last, first, middle, suffix}) {
-        if (part.empty())
-            continue;
-        if (!name.empty())
-            name += ' ';
-        name += part;
-    }
-    return name;
+    SmallText name;
+    for (const std::string_view part : {last, first, middle, suffix})
+        name.AddWord(part);
+    return name.Text();
 }
 
 } // namespace MagneticStripeCards::AamvaNames

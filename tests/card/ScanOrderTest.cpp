@@ -93,14 +93,14 @@ std::string Outcome(const std::vector<const ScanFormat*>& formats, const std::st
         const auto date = [](const std::optional<CalendarDate>& d) {
             return d ? std::to_string(d->year) + "-" + std::to_string(d->month) + "-" + std::to_string(d->day) : "-";
         };
-        return std::string(format->Name()) + "|" + r.name + "|" + r.lastName + "|" + r.firstName + "|" +
-               r.middleName + "|" + r.nameSuffix + "|" + r.dlNumber + "|" + r.address + "|" + r.city + "|" +
-               r.state + "|" + r.postalCode + "|" + r.country + "|" + r.issuerIin + "|" + r.documentType + "|" +
-               r.birthDate + "|" + r.expirationDate + "|" + r.expirationText + "|" + date(r.birth) + "|" +
-               date(r.expiry) + "|" + date(r.issue) + "|" + date(r.under21) + "|" + std::to_string(r.age) + "|" +
-               (r.expired ? "expired" : "valid") + "|" + r.sex + "|" + r.height + "|" + r.weight + "|" +
-               r.eyeColor + "|" + r.hairColor + "|" + r.restrictions + "|" + std::to_string(r.invalidDates) +
-               "|" + r.splitAmbiguity + "|" + std::to_string(r.aamvaVersion.value_or(-1));
+        return std::string(format->Name()) + "|" + r.name + "|" + r.lastName + "|" + r.firstName + "|" + r.middleName +
+               "|" + r.nameSuffix + "|" + r.dlNumber + "|" + r.address + "|" + r.city + "|" + r.state + "|" +
+               r.postalCode + "|" + r.country + "|" + r.issuerIin + "|" + r.documentType + "|" + r.birthDate + "|" +
+               r.expirationDate + "|" + r.expirationText + "|" + date(r.birth) + "|" + date(r.expiry) + "|" +
+               date(r.issue) + "|" + date(r.under21) + "|" + std::to_string(r.age) + "|" +
+               (r.expired ? "expired" : "valid") + "|" + r.sex + "|" + r.height + "|" + r.weight + "|" + r.eyeColor +
+               "|" + r.hairColor + "|" + r.restrictions + "|" + std::to_string(r.invalidDates) + "|" +
+               r.splitAmbiguity + "|" + std::to_string(r.aamvaVersion.value_or(-1));
     }
     if (!failure.empty())
         return failure;
