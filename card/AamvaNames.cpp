@@ -108,9 +108,15 @@ std::string Part(std::string_view value) {
 // Split() and Joined() in one pass, without the list: every card with middle names comes here. The
 // names are joined on the stack and copied once.
 std::string Middle(std::string_view value) {
-    if (value.find_first_of(", ") == std::string_view::npos)
+    bool comma = false;
+    bool space = false;
+    for (const char c : value) { // one pass rather than find_first_of's search per character
+        comma = comma || c == ',';
+        space = space || c == ' ';
+    }
+    if (!comma && !space)
         return Part(value); // one name, the usual case
-    const char separator = value.find(',') != std::string_view::npos ? ',' : ' ';
+    const char separator = comma ? ',' : ' ';
     SmallText joined;
     std::size_t start = 0;
     for (std::size_t i = 0; i <= value.size(); ++i) {
