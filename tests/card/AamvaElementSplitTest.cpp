@@ -34,20 +34,43 @@ TEST(AamvaElementSplit, SeparatedElements) {
         Elements expected;
     } cases[] = {
         {"line feeds", "DAQ1\nDCSA\nDACB", "\n\x1e\r", {{"DAQ", "1"}, {"DCS", "A"}, {"DAC", "B"}}},
-        {"a value across eight-byte steps", "DAQ12345678901\nDCS" + dcs + "\nDACX\rZ", "",
+        {"a value across eight-byte steps",
+         "DAQ12345678901\nDCS" + dcs + "\nDACX\rZ",
+         "",
          {{"DAQ", "12345678901"}, {"DCS", dcs}, {"DAC", "X"}}},
         {"empty values and doubled separators", "DAQ\n\nDCS\nDACB\r\n", "", {{"DAQ", ""}, {"DCS", ""}, {"DAC", "B"}}},
-        {"a tab and a unit separator end nothing", "DAG1 MAIN\tST\x1f" "APT\nDAIFRESNO", "",
-         {{"DAG", "1 MAIN\tST\x1f" "APT"}, {"DAI", "FRESNO"}}},
-        {"non-ASCII bytes end nothing", "DCSMU\xC3\x91OZ-\xC3\x89LAN\nDACJOS\xC3\x89", "",
+        {"a tab and a unit separator end nothing",
+         "DAG1 MAIN\tST\x1f"
+         "APT\nDAIFRESNO",
+         "",
+         {{"DAG", "1 MAIN\tST\x1f"
+                  "APT"},
+          {"DAI", "FRESNO"}}},
+        {"non-ASCII bytes end nothing",
+         "DCSMU\xC3\x91OZ-\xC3\x89LAN\nDACJOS\xC3\x89",
+         "",
          {{"DCS", "MU\xC3\x91OZ-\xC3\x89LAN"}, {"DAC", "JOS\xC3\x89"}}},
-        {"a declared control separator", "DAQ123\x1d" "DCSLONGFAMILYNAME\x1d" "DACB", "\x1d",
+        {"a declared control separator",
+         "DAQ123\x1d"
+         "DCSLONGFAMILYNAME\x1d"
+         "DACB",
+         "\x1d",
          {{"DAQ", "123"}, {"DCS", "LONGFAMILYNAME"}, {"DAC", "B"}}},
-        {"a declared printable separator", "DAQ123*DCSLONGFAMILYNAME*DACB", "*",
+        {"a declared printable separator",
+         "DAQ123*DCSLONGFAMILYNAME*DACB",
+         "*",
+         {{"DAQ", "123"}, {"DCS", "LONGFAMILYNAME"}, {"DAC", "B"}}},
+        {"more declared separators than compared at once",
+         "DAQ123~DCSLONGFAMILYNAME|DACB",
+         "!#$%&()*+,./:;<=>|~",
          {{"DAQ", "123"}, {"DCS", "LONGFAMILYNAME"}, {"DAC", "B"}}},
         {"declared letters and spaces separate nothing", "DAQ1 A\nDCSAB", "A ", {{"DAQ", "1 A"}, {"DCS", "AB"}}},
         {"the first ID kept", "DAQ1\nDAQ2\nDCSA", "", {{"DAQ", "1"}, {"DCS", "A"}}},
-        {"separators around the data", "\n\r\x1e" "DAQ1\nDCSA\r\n", "", {{"DAQ", "1"}, {"DCS", "A"}}},
+        {"separators around the data",
+         "\n\r\x1e"
+         "DAQ1\nDCSA\r\n",
+         "",
+         {{"DAQ", "1"}, {"DCS", "A"}}},
     };
     for (const auto& c : cases)
         ExpectElements(c.name, c.data, c.separators, c.expected);
