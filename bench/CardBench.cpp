@@ -164,6 +164,10 @@ void BM_MegabyteAamvaOfAllIds(benchmark::State& state) {
     DecodeOrReject(state, "@\n\x1e\rANSI 636014100102DL00410278DL" +
                               Repeat("DAQDAADAHDAGDAIDAJDAKDASDAUDAWDBADBBDBCDATDARDBDDBHDBJDBK", kMegabyte - 31));
 }
+// The letter the test for DBJ looks for, and nothing else: it finds a J at every byte.
+void BM_MegabyteBarcodeOfJ(benchmark::State& state) {
+    DecodeOrReject(state, "@" + std::string(kMegabyte - 1, 'J'));
+}
 void BM_MegabyteAamvaOfDaq(benchmark::State& state) {
     DecodeOrReject(state, "@\n\x1e\rANSI 636014100102DL00410278DL" + Repeat("DAQ", kMegabyte - 31));
 }
@@ -193,6 +197,7 @@ BENCHMARK(BM_MegabyteQuestionMarkTracks)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MegabyteBarcode)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MegabyteBarcodeOfAllIds)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MegabyteAamvaOfAllIds)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MegabyteBarcodeOfJ)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MegabyteAamvaOfDaq)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MegabyteAamvaHeaders)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LongestAamvaOfIds)->Unit(benchmark::kMillisecond);

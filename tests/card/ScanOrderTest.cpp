@@ -63,6 +63,9 @@ TEST(ScanOrder, CannotTakeOnlyWhatTheRulesTurnAway) {
         {"J without DB", Replaced(kNineteen, "DBJ00001\n", "DAJ\nDBXJ\nBJ\nDJ\n"), true},
         {"J in the first two bytes", "@J", true},
         {"J first", "J", true},
+        {"DBJ after many a J", "@" + std::string(200, 'J') + "DBJ" + std::string(10, 'J'), false},
+        {"only Js", "@" + std::string(200, 'J'), true},
+        {"DBJ last after many a J", "@" + std::string(200, 'J') + "DBJ", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(LegacyBarcodeFormat::CannotTake(c.text), c.cannotTake) << c.name;
