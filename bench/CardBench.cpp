@@ -154,6 +154,20 @@ void BM_MegabyteQuestionMarkTracks(benchmark::State& state) {
 void BM_MegabyteBarcode(benchmark::State& state) {
     DecodeOrReject(state, "@" + Repeat("DAQDBB;%?", kMegabyte - 1));
 }
+// Every one of the 19 IDs, over and over, without a line feed: the 19-ID rules take it and look for the
+// end of each value to the end of the text; with an AAMVA header in front, the AAMVA format reads it after
+// them (it carries DBJ) and turns it away by its length.
+void BM_MegabyteBarcodeOfAllIds(benchmark::State& state) {
+    DecodeOrReject(state, "@" + Repeat("DAQDAADAHDAGDAIDAJDAKDASDAUDAWDBADBBDBCDATDARDBDDBHDBJDBK", kMegabyte - 1));
+}
+void BM_MegabyteAamvaOfAllIds(benchmark::State& state) {
+    DecodeOrReject(state, "@\n\x1e\rANSI 636014100102DL00410278DL" +
+                              Repeat("DAQDAADAHDAGDAIDAJDAKDASDAUDAWDBADBBDBCDATDARDBDDBHDBJDBK", kMegabyte - 31));
+}
+// The letter the test for DBJ looks for, and nothing else: it finds a J at every byte.
+void BM_MegabyteBarcodeOfJ(benchmark::State& state) {
+    DecodeOrReject(state, "@" + std::string(kMegabyte - 1, 'J'));
+}
 void BM_MegabyteAamvaOfDaq(benchmark::State& state) {
     DecodeOrReject(state, "@\n\x1e\rANSI 636014100102DL00410278DL" + Repeat("DAQ", kMegabyte - 31));
 }
@@ -181,6 +195,9 @@ BENCHMARK(BM_MegabyteHugeTracks)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MegabyteTrack1OfCarets)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MegabyteQuestionMarkTracks)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MegabyteBarcode)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MegabyteBarcodeOfAllIds)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MegabyteAamvaOfAllIds)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MegabyteBarcodeOfJ)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MegabyteAamvaOfDaq)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MegabyteAamvaHeaders)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_LongestAamvaOfIds)->Unit(benchmark::kMillisecond);

@@ -4,7 +4,7 @@
 #include "AamvaFields.h"
 #include "AamvaHeader.h"
 #include "CardText.h"
-#include "IinTable.h"
+#include "LegacyBarcodeFormat.h"
 #include "UnreadableScan.h"
 
 #include <algorithm>
@@ -124,14 +124,11 @@ std::string SplitAmbiguity(const AamvaElementValues& values) {
            ".";
 }
 
-bool IsCanadian(std::string_view iin) {
-    const IinTable::Issuer* issuer = IinTable::FindIssuer(iin);
-    return issuer != nullptr && std::string_view(issuer->country) == "CAN";
-}
-
 } // namespace
 
 bool AamvaBarcodeFormat::Decode(const ScanWork& work, CardRecord& record) const {
+    if (LegacyBarcodeFormat::CannotTake(work.text) != (m_turn == Turn::BeforeLegacyRules))
+        return false;
     std::string cleaned;
     std::string_view text = work.swipe;
     if (text.find('\xC2') != std::string_view::npos) {
@@ -149,7 +146,7 @@ bool AamvaBarcodeFormat::Decode(const ScanWork& work, CardRecord& record) const 
     const std::size_t begin = static_cast<std::size_t>(subfile->data.data() - text.data());
     subfile->data = text.substr(begin, NextSubfileStart(text, begin, *header) - begin);
     const int rules = AamvaElements::RulesVersion(*header->version);
-    const SplitContext context{rules, subfile->type == "DL", rules == 1 || IsCanadian(header->iin)};
+    const SplitContext context{rules, subfile->type == "DL", header->iin};
     const AamvaElementValues values = SplitElements(subfile->data, context, header->separators);
     std::string ambiguity = SplitAmbiguity(values);
     // Which reading is right decides the age or the expiry: nothing the station may guess.

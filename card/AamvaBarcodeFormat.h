@@ -13,8 +13,17 @@ namespace MagneticStripeCards {
 
 class AamvaBarcodeFormat final : public ScanFormat {
 public:
+    // Which texts this instance reads: those the 19-ID rules cannot take (its turn comes before theirs),
+    // or the others (after theirs). Between them the two turns read every text once.
+    enum class Turn { BeforeLegacyRules, AfterLegacyRules };
+
+    explicit AamvaBarcodeFormat(Turn turn) : m_turn(turn) {}
+
     const char* Name() const override { return "aamva"; }
     bool Decode(const ScanWork& work, CardRecord& record) const override;
+
+private:
+    Turn m_turn;
 };
 
 } // namespace MagneticStripeCards

@@ -18,6 +18,9 @@ public:
     // The element's value as written (untrimmed), or nothing when the subfile does not have it.
     std::string_view Get(std::string_view id) const;
     bool Has(std::string_view id) const;
+    // The same by the ID's slot (AamvaElements::SlotOf), for readers that look many up.
+    std::string_view Get(int slot) const { return m_values[static_cast<std::size_t>(slot)]; }
+    bool Has(int slot) const { return m_present[static_cast<std::size_t>(slot)]; }
     // Keeps the first value of each ID.
     void Set(int slot, std::string_view value);
 
@@ -37,8 +40,10 @@ private:
 // What is known of the card before its elements are read.
 struct SplitContext {
     int rulesVersion = AamvaElements::kNewestVersion;
-    bool licence = true;    // a DL subfile, which must carry classes, restrictions and endorsements
-    bool yearFirst = false; // dates CCYYMMDD (version 01, Canadian issuers) rather than MMDDCCYY
+    bool licence = true; // a DL subfile, which must carry classes, restrictions and endorsements
+    // The issuer: dates are CCYYMMDD on version-01 and Canadian cards, MMDDCCYY on the others. Looked
+    // up only for run-together text, where the dates' order helps to cut.
+    std::string_view iin;
 };
 
 // `separators`: extra element separators the header declared (LF, RS and CR always separate).

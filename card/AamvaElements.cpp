@@ -269,11 +269,7 @@ int RulesVersion(int version) {
     return version > kNewestVersion ? kNewestVersion : version;
 }
 
-int SlotOf(std::string_view id) {
-    if (id.size() != 3 || id[0] != 'D' || id[1] < 'A' || id[1] > 'Z' || id[2] < 'A' || id[2] > 'Z')
-        return -1;
-    return kIndex.slot[Index::Key(id[1], id[2])];
-}
+const std::array<std::int8_t, 26 * 26> kSlotOfLetters = kIndex.slot;
 
 const Rule* RuleOf(std::string_view id, int rulesVersion) {
     return RuleAt(SlotOf(id), rulesVersion);

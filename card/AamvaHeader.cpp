@@ -75,7 +75,10 @@ void ReadDesignators(std::string_view text, std::size_t pos, AamvaHeader& header
 
 std::optional<AamvaHeader> AamvaHeader::Parse(std::string_view text) {
     const std::size_t limit = std::min(text.size(), kLeadingBytes + kSeparatorBytes + kFileTypeLength);
+    std::optional<AamvaHeader> found;
     for (std::size_t type = 1; type + kFileTypeLength <= limit; ++type) {
+        if (text[type] != 'A')
+            continue;
         const std::string_view fileType = text.substr(type, kFileTypeLength);
         if (fileType != "ANSI " && fileType != "AAMVA")
             continue;
@@ -83,19 +86,20 @@ std::optional<AamvaHeader> AamvaHeader::Parse(std::string_view text) {
         const std::size_t iin = type + kFileTypeLength;
         if (!at || !DigitsAt(text, iin, kIinLength))
             continue;
-        AamvaHeader header;
+        // Filled in place: the designators make the header a few hundred bytes.
+        AamvaHeader& header = found.emplace();
         header.at = *at;
         header.separators = text.substr(*at + 1, type - *at - 1);
-        header.iin = std::string(text.substr(iin, kIinLength));
+        header.iin = text.substr(iin, kIinLength);
         std::size_t pos = iin + kIinLength;
         if (DigitsAt(text, pos, 2)) {
             header.version = static_cast<int>(ToNumber(text.substr(pos, 2)));
             pos += 2;
         }
         ReadDesignators(text, pos, header);
-        return header;
+        break;
     }
-    return std::nullopt;
+    return found;
 }
 
 } // namespace MagneticStripeCards

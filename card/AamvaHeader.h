@@ -24,7 +24,7 @@ struct AamvaHeader {
 
     std::size_t at = 0;             // the compliance indicator '@'
     std::string_view separators;    // the bytes between the '@' and the file type
-    std::string iin;                // six digits
+    std::string_view iin;           // six digits
     std::optional<int> version;     // two digits, when the header has them
     std::size_t designatorsEnd = 0; // the first byte after the last designator
     std::array<SubfileDesignator, kMostDesignators> designators{};

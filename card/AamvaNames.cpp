@@ -29,11 +29,38 @@ bool IsSuffix(std::string_view value) {
     return false;
 }
 
-// Part() as a view into the value.
-std::string_view PartView(std::string_view value) {
-    const std::string_view trimmed = CardText::TrimmedView(value);
-    return IsNoName(trimmed) ? std::string_view() : trimmed;
-}
+// Words joined by single spaces, on the stack when they fit (names do): one string made at the end.
+class SmallText {
+public:
+    void AddWord(std::string_view word) {
+        if (word.empty())
+            return;
+        const std::size_t needed = m_size + (m_size > 0 ? 1 : 0) + word.size();
+        if (m_longUsed || needed > sizeof m_buffer)
+            return AddLong(word);
+        if (m_size > 0)
+            m_buffer[m_size++] = ' ';
+        word.copy(m_buffer + m_size, word.size());
+        m_size += word.size();
+    }
+    std::string Text() const { return m_longUsed ? m_long : std::string(m_buffer, m_size); }
+
+private:
+    void AddLong(std::string_view word) {
+        if (!m_longUsed) {
+            m_long.assign(m_buffer, m_size);
+            m_longUsed = true;
+        }
+        if (!m_long.empty())
+            m_long += ' ';
+        m_long += word;
+    }
+
+    char m_buffer[128];
+    std::size_t m_size = 0;
+    std::string m_long;
+    bool m_longUsed = false;
+};
 
 // The parts between the separators, trimmed; spaces separate only when the text has no comma.
 std::vector<std::string_view> Split(std::string_view text) {
@@ -65,6 +92,11 @@ std::string Joined(const std::vector<std::string_view>& parts, std::size_t first
 
 } // namespace
 
+std::string_view PartView(std::string_view value) {
+    const std::string_view trimmed = CardText::TrimmedView(value);
+    return IsNoName(trimmed) ? std::string_view() : trimmed;
+}
+
 bool IsNoName(std::string_view value) {
     return EqualsUpper(value, "NONE") || EqualsUpper(value, "UNAVL") || EqualsUpper(value, "UNAVAIL");
 }
@@ -73,11 +105,27 @@ std::string Part(std::string_view value) {
     return std::string(PartView(value));
 }
 
+// Split() and Joined() in one pass, without the list: every card with middle names comes here. The
+// names are joined on the stack and copied once.
 std::string Middle(std::string_view value) {
-    if (value.find_first_of(", ") == std::string_view::npos)
+    bool comma = false;
+    bool space = false;
+    for (const char c : value) { // one pass rather than find_first_of's search per character
+        comma = comma || c == ',';
+        space = space || c == ' ';
+    }
+    if (!comma && !space)
         return Part(value); // one name, the usual case
-    const std::vector<std::string_view> parts = Split(value);
-    return Joined(parts, 0, parts.size());
+    const char separator = comma ? ',' : ' ';
+    SmallText joined;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= value.size(); ++i) {
+        if (i < value.size() && value[i] != separator)
+            continue;
+        joined.AddWord(PartView(value.substr(start, i - start)));
+        start = i + 1;
+    }
+    return joined.Text();
 }
 
 Parts FromFullName(std::string_view full) {
@@ -105,17 +153,11 @@ void SplitGivenNames(std::string_view given, Parts& parts) {
     parts.middle = Joined(names, 1, names.size());
 }
 
-std::string FullName(const Parts& parts) {
-    std::string name;
-    name.reserve(parts.last.size() + parts.first.size() + parts.middle.size() + parts.suffix.size() + 3);
-    for (const std::string* part : {&parts.last, &parts.first, &parts.middle, &parts.suffix}) {
-        if (part->empty())
-            continue;
-        if (!name.empty())
-            name += ' ';
-        name += *part;
-    }
-    return name;
+std::string FullName(std::string_view last, std::string_view first, std::string_view middle, std::string_view suffix) {
+    SmallText name;
+    for (const std::string_view part : {last, first, middle, suffix})
+        name.AddWord(part);
+    return name.Text();
 }
 
 } // namespace MagneticStripeCards::AamvaNames

@@ -19,6 +19,8 @@ struct Parts {
 bool IsNoName(std::string_view value);
 // The part trimmed, or empty when it is no name.
 std::string Part(std::string_view value);
+// The same as a view into `value`.
+std::string_view PartView(std::string_view value);
 // Middle names separated by commas (or spaces), joined by single spaces, without the no-names.
 std::string Middle(std::string_view value);
 
@@ -27,6 +29,6 @@ Parts FromFullName(std::string_view full);
 void SplitGivenNames(std::string_view given, Parts& parts);
 
 // "FAMILY FIRST MIDDLE SUFFIX" without the empty parts: the form a stripe's name takes.
-std::string FullName(const Parts& parts);
+std::string FullName(std::string_view last, std::string_view first, std::string_view middle, std::string_view suffix);
 
 } // namespace MagneticStripeCards::AamvaNames

@@ -6,6 +6,7 @@
 #include "CardText.h"
 #include "IinTable.h"
 
+#include <cstring>
 #include <optional>
 #include <stdexcept>
 
@@ -120,7 +121,7 @@ void LegacyDecoder::ApplyBirth(const std::string& value) {
 void LegacyDecoder::AddCardData() {
     CardRecord& r = m_record;
     if (const auto header = AamvaHeader::Parse(m_work.text)) {
-        r.issuerIin = header->iin;
+        r.issuerIin = std::string(header->iin);
         r.aamvaVersion = header->version;
     }
     if (const auto full = m_elements.Value("DAA")) {
@@ -138,7 +139,39 @@ void LegacyDecoder::AddCardData() {
     r.country = IinTable::CardCountry("", r.issuerIin, r.state);
 }
 
+// Whether "DB" + `third` occurs in `text`, found by the rarer third letter: barcodes hold a 'D' and a 'B'
+// in every other element. A text dense with that letter is read byte by byte after a few dozen of them,
+// where a memchr for each would cost more than the bytes.
+bool HasDbId(std::string_view text, char third) {
+    if (text.size() < 3)
+        return false;
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    constexpr int kSearches = 64;
+    const char* p = begin + 2;
+    for (int searches = 0; p < end && searches < kSearches; ++searches) {
+        const auto* hit = static_cast<const char*>(std::memchr(p, third, static_cast<std::size_t>(end - p)));
+        if (hit == nullptr)
+            return false;
+        if (hit[-2] == 'D' && hit[-1] == 'B')
+            return true;
+        p = hit + 1;
+    }
+    for (; p < end; ++p) {
+        if (*p == third && p[-2] == 'D' && p[-1] == 'B')
+            return true;
+    }
+    return false;
+}
+
 } // namespace
+
+bool LegacyBarcodeFormat::CannotTake(std::string_view text) {
+    if (text.empty() || (text[0] != '@' && text[0] != '"'))
+        return true;
+    // BarcodeElements finds every ID but DBD at its first occurrence, so without "DBJ" it finds no DBJ.
+    return !HasDbId(text, 'J');
+}
 
 bool LegacyBarcodeFormat::Decode(const ScanWork& work, CardRecord& record) const {
     const std::string& text = work.text;

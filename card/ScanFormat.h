@@ -1,10 +1,14 @@
 #pragma once
 // The scan formats the decoder knows, in the order they are tried:
 //
-//   scan text --> stripe (tracks 1-3) --> barcode (the 19-ID rules) --> aamva (AAMVA DL/ID barcodes)
+//   scan text --> stripe (tracks 1-3) --> aamva, for barcodes the 19-ID rules cannot take
+//             --> barcode (the 19-ID rules) --> aamva, for the barcodes they could have taken
 //
 // Each format says whether a scan is its own and decodes it into a fresh record. The first format that
 // decodes a scan wins; a scan that no format decodes is unknown. A format neither keeps state nor does I/O.
+// The AAMVA format runs ahead of the 19-ID rules only on texts those rules would turn away untouched
+// (LegacyBarcodeFormat::CannotTake), so moving it there changes no result and spares every AAMVA barcode
+// the rules' pass.
 
 #include "CardRecord.h"
 #include "Clock.h"
@@ -36,6 +40,6 @@ public:
     virtual bool Decode(const ScanWork& work, CardRecord& record) const = 0;
 };
 
-const std::array<const ScanFormat*, 3>& ScanFormats();
+const std::array<const ScanFormat*, 4>& ScanFormats();
 
 } // namespace MagneticStripeCards
