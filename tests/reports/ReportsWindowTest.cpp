@@ -94,10 +94,7 @@ private:
 
     void Seed(const SeededNight& night, const QString& path) {
         SeedStore store(path.toStdString());
-        for (const ScanRow& s : night.rows.scans)
-            store.Add(night.venue, s);
-        for (const DoorCountRow& d : night.rows.doorCounts)
-            store.Add(night.venue, d);
+        store.Add(night.venue, night.rows);
         store.Commit();
     }
 

@@ -74,6 +74,12 @@ public:
         sqlite3_bind_int(st, 5, d.delta);
         Step(st);
     }
+    void Add(const std::string& venue, const Reports::NightRows& rows) {
+        for (const Reports::ScanRow& s : rows.scans)
+            Add(venue, s);
+        for (const Reports::DoorCountRow& d : rows.doorCounts)
+            Add(venue, d);
+    }
     void Commit() { Exec("COMMIT"); }
 
 private:
