@@ -1,7 +1,10 @@
 #include "CycleDisplay.h"
 
 #include "ScanCycle.h"
+#include "SyncWorker.h"
 #include "VenueTime.h"
+
+#include <cmath>
 
 DisplayInput DisplayInputOf(const ScanCycle& cycle, std::int32_t validAge) {
     DisplayInput in;
@@ -36,4 +39,11 @@ VenueMarks VenueMarksOf(const Venue::DoorOutcome& outcome, bool canMatch) {
     else if (!outcome.stored)
         marks.notice = "Not in the venue's record: the venue store cannot be written";
     return marks;
+}
+
+std::string ClockNotice(std::optional<std::int64_t> offsetUs) {
+    if (!offsetUs || (*offsetUs <= Venue::kClockOffLimitUs && *offsetUs >= -Venue::kClockOffLimitUs))
+        return {};
+    const long long minutes = std::llround(std::fabs(static_cast<double>(*offsetUs)) / 60e6);
+    return "Station clock is " + std::to_string(minutes) + " min off the venue server";
 }

@@ -7,6 +7,8 @@
 #include "ScanRecorder.h"
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 class ScanCycle;
 
@@ -16,3 +18,8 @@ DisplayInput DisplayInputOf(const ScanCycle& cycle, std::int32_t validAge);
 // "FLAGGED: reason" line, the VIP mark, the repeat line.
 // `canMatch` false: there are lists, but the door has no venue key, so none was looked at.
 VenueMarks VenueMarksOf(const Venue::DoorOutcome& outcome, bool canMatch = true);
+
+// "Station clock is N min off the venue server" (N rounded) when the offset measured against the server
+// (microseconds, either way) is beyond Venue::kClockOffLimitUs: the door's scan times come from its own
+// clock. Empty within the limit or before any reading.
+std::string ClockNotice(std::optional<std::int64_t> offsetUs);

@@ -410,6 +410,8 @@ DisplayOutput MainDlg::LayOutDisplay(const QSize& client) const {
             in.venue = VenueMarksOf(last, mobile || !m_venue->MissesLists());
     }
     in.inside = InsideNow();
+    if (m_venue)
+        in.stationNotice = ClockNotice(m_venue->ClockOffset());
     in.width = client.width();
     in.height = client.height();
     in.designWidth = m_designClient.width();

@@ -270,7 +270,7 @@ void LayoutMobile(const Context& c, const ShownMobile& mobile, DisplayOutput& ou
         out.verdictArea |= out.portraitArea;
 }
 
-std::vector<std::string> Notices(const DisplayInput& in) {
+std::vector<std::string> ScanNotices(const DisplayInput& in) {
     std::vector<std::string> notices;
     if (in.state == DisplayState::MobileShown && in.mobile) {
         // A phone meets no list; what the door must still hear is that a record was not kept.
@@ -300,6 +300,14 @@ std::vector<std::string> Notices(const DisplayInput& in) {
             line += (i ? "; " : "") + in.card->warnings[i];
         notices.push_back(line);
     }
+    return notices;
+}
+
+// The scan's notices first (the operator acts on those now), then the station's, which hold in every state.
+std::vector<std::string> Notices(const DisplayInput& in) {
+    std::vector<std::string> notices = ScanNotices(in);
+    if (!in.stationNotice.empty())
+        notices.push_back(in.stationNotice);
     return notices;
 }
 

@@ -50,6 +50,8 @@ struct DisplayInput {
     std::deque<std::string> lastResults; // newest first
     bool notLogged = false;              // the card shown is not in the scan log file (yet)
     VenueMarks venue;                    // of the card shown
+    std::string stationNotice;           // the station's own trouble (its clock off the venue server's),
+                                         // shown in every state after the scan's notices, or empty
     InsideLine inside;
     int width = 0;
     int height = 0;

@@ -229,6 +229,7 @@ void SyncWorker::Run() {
             SetStatus([&](SyncStatus& s) {
                 s.connected = true;
                 s.clockOffsetUs = offset.value_or(s.clockOffsetUs);
+                s.clockMeasured = s.clockMeasured || offset.has_value();
                 s.lastError.clear();
                 ++s.reconnects;
             });

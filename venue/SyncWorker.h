@@ -65,6 +65,9 @@ struct SyncOptions {
     std::function<void(const std::vector<RemoteScan>&)> onScans{};
 };
 
+// How far the station's clock may be from the server's before the door says so.
+constexpr std::int64_t kClockOffLimitUs = 2 * 60 * 1'000'000LL;
+
 struct SyncStatus {
     bool connected = false;
     std::int64_t lastUploadUs = 0; // server clock of the last upload, 0 when none yet
@@ -77,7 +80,8 @@ struct SyncStatus {
     // The server's clock minus this station's, measured at each connect (microseconds). Scan times come
     // from the station's clock, so a door more than two minutes off should say so.
     std::int64_t clockOffsetUs = 0;
-    bool ClockOff() const { return clockOffsetUs > 120000000 || clockOffsetUs < -120000000; }
+    bool clockMeasured = false; // clockOffsetUs holds a reading
+    bool ClockOff() const { return clockOffsetUs > kClockOffLimitUs || clockOffsetUs < -kClockOffLimitUs; }
 };
 
 class SyncWorker {

@@ -63,6 +63,7 @@ void VenueDesk::StartSync(const std::string& storePath) {
                 m_repeats.Note(scan.idHmac, scan.scannedAt, scan.station, m_config.repeatMinutes);
         };
         m_sync = std::make_unique<SyncWorker>(options, *m_syncStore, *m_syncStore);
+        m_sync->OnChange([this](const SyncStatus&) { Changed(); });
         m_sync->Start();
     } catch (const std::exception& e) {
         m_sync.reset();
@@ -81,6 +82,23 @@ std::optional<SyncStatus> VenueDesk::Sync() const {
     if (!m_sync)
         return std::nullopt;
     return m_sync->Status();
+}
+
+std::optional<std::int64_t> VenueDesk::ClockOffset() const {
+    const std::optional<SyncStatus> status = Sync();
+    if (!status || !status->clockMeasured)
+        return std::nullopt;
+    return status->clockOffsetUs;
+}
+
+void VenueDesk::Changed() {
+    std::function<void()> changed;
+    {
+        const std::lock_guard lock(m_insideMutex);
+        changed = m_countChanged;
+    }
+    if (changed)
+        changed();
 }
 
 VenueDesk::~VenueDesk() {

@@ -79,11 +79,14 @@ public:
     // How many are inside over all the venue's doors, for the night holding `now`: nothing without a
     // server or before its first reading of that night (the door's own count stands in then).
     std::optional<std::int64_t> VenueInsideCount(Micros now) const;
-    // Called on the sync worker's thread when that count changes; a Qt caller re-posts it.
+    // Called on the sync worker's thread when that count changes, and when the link to the server comes
+    // or goes (with a new clock reading): what the door shows of the venue. A Qt caller re-posts it.
     void OnVenueCount(std::function<void()> changed);
 
     // The link to the server, when there is one: connected or not, last upload, last error.
     std::optional<SyncStatus> Sync() const;
+    // The server's clock minus this station's (microseconds), once measured at a connect.
+    std::optional<std::int64_t> ClockOffset() const;
 
     // Why the venue works only in part (no store, no key); empty when all is well.
     const std::string& Trouble() const { return m_trouble; }
@@ -95,6 +98,7 @@ private:
     std::string CreatedBy() const;
     const DoorOutcome& RecordWithoutIdentity(const DoorFacts& facts);
     void TakeCount(const VenueCount& count);
+    void Changed();
     void NoteLocal(std::uint64_t mark, Micros at, int delta);
     void StartSync(const std::string& storePath);
     void Wake();

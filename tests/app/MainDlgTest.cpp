@@ -12,6 +12,7 @@
 #include "KestrinResources.h"
 #include "Remarks.h"
 #include "SqliteVenueSql.h"
+#include "StoredBan.h"
 #include "UnknownSwipeFile.h"
 #include "VenueTime.h"
 
@@ -652,18 +653,7 @@ void MainDlgTest::bannedCardShowsBannedAndIsRecorded() {
     const auto key = Venue::IdentityKey::Load(keyPath, error);
     QVERIFY2(key, error.c_str());
     const std::string dbPath = m_dir.filePath(QStringLiteral("venue.db")).toStdString();
-    {
-        Venue::EmbeddedStore store(dbPath);
-        Venue::ListEntry ban;
-        ban.id = Venue::NewUuid();
-        ban.idHmac = key->IdentityOf(MagneticStripeCards::Card(kSwipe));
-        ban.reason = Venue::Reason::Violence;
-        ban.createdAt = Venue::NowMicros();
-        ban.validUntil = *Venue::EndOfLocalDay(QDate::currentDate().addDays(30).toString(Qt::ISODate).toStdString());
-        ban.venue = "north";
-        ban.createdBy = "office test";
-        store.AddEntry(ban);
-    }
+    StoreBan(dbPath, key->IdentityOf(MagneticStripeCards::Card(kSwipe)), "north");
     StationLockLog log;
     MainDlg dlg(nullptr, FakeLockParts(log));
     dlg.show();

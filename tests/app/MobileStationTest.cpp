@@ -5,7 +5,7 @@
 #include "MainDlg.h"
 
 #include "EmbeddedStore.h"
-#include "VenueTime.h"
+#include "StoredBan.h"
 
 #include "FakeHolder.h"
 #include "FakeHolderPeer.h"
@@ -14,7 +14,6 @@
 #include "KestrinResources.h"
 #include "SocketGattTransport.h"
 
-#include <QDate>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -24,6 +23,39 @@
 #include <sys/socket.h>
 
 using namespace MdlTests;
+
+namespace {
+
+IssueOptions Licence(bool over21) {
+    IssueOptions options;
+    options.elements = TestIssuer::DoorElements(over21);
+    options.validFrom = std::time(nullptr) - 3600;
+    options.validUntil = std::time(nullptr) + 3600;
+    return options;
+}
+
+bool Shows(const MainDlg& dlg, const std::string& text, Rgb colour) {
+    for (const TextItem& item : dlg.Display().items)
+        if (item.text == text && item.colour == colour)
+            return true;
+    return false;
+}
+
+// The station window shown over the test hive, and a phone holding a licence of the test issuer's.
+struct PhoneDoor {
+    PhoneDoor(const TestPki& pki, bool over21)
+        : dlg(nullptr, FakeLockParts(log)), issuer(pki), holder(issuer, Licence(over21)) {
+        dlg.show();
+    }
+    bool Active() { return QTest::qWaitForWindowActive(&dlg); }
+
+    StationLockLog log;
+    MainDlg dlg;
+    const TestIssuer issuer;
+    FakeHolder holder;
+};
+
+} // namespace
 
 class MobileStationTest : public QObject {
     Q_OBJECT
@@ -40,7 +72,7 @@ private:
     // The venue store's events, oldest first (the store is next to the hive).
     std::vector<Venue::ScanEvent> VenueEvents() const;
     // Types the phone's engagement into the station and waits for the verdict.
-    void ReadPhone(MainDlg& dlg, FakeHolder& holder);
+    void ReadPhone(PhoneDoor& door);
     // Hands the window a socket pair whose far end the returned peer serves.
     std::unique_ptr<FakeHolderPeer> ConnectPhone(MainDlg& dlg, FakeHolder& holder, FakeHolderPeer::Faults faults);
 
@@ -99,55 +131,32 @@ std::unique_ptr<FakeHolderPeer> MobileStationTest::ConnectPhone(MainDlg& dlg, Fa
     return std::make_unique<FakeHolderPeer>(Base::UniqueFd(fds[1]), holder, 185, faults);
 }
 
-void MobileStationTest::ReadPhone(MainDlg& dlg, FakeHolder& holder) {
-    const auto peer = ConnectPhone(dlg, holder, {});
+void MobileStationTest::ReadPhone(PhoneDoor& door) {
+    const auto peer = ConnectPhone(door.dlg, door.holder, {});
     QVERIFY(peer);
-    QTest::keyClicks(&dlg, holder.EngagementText());
-    QTest::keyClick(&dlg, Qt::Key_Return);
-    QTRY_COMPARE_WITH_TIMEOUT(dlg.Cycle().State(), DisplayState::MobileShown, 10000);
+    QTest::keyClicks(&door.dlg, door.holder.EngagementText());
+    QTest::keyClick(&door.dlg, Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(door.dlg.Cycle().State(), DisplayState::MobileShown, 10000);
     QTest::qWait(50); // the phone hears the end
 }
 
-namespace {
-
-IssueOptions Licence(bool over21) {
-    IssueOptions options;
-    options.elements = TestIssuer::DoorElements(over21);
-    options.validFrom = std::time(nullptr) - 3600;
-    options.validUntil = std::time(nullptr) + 3600;
-    return options;
-}
-
-bool Shows(const MainDlg& dlg, const std::string& text, Rgb colour) {
-    for (const TextItem& item : dlg.Display().items)
-        if (item.text == text && item.colour == colour)
-            return true;
-    return false;
-}
-
-} // namespace
-
 void MobileStationTest::aPhoneOver21ShowsGreenWithItsPortraitAndIsLogged() {
     WriteHive(m_dir.filePath(QStringLiteral("trust")));
-    StationLockLog log;
-    MainDlg dlg(nullptr, FakeLockParts(log));
-    dlg.show();
-    QVERIFY(QTest::qWaitForWindowActive(&dlg));
-    const TestIssuer issuer(*m_pki);
-    FakeHolder holder(issuer, Licence(true));
-    ReadPhone(dlg, holder);
-    dlg.repaint();
-    QVERIFY(Shows(dlg, "21+", DisplayColour::kVerdictGreen));
-    QVERIFY(Shows(dlg, "OK", DisplayColour::kVerdictGreen));
-    QVERIFY(Shows(dlg, "Mobile licence, verified: US-UT", DisplayColour::kVerdictGreen));
-    QCOMPARE(holder.endStatus, std::optional<qint64>(20));
+    PhoneDoor door(*m_pki, true);
+    QVERIFY(door.Active());
+    ReadPhone(door);
+    door.dlg.repaint();
+    QVERIFY(Shows(door.dlg, "21+", DisplayColour::kVerdictGreen));
+    QVERIFY(Shows(door.dlg, "OK", DisplayColour::kVerdictGreen));
+    QVERIFY(Shows(door.dlg, "Mobile licence, verified: US-UT", DisplayColour::kVerdictGreen));
+    QCOMPARE(door.holder.endStatus, std::optional<qint64>(20));
 
-    const QImage shown = dlg.grab().toImage();
+    const QImage shown = door.dlg.grab().toImage();
     const QString artifacts = QStringLiteral(KESTRIN_BUILD_DIR "/artifacts/mobile");
     QDir().mkpath(artifacts);
     shown.save(artifacts + QStringLiteral("/verdict-21-plus.png"));
     // The portrait is painted: its area holds more than the window's grey.
-    const QRect area = dlg.Display().portraitArea.translated(dlg.ClientRect().topLeft());
+    const QRect area = door.dlg.Display().portraitArea.translated(door.dlg.ClientRect().topLeft());
     QVERIFY(area.isValid());
     QSet<QRgb> colours;
     for (int y = area.top(); y <= area.bottom(); y += 3)
@@ -160,7 +169,7 @@ void MobileStationTest::aPhoneOver21ShowsGreenWithItsPortraitAndIsLogged() {
     QVERIFY(row.contains(QStringLiteral(",\"UT\",")));
     QVERIFY(row.contains(QStringLiteral("\"05/31/2031\"")));
     QVERIFY(!LogText().contains(QStringLiteral("JFIF")));
-    QCOMPARE(dlg.Total(), 1);
+    QCOMPARE(door.dlg.Total(), 1);
 
     const auto events = VenueEvents();
     QVERIFY(!events.empty());
@@ -176,32 +185,24 @@ void MobileStationTest::aPhoneOver21ShowsGreenWithItsPortraitAndIsLogged() {
 void MobileStationTest::aPhoneUnder21ShowsRedAndAnUntrustedIssuerAmber() {
     WriteHive(m_dir.filePath(QStringLiteral("trust")));
     {
-        StationLockLog log;
-        MainDlg dlg(nullptr, FakeLockParts(log));
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowActive(&dlg));
-        const TestIssuer issuer(*m_pki);
-        FakeHolder holder(issuer, Licence(false));
-        ReadPhone(dlg, holder);
-        dlg.repaint();
-        QVERIFY(Shows(dlg, "UNDER 21", DisplayColour::kVerdictRed));
-        dlg.grab().save(QStringLiteral(KESTRIN_BUILD_DIR "/artifacts/mobile/verdict-under-21.png"));
+        PhoneDoor door(*m_pki, false);
+        QVERIFY(door.Active());
+        ReadPhone(door);
+        door.dlg.repaint();
+        QVERIFY(Shows(door.dlg, "UNDER 21", DisplayColour::kVerdictRed));
+        door.dlg.grab().save(QStringLiteral(KESTRIN_BUILD_DIR "/artifacts/mobile/verdict-under-21.png"));
         QVERIFY(!VenueEvents().empty());
         QCOMPARE(VenueEvents().back().verdict, Venue::Verdict::UnderAge);
         QCOMPARE(VenueEvents().back().format, std::string("mdl"));
     }
     WriteHive(m_dir.filePath(QStringLiteral("empty-trust")));
-    StationLockLog log;
-    MainDlg dlg(nullptr, FakeLockParts(log));
-    dlg.show();
-    QVERIFY(QTest::qWaitForWindowActive(&dlg));
-    const TestIssuer issuer(*m_pki);
-    FakeHolder holder(issuer, Licence(true));
-    ReadPhone(dlg, holder);
-    dlg.repaint();
-    QVERIFY(Shows(dlg, "Issuer not trusted", DisplayColour::kWarning));
-    QVERIFY(!Shows(dlg, "21+", DisplayColour::kVerdictGreen));
-    QVERIFY(dlg.Display().portraitArea.isNull());
+    PhoneDoor door(*m_pki, true);
+    QVERIFY(door.Active());
+    ReadPhone(door);
+    door.dlg.repaint();
+    QVERIFY(Shows(door.dlg, "Issuer not trusted", DisplayColour::kWarning));
+    QVERIFY(!Shows(door.dlg, "21+", DisplayColour::kVerdictGreen));
+    QVERIFY(door.dlg.Display().portraitArea.isNull());
     // Not verified: the door's record keeps the scan, of format "mdl", but nothing the phone claimed.
     const Venue::ScanEvent event = VenueEvents().back();
     QCOMPARE(event.verdict, Venue::Verdict::Unknown);
@@ -211,27 +212,23 @@ void MobileStationTest::aPhoneUnder21ShowsRedAndAnUntrustedIssuerAmber() {
 
 void MobileStationTest::escEndsASilentPhonesSessionAndTheDoorGoesOn() {
     WriteHive(m_dir.filePath(QStringLiteral("trust")));
-    StationLockLog log;
-    MainDlg dlg(nullptr, FakeLockParts(log));
-    dlg.show();
-    QVERIFY(QTest::qWaitForWindowActive(&dlg));
-    const TestIssuer issuer(*m_pki);
-    FakeHolder holder(issuer, Licence(true));
+    PhoneDoor door(*m_pki, true);
+    QVERIFY(door.Active());
     FakeHolderPeer::Faults silent;
     silent.silent = true;
-    const auto peer = ConnectPhone(dlg, holder, silent);
+    const auto peer = ConnectPhone(door.dlg, door.holder, silent);
     QVERIFY(peer);
     const std::size_t eventsBefore = VenueEvents().size();
-    QTest::keyClicks(&dlg, holder.EngagementText());
-    QTest::keyClick(&dlg, Qt::Key_Return);
-    QTRY_COMPARE_WITH_TIMEOUT(dlg.Cycle().State(), DisplayState::MobileConnecting, 3000);
-    dlg.repaint();
-    QVERIFY(Shows(dlg, "Phone: connecting...", DisplayColour::kBlack));
-    QTRY_COMPARE_WITH_TIMEOUT(holder.requests.size(), 1, 3000); // the request is out, the phone keeps quiet
-    QTest::keyClick(&dlg, Qt::Key_Escape);
-    QCOMPARE(dlg.Cycle().State(), DisplayState::Ready);
-    QTRY_COMPARE_WITH_TIMEOUT(holder.endStatus, std::optional<qint64>(20), 3000);
-    QVERIFY(dlg.isVisible());                     // Esc ends the session, never the window
+    QTest::keyClicks(&door.dlg, door.holder.EngagementText());
+    QTest::keyClick(&door.dlg, Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(door.dlg.Cycle().State(), DisplayState::MobileConnecting, 3000);
+    door.dlg.repaint();
+    QVERIFY(Shows(door.dlg, "Phone: connecting...", DisplayColour::kBlack));
+    QTRY_COMPARE_WITH_TIMEOUT(door.holder.requests.size(), 1, 3000); // the request is out, the phone keeps quiet
+    QTest::keyClick(&door.dlg, Qt::Key_Escape);
+    QCOMPARE(door.dlg.Cycle().State(), DisplayState::Ready);
+    QTRY_COMPARE_WITH_TIMEOUT(door.holder.endStatus, std::optional<qint64>(20), 3000);
+    QVERIFY(door.dlg.isVisible());                // Esc ends the session, never the window
     QCOMPARE(VenueEvents().size(), eventsBefore); // a session cancelled leaves no event
 }
 
@@ -242,35 +239,20 @@ void MobileStationTest::aPhoneShowsNoneOfTheCardsListNotices() {
                               "               1508150BRNBLU?";
     WriteHive(m_dir.filePath(QStringLiteral("trust")));
     QFile::remove(m_dir.filePath(QStringLiteral("venue.key")));
-    {
-        Venue::EmbeddedStore store(m_dir.filePath(QStringLiteral("venue.db")).toStdString());
-        Venue::ListEntry ban;
-        ban.id = Venue::NewUuid();
-        ban.idHmac = std::string(32, 'b');
-        ban.reason = Venue::Reason::Violence;
-        ban.createdAt = Venue::NowMicros();
-        ban.validUntil = *Venue::EndOfLocalDay(QDate::currentDate().addDays(30).toString(Qt::ISODate).toStdString());
-        ban.venue = "default";
-        ban.createdBy = "office test";
-        store.AddEntry(ban);
-    }
-    StationLockLog log;
-    MainDlg dlg(nullptr, FakeLockParts(log));
-    dlg.show();
-    QVERIFY(QTest::qWaitForWindowActive(&dlg));
-    QTest::keyClicks(&dlg, QString::fromLatin1(swipe));
-    QTest::keyClick(&dlg, Qt::Key_Return);
-    QTRY_COMPARE_WITH_TIMEOUT(dlg.Cycle().State(), DisplayState::CardShown, 3000);
-    dlg.repaint();
+    StoreBan(m_dir.filePath(QStringLiteral("venue.db")).toStdString(), std::string(32, 'b'), "default");
+    PhoneDoor door(*m_pki, true);
+    QVERIFY(door.Active());
+    QTest::keyClicks(&door.dlg, QString::fromLatin1(swipe));
+    QTest::keyClick(&door.dlg, Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(door.dlg.Cycle().State(), DisplayState::CardShown, 3000);
+    door.dlg.repaint();
     const std::string notice = "Lists not checked: no venue key file";
-    QVERIFY(Shows(dlg, notice, DisplayColour::kWarning));
+    QVERIFY(Shows(door.dlg, notice, DisplayColour::kWarning));
 
-    const TestIssuer issuer(*m_pki);
-    FakeHolder holder(issuer, Licence(true));
-    ReadPhone(dlg, holder);
-    dlg.repaint();
-    QVERIFY(Shows(dlg, "21+", DisplayColour::kVerdictGreen));
-    QVERIFY(!Shows(dlg, notice, DisplayColour::kWarning));
+    ReadPhone(door);
+    door.dlg.repaint();
+    QVERIFY(Shows(door.dlg, "21+", DisplayColour::kVerdictGreen));
+    QVERIFY(!Shows(door.dlg, notice, DisplayColour::kWarning));
     QCOMPARE(VenueEvents().back().format, std::string("mdl"));
 }
 

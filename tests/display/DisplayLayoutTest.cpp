@@ -541,6 +541,33 @@ TEST(DisplayDate, MonthAbbreviationDayAndYear) {
     EXPECT_EQ(DisplayDate(2029, 3, 32), "");
 }
 
+// The station's own notice (its clock off the venue server's) holds in every state: the first lower line
+// when nothing else is said, after the scan's notices under a result, the last results below it.
+TEST(LayoutDisplay, TheStationsNoticeShowsInEveryStateAfterTheScansNotices) {
+    const std::string clock = "Station clock is 5 min off the venue server";
+    for (const DisplayState state : {DisplayState::Ready, DisplayState::Capturing, DisplayState::UnknownCard}) {
+        DisplayInput in = Input(state);
+        in.unknownCardText = "Unknown card";
+        in.stationNotice = clock;
+        in.lastResults = {"r0", "r1", "r2", "r3"};
+        const DisplayOutput out = LayoutDisplay(in, kMeasure);
+        std::vector<TextItem> lower(std::find(out.items.begin(), out.items.end(), TotalItem(0)) + 1, out.items.end());
+        ASSERT_EQ(lower.size(), 4u) << static_cast<int>(state);
+        EXPECT_EQ(lower[0], ListItem(clock, 0, kWarning));
+        EXPECT_EQ(lower[1], ListItem("r0", 1));
+    }
+    DisplayInput card = CardInput(CardOf(30, false));
+    card.venue.flaggedLine = "FLAGGED: theft";
+    card.stationNotice = clock;
+    card.lastResults = {"r0", "r1", "r2", "r3"};
+    const DisplayOutput out = LayoutDisplay(card, kMeasure);
+    std::vector<TextItem> lower(std::find(out.items.begin(), out.items.end(), TotalItem(0)) + 1, out.items.end());
+    ASSERT_EQ(lower.size(), 4u);
+    EXPECT_EQ(lower[0], ListItem("FLAGGED: theft", 0, kWarning));
+    EXPECT_EQ(lower[1], ListItem(clock, 1, kWarning));
+    EXPECT_EQ(lower[2], ListItem("r0", 2));
+}
+
 // ---- mobile licences
 
 const TextItem* FindText(const DisplayOutput& out, const std::string& text) {

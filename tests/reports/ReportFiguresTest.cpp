@@ -7,6 +7,7 @@
 #include "ReportBuilder.h"
 #include "ReportText.h"
 #include "SeedCounts.h"
+#include "SeedEvents.h"
 #include "SeedNight.h"
 #include "SeedStore.h"
 #include "SqliteVenueSql.h"
@@ -53,45 +54,12 @@ std::string VenueOf(const SeededNight& night, std::int64_t at) {
 
 void Store(const std::string& path, const SeededNight& night) {
     SeedStore store(path);
-    for (const ScanRow& s : night.rows.scans)
-        store.Add(night.venue, s);
-    for (const DoorCountRow& d : night.rows.doorCounts)
-        store.Add(night.venue, d);
+    store.Add(night.venue, night.rows);
     for (const ScanRow& s : night.noise.scans)
         store.Add(VenueOf(night, s.scannedAt), s);
     for (const DoorCountRow& d : night.noise.doorCounts)
         store.Add(night.venue, d);
     store.Commit();
-}
-
-// The same rows written by the venue side's own store, as the station writes them.
-void Record(Venue::IVenueStore& store, const std::string& venue, const ScanRow& s) {
-    Venue::ScanEvent event;
-    event.id = s.id;
-    event.venue = venue;
-    event.station = s.station;
-    event.scannedAt = s.scannedAt;
-    event.verdict = *Venue::VerdictOf(s.verdict);
-    event.age = s.age;
-    event.sexCode = s.sexCode;
-    event.state = s.state;
-    event.format = s.format;
-    event.warnings = s.warnings;
-    event.listHits = s.listHits;
-    event.idHmac = s.idHmac.value_or(std::string());
-    store.RecordScan(event);
-}
-
-void Record(const std::string& path, const SeededNight& night) {
-    Venue::EmbeddedStore store(path);
-    for (const ScanRow& s : night.rows.scans)
-        Record(store, night.venue, s);
-    for (const ScanRow& s : night.noise.scans)
-        Record(store, VenueOf(night, s.scannedAt), s);
-    for (const DoorCountRow& d : night.rows.doorCounts)
-        store.RecordDoorCount({d.id, night.venue, d.station, d.at, d.delta});
-    for (const DoorCountRow& d : night.noise.doorCounts)
-        store.RecordDoorCount({d.id, night.venue, d.station, d.at, d.delta});
 }
 
 enum class Engine { ReadOnlyFile, VenueStore };
@@ -101,7 +69,10 @@ std::unique_ptr<IVenueSql> Seeded(Engine engine, const std::string& path, const 
         Store(path, night);
         return std::make_unique<SqliteVenueSql>(path);
     }
-    Record(path, night);
+    {
+        Venue::EmbeddedStore store(path); // the same rows written by the venue side's own store
+        RecordNight(store, store, "elsewhere", night);
+    }
     return std::make_unique<VenueStoreSql>(std::make_unique<Venue::EmbeddedStore>(path));
 }
 

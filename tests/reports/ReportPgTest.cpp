@@ -8,6 +8,7 @@
 #include "PgStore.h"
 #include "ReportCommandLine.h"
 #include "SeedCounts.h"
+#include "SeedEvents.h"
 #include "VenueDb.h"
 #include "VenueStoreSql.h"
 
@@ -24,24 +25,7 @@ protected:
     // A night's own rows (not its noise) as `venue`'s login uploads them.
     void UploadAs(const std::string& venue, const NightRows& rows) {
         Venue::PgStore store(ConnInfo(venue));
-        for (const ScanRow& s : rows.scans) {
-            Venue::ScanEvent event;
-            event.id = s.id;
-            event.venue = venue;
-            event.station = s.station;
-            event.scannedAt = s.scannedAt;
-            event.verdict = *Venue::VerdictOf(s.verdict);
-            event.age = s.age;
-            event.sexCode = s.sexCode;
-            event.state = s.state;
-            event.format = s.format;
-            event.warnings = s.warnings;
-            event.listHits = s.listHits;
-            event.idHmac = s.idHmac.value_or(std::string());
-            store.RecordScan(event);
-        }
-        for (const DoorCountRow& d : rows.doorCounts)
-            store.RecordDoorCount({d.id, venue, d.station, d.at, d.delta});
+        RecordRows(store, venue, rows);
     }
 
     ReportCommandSetup SetupAs(const std::string& login, const std::string& venue, std::int64_t now) {
@@ -58,31 +42,7 @@ protected:
     void Upload(const SeededNight& night) {
         Venue::PgStore a(ConnInfo("a"));
         Venue::PgStore b(ConnInfo("b"));
-        auto up = [](Venue::PgStore& store, const std::string& venue, const ScanRow& s) {
-            Venue::ScanEvent event;
-            event.id = s.id;
-            event.venue = venue;
-            event.station = s.station;
-            event.scannedAt = s.scannedAt;
-            event.verdict = *Venue::VerdictOf(s.verdict);
-            event.age = s.age;
-            event.sexCode = s.sexCode;
-            event.state = s.state;
-            event.format = s.format;
-            event.warnings = s.warnings;
-            event.listHits = s.listHits;
-            event.idHmac = s.idHmac.value_or(std::string());
-            store.RecordScan(event);
-        };
-        for (const ScanRow& s : night.rows.scans)
-            up(a, "a", s);
-        for (const ScanRow& s : night.noise.scans) {
-            const bool inPeriod = s.scannedAt >= night.period.from && s.scannedAt < night.period.to;
-            up(inPeriod ? b : a, inPeriod ? "b" : "a", s);
-        }
-        for (const auto* counts : {&night.rows.doorCounts, &night.noise.doorCounts})
-            for (const DoorCountRow& d : *counts)
-                a.RecordDoorCount({d.id, "a", d.station, d.at, d.delta});
+        RecordNight(a, b, "b", night);
     }
 };
 
@@ -115,26 +75,13 @@ TEST_F(ReportPg, TheCommandReadsTheVenueDatabaseAndAnotherVenueSeesNothingOfIt) 
     night.venue = "a";
     Upload(night);
     const std::int64_t late = night.period.to - kMicrosPerHour;
-    auto run = [&](const std::string& venue, std::ostream& out, std::ostream& err) {
-        Reports::ReportCommandSetup setup;
-        setup.venue = venue;
-        setup.opener = [this, venue] {
-            return std::make_unique<VenueStoreSql>(std::make_unique<Venue::PgStore>(ConnInfo(venue)));
-        };
-        setup.now = [late] { return late; };
-        return RunReportCommand({"--json"}, setup, out, err);
-    };
     std::ostringstream out, err;
-    ASSERT_EQ(run("a", out, err), 0) << err.str();
+    ASSERT_EQ(RunReportCommand({"--json"}, SetupAs("a", "a", late), out, err), 0) << err.str();
     EXPECT_EQ(nlohmann::json::parse(out.str())["total"], static_cast<int>(night.rows.scans.size()));
 
     // Venue b's login asking for venue a's night: row security gives it nothing, not an error.
     std::ostringstream none, noneErr;
-    Reports::ReportCommandSetup setup;
-    setup.venue = "a";
-    setup.opener = [this] { return std::make_unique<VenueStoreSql>(std::make_unique<Venue::PgStore>(ConnInfo("b"))); };
-    setup.now = [late] { return late; };
-    EXPECT_EQ(RunReportCommand({"--json"}, setup, none, noneErr), 1) << noneErr.str();
+    EXPECT_EQ(RunReportCommand({"--json"}, SetupAs("b", "a", late), none, noneErr), 1) << noneErr.str();
     EXPECT_EQ(nlohmann::json::parse(none.str())["total"], 0);
 }
 

@@ -18,8 +18,10 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
+#include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -31,6 +33,7 @@
 #include <QThreadPool>
 
 #include <atomic>
+#include <chrono>
 #include <fstream>
 #include <sstream>
 
@@ -94,10 +97,7 @@ private:
 
     void Seed(const SeededNight& night, const QString& path) {
         SeedStore store(path.toStdString());
-        for (const ScanRow& s : night.rows.scans)
-            store.Add(night.venue, s);
-        for (const DoorCountRow& d : night.rows.doorCounts)
-            store.Add(night.venue, d);
+        store.Add(night.venue, night.rows);
         store.Commit();
     }
 
@@ -244,6 +244,51 @@ private slots:
             QCOMPARE(window.Shown()->venue, std::string("g1"));
             QVERIFY(groupSelects->load() > 0);
         }
+    }
+
+    // Left open, the window reads tonight again by itself: a scan stored after it opened shows without
+    // reopening, in the same table object with the user's tab, selected cell and scroll position kept. A
+    // chosen past range is never read again.
+    void tonightRefreshesByItselfKeepingTheSelection() {
+        const QString path = m_dir.filePath(QStringLiteral("live.db"));
+        Seed(m_night, path);
+        ReportsWindowSetup setup = Setup(path);
+        setup.refreshEvery = std::chrono::milliseconds(50);
+        ReportsWindow window(setup);
+        window.show();
+        QVERIFY(WaitShown(window));
+        const int before = window.Shown()->total;
+        auto* tabs = window.findChild<QTabWidget*>();
+        tabs->setCurrentIndex(0); // scans per hour: more rows than the window has room for
+        const QPointer<QTableWidget> grid = tabs->currentWidget()->findChild<QTableWidget*>();
+        grid->setCurrentCell(5, 2);
+        QTRY_VERIFY(grid->verticalScrollBar()->maximum() > 2);
+        grid->verticalScrollBar()->setValue(2);
+
+        ScanRow scan = m_night.rows.scans.front();
+        scan.id = "0f0f0f0f-0000-4000-a000-000000000001";
+        scan.scannedAt = m_late - kMicrosPerHour;
+        scan.verdict = "ok";
+        {
+            SeedStore store(path.toStdString());
+            store.Add(m_night.venue, scan);
+            store.Commit();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(window.Shown()->total, before + 1, 10000);
+        QCOMPARE(tabs->currentIndex(), 0);
+        QVERIFY2(grid && tabs->currentWidget()->findChild<QTableWidget*>() == grid,
+                 "the table was made anew, and the user's place in it lost");
+        QCOMPARE(grid->currentRow(), 5);
+        QCOMPARE(grid->currentColumn(), 2);
+        QCOMPARE(grid->verticalScrollBar()->value(), 2);
+        QTRY_COMPARE(grid->item(grid->rowCount() - 1, grid->columnCount() - 1)->text(), QString::number(before + 1));
+
+        const ReportPeriod past{m_night.period.from - 48 * kMicrosPerHour, m_night.period.from - 24 * kMicrosPerHour};
+        window.ShowPeriod(past);
+        QTRY_COMPARE_WITH_TIMEOUT(window.Shown()->period.from, past.from, 10000);
+        QSignalSpy reads(&window, &ReportsWindow::ReportShown);
+        QTest::qWait(500); // ten ticks
+        QCOMPARE(reads.count(), 0);
     }
 
     // Not a target (those are benchmarks): the figure for the notes, kept in the artefacts.

@@ -1,6 +1,6 @@
 #pragma once
 // A venue store file made the way the venue side makes it (the tables' DDL as agreed), filled with rows a
-// test chooses. For the reports' tests, which must not depend on the station writing it.
+// test chooses, made or added to. For the reports' tests, which must not depend on the station writing it.
 
 #include "VenueRows.h"
 
@@ -11,7 +11,7 @@
 class SeedStore {
 public:
     static constexpr const char* kDdl = R"(
-    CREATE TABLE scan_event(
+    CREATE TABLE IF NOT EXISTS scan_event(
       id          TEXT PRIMARY KEY,
       venue       TEXT NOT NULL,
       station     TEXT NOT NULL,
@@ -26,7 +26,7 @@ public:
       list_hits   TEXT NOT NULL DEFAULT '',
       id_hmac     BLOB
     );
-    CREATE TABLE door_count(
+    CREATE TABLE IF NOT EXISTS door_count(
       id          TEXT PRIMARY KEY,
       venue       TEXT NOT NULL,
       station     TEXT NOT NULL,
@@ -73,6 +73,12 @@ public:
         sqlite3_bind_int64(st, 4, d.at);
         sqlite3_bind_int(st, 5, d.delta);
         Step(st);
+    }
+    void Add(const std::string& venue, const Reports::NightRows& rows) {
+        for (const Reports::ScanRow& s : rows.scans)
+            Add(venue, s);
+        for (const Reports::DoorCountRow& d : rows.doorCounts)
+            Add(venue, d);
     }
     void Commit() { Exec("COMMIT"); }
 
