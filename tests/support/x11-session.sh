@@ -29,13 +29,17 @@ start_x11_session() {
     export DISPLAY=":$(head -n1 "$work/display")"
     unset WAYLAND_DISPLAY XDG_CURRENT_DESKTOP
     openbox --sm-disable >"$work/openbox.log" 2>&1 &
-    pids+=($!)
-    # A loaded machine can take seconds to start it.
-    for _ in $(seq 300); do
+    local openbox=$!
+    pids+=("$openbox")
+    # A machine loaded by parallel builds and tests has taken more than 15 s to start it.
+    local deadline=$((SECONDS + 60))
+    while [ "$SECONDS" -lt "$deadline" ]; do
         xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+        kill -0 "$openbox" 2>/dev/null || break
         sleep 0.05
     done
     echo "FAIL: openbox did not start"
+    cat "$work/openbox.log"
     exit 1
 }
 
