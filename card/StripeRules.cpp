@@ -227,10 +227,10 @@ bool AddressBetween(std::string_view t, const ByteSet* set, char final, Spans& s
 // the first digit run ends there. Every track-2 rule starts that way: the run, its '=' and the digit run
 // after it are read once.
 struct TrackTwoShape {
-    std::size_t digits = 0;     // the leading digit run
-    std::size_t eq = npos;      // the '=' after it, when there is one and the run is not empty
-    std::size_t after = 0;      // the digit run after the '='
-    std::size_t stop = npos;    // where that run ends, when a byte is there
+    std::size_t digits = 0;  // the leading digit run
+    std::size_t eq = npos;   // the '=' after it, when there is one and the run is not empty
+    std::size_t after = 0;   // the digit run after the '='
+    std::size_t stop = npos; // where that run ends, when a byte is there
     bool stopIsNonDigit = false;
 };
 
