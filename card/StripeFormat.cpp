@@ -27,7 +27,8 @@ constexpr std::size_t kStateAndCity = 15;
 // library's assignment takes the general path that allows for overlapping texts).
 void Set(std::string& field, std::string_view text) {
     field.clear();
-    field.append(text.data(), text.size());
+    if (!text.empty())
+        field.append(text.data(), text.size());
 }
 
 // The working numbers of the track-2 date rules.
@@ -133,6 +134,8 @@ void AssignCleaned(std::string& field, std::string_view text, char a, char b) {
 
 void DecodeTrack1(CardRecord& record) {
     const std::string& track = record.tracks[0];
+    if (track.empty())
+        return; // track 2 alone: no rule finds a field in nothing
     std::string withCaret;
     if (LacksCaretAfterCity(track))
         withCaret = track.substr(0, kStateAndCity) + "^" + track.substr(kStateAndCity);

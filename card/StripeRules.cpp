@@ -367,8 +367,10 @@ std::string_view Group(Rule rule, std::string_view text, std::size_t group) {
 }
 
 TrackOneGroups ReadTrackOne(std::string_view t) {
-    const Classes& k = Engine();
     TrackOneGroups groups;
+    if (t.empty())
+        return groups; // every rule needs a byte (a swipe of track 2 alone has no track 1)
+    const Classes& k = Engine();
     Spans spans;
     groups.state = GroupOne(t, State(t, k, spans), spans);
     // City, Name and Address: .. ^ .. ^ .. ^ with the same three carets.
