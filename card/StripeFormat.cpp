@@ -62,7 +62,8 @@ bool SplitTracks(std::string_view text, std::array<std::string_view, 3>& tracks)
 }
 
 // A licence's track 2 starts with ';', the six digits of its issuer number, more digits and '='. Stops
-// counting at two, which is all the caller asks.
+// counting at two, which is all the caller asks. A real scan has two or three ';', which memchr finds
+// faster than a byte loop; a megabyte made of sentinels costs a call per ';' (a few milliseconds).
 std::size_t LicenceTrackTwoCount(std::string_view text) {
     std::size_t count = 0;
     for (std::size_t at = text.find(';'); at != std::string_view::npos && count < 2; at = text.find(';', at + 1)) {

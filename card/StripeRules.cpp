@@ -126,11 +126,13 @@ bool TracksOneAndTwo(std::string_view t, const Classes& k, Spans& spans) {
     const std::size_t e = LastBefore(t, '?', t.size());
     if (e == npos)
         return false;
-    std::size_t b = LastBefore(t, ';', Minus(e, 1));
-    while (b != npos && !In(k.digit, t[b + 1]))
-        b = LastBefore(t, ';', b);
-    if (b == npos)
+    // One pass from the right: a text of sentinels has a ';' every other byte, too many for a call each.
+    std::size_t b = Minus(e, 1);
+    while (b > 0 && !(t[b - 1] == ';' && In(k.digit, t[b])))
+        --b;
+    if (b == 0)
         return false;
+    --b;
     const std::size_t a = LastBefore(t, '?', b);
     if (a == npos || a < 2)
         return false;
