@@ -125,7 +125,7 @@ void SetNameParts(std::string_view name, CardRecord& record) {
 
 // `text` trimmed, with each `a` and `b` in it turned into a space first.
 void AssignCleaned(std::string& field, std::string_view text, char a, char b) {
-    field.assign(text);
+    Set(field, text);
     for (char& c : field) {
         if (c == a || c == b)
             c = ' ';
@@ -166,8 +166,9 @@ StripeDates DecodeTrack2(CardRecord& record) {
     const std::string_view track = record.tracks[1];
     Set(record.isoIin, track.substr(0, 6));
     const StripeRules::TrackTwoGroups groups = StripeRules::ReadTrackTwo(track);
-    record.dlNumber.reserve(groups.dlNumber.size() + groups.dlOverflow.size());
-    record.dlNumber.assign(groups.dlNumber).append(groups.dlOverflow);
+    Set(record.dlNumber, groups.dlNumber);
+    if (!groups.dlOverflow.empty())
+        record.dlNumber.append(groups.dlOverflow);
     // The groups are four and eight digits, or absent.
     const std::string_view expiry = groups.expiry;
     const std::string_view birth = groups.birth;

@@ -24,7 +24,7 @@ ByteSet ClassOf(const char* atom) {
     return in ? *in : ByteSet{};
 }
 
-const Classes& Engine() {
+const Classes& EngineClasses() {
     static const Classes classes{ClassOf("\\d"), ClassOf("\\D"), ClassOf("\\w"), ClassOf("\\W"), ClassOf("\\s")};
     return classes;
 }
@@ -76,8 +76,9 @@ bool Found(Spans& spans, std::size_t matchEnd, Span group) {
 }
 
 // For a sequence of elements, the engine tries the longest stretch of the first element first, then of
-// the second, and so on, and keeps the first assignment whose rest can match. When every stretch between
-// two literals is '.' (any byte), the rest can match from a literal exactly when later literals exist in
+// the second, and so on, and keeps the first assignment whose rest can match. '.' is any byte here (the
+// card matches without the options that keep it from line feeds or NUL). When every stretch between
+// two literals is '.', the rest can match from a literal exactly when later literals exist in
 // order with the gaps their counts need; so each literal's greedy place is the latest one that leaves room
 // for the latest places of the literals after it, found from the right end of the text. Where a '.' run is
 // a class run instead (\d+, \w+ before a literal outside the class), the run cannot stop early, so the
@@ -321,7 +322,7 @@ std::size_t GroupCount(Rule rule) {
 }
 
 bool Match(Rule rule, std::string_view t, Spans& spans) {
-    const Classes& k = Engine();
+    const Classes& k = EngineClasses();
     switch (rule) {
     case Rule::ThreeTracks:
         return ThreeTracks(t, spans);
@@ -372,7 +373,7 @@ TrackOneGroups ReadTrackOne(std::string_view t) {
     TrackOneGroups groups;
     if (t.empty())
         return groups; // every rule needs a byte (a swipe of track 2 alone has no track 1)
-    const Classes& k = Engine();
+    const Classes& k = EngineClasses();
     Spans spans;
     groups.state = GroupOne(t, State(t, k, spans), spans);
     // City, Name and Address: .. ^ .. ^ .. ^ with the same three carets.
@@ -400,7 +401,7 @@ TrackOneGroups ReadTrackOne(std::string_view t) {
 }
 
 TrackTwoGroups ReadTrackTwo(std::string_view t) {
-    const TrackTwoShape shape = ShapeOf(t, Engine());
+    const TrackTwoShape shape = ShapeOf(t, EngineClasses());
     TrackTwoGroups groups;
     Spans spans;
     groups.dlNumber = GroupOne(t, DlNumber(shape, spans), spans);
