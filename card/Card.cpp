@@ -56,38 +56,55 @@ const std::string& UnknownText() {
 
 Card::Card(const std::string& swipe) : Card(swipe, SystemClock::Instance()) {}
 
+// The text the formats read, and what the unknown-swipe file gets when none of them decodes it: nothing
+// before decoding starts, then the text, or the part of it a format failed on.
+struct Card::Subject {
+    const std::string* text = nullptr;
+    std::string withoutReturns; // the text, when the swipe had carriage returns
+    std::string failedPart;
+
+    const std::string& Rejected() const {
+        if (!failedPart.empty() || text == nullptr)
+            return failedPart;
+        return *text;
+    }
+};
+
 Card::Card(const std::string& swipe, const Clock& clock) {
+    Subject subject;
     try {
         record.scanTime = clock.LocalNow();
-        Decode(swipe, clock, UnknownText());
+        Decode(swipe, clock, UnknownText(), subject);
         warnings = FindWarnings(record);
     } catch (const std::logic_error&) {
-        Reject();
+        Reject(subject);
         throw;
     } catch (...) {
         // Regex complexity limits, memory exhaustion: to the station these are scans it cannot read.
-        Reject();
+        Reject(subject);
         throw std::logic_error(UnknownText());
     }
 }
 
 Card::~Card() = default;
 
-void Card::Reject() noexcept {
+void Card::Reject(const Subject& subject) noexcept {
     if (UnknownScanSink* const sink = InstalledUnknownScanSink())
-        sink->Reject(matcher.Text());
+        sink->Reject(subject.Rejected());
 }
 
 // Every format gets its turn until one decodes the scan. A format that takes the scan but cannot read it
 // leaves the later formats their turn; when none decodes it, the first such failure stands.
-void Card::Decode(const std::string& swipe, const Clock& clock, const std::string& unknown) {
-    matcher.AddMatchOption(10);
+void Card::Decode(const std::string& swipe, const Clock& clock, const std::string& unknown, Subject& subject) {
     // Most scans have no carriage return: they are read as they came, without a copy.
-    const bool hasReturns = swipe.find('\r') != std::string::npos;
-    const std::string withoutReturns = hasReturns ? WithoutCarriageReturns(swipe) : std::string();
-    const std::string& text = hasReturns ? withoutReturns : swipe;
-    matcher.SetText(text);
-    const ScanWork work{swipe, text, matcher, clock, unknown};
+    if (swipe.find('\r') != std::string::npos) {
+        subject.withoutReturns = WithoutCarriageReturns(swipe);
+        subject.text = &subject.withoutReturns;
+    } else {
+        subject.text = &swipe;
+    }
+    const std::string& text = *subject.text;
+    const ScanWork work{swipe, text, clock, unknown, subject.failedPart};
     std::exception_ptr failure;
     const std::tm scanTime = record.scanTime;
     for (const ScanFormat* format : ScanFormats()) {

@@ -4,16 +4,16 @@
 //   swipe text --> the scan formats in turn (ScanFormat.h: stripe, 19-ID barcode, AAMVA barcode) --> record
 //              --> hints (CardWarnings.h)
 //
-// A format's stripe patterns run on the card's own matcher; its captures are views into the text being
-// matched, read in place by the format (nothing copies a capture list). An undecodable scan throws
-// std::logic_error "Unknown DL" (or std::out_of_range) after its text has been handed to the installed
-// unknown-scan sink (the unknown-swipe file in the station). A Card that exists never changes.
+// A format reads the scan text in place (the stripe rules give views into it) and copies a field once,
+// into the record; a Card holds the record and its hints and nothing else. An undecodable scan throws
+// std::logic_error "Unknown DL" (or std::out_of_range) after its text (or the part of it a format failed
+// on, see ScanWork) has been handed to the installed unknown-scan sink (the unknown-swipe file in the
+// station). A Card that exists never changes.
 
 #include "CardDates.h"
 #include "CardRecord.h"
 #include "CardWarnings.h"
 #include "Clock.h"
-#include "RegularExpression.h"
 
 #include <array>
 #include <cstdint>
@@ -96,12 +96,12 @@ public:
     static std::string MonthName(int month);
 
 private:
-    void Decode(const std::string& swipe, const Clock& clock, const std::string& unknown);
-    void Reject() noexcept;
+    struct Subject;
+    void Decode(const std::string& swipe, const Clock& clock, const std::string& unknown, Subject& subject);
+    static void Reject(const Subject& subject) noexcept;
 
     CardRecord record;
     std::vector<CardWarning> warnings;
-    RegexClass::RegularExpression matcher;
 };
 
 } // namespace MagneticStripeCards

@@ -1,5 +1,6 @@
 #include "CardDates.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <limits>
@@ -70,26 +71,38 @@ std::string MonthName(int month) {
 
 namespace {
 
-// Appends the decimal form of `value`, as std::to_string writes it, without a temporary string.
-std::string& AppendNumber(std::string& text, int value) {
-    char digits[16];
-    const std::to_chars_result written = std::to_chars(digits, digits + sizeof digits, value);
-    return text.append(digits, written.ptr);
-}
+// Room for three numbers of int's range and their separators: the date texts are put together in one
+// buffer and become a string once.
+struct DateText {
+    char text[48];
+    char* at = text;
+
+    void Put(int value) { at = std::to_chars(at, text + sizeof text, value).ptr; } // as std::to_string
+    void Put(char c) { *at++ = c; }
+    std::string Done() const { return std::string(text, static_cast<std::size_t>(at - text)); }
+};
 
 } // namespace
 
 std::string ExpiryText(int year, int month, int day) {
-    std::string text = MonthName(month);
-    AppendNumber(text.append(1, '-'), day);
-    return AppendNumber(text.append(1, '-'), year);
+    DateText t;
+    if (month >= 1 && month <= 12)
+        t.at = std::copy_n(kMonths[month - 1], 3, t.at);
+    t.Put('-');
+    t.Put(day);
+    t.Put('-');
+    t.Put(year);
+    return t.Done();
 }
 
 std::string JoinDate(int month, int day, int year) {
-    std::string text;
-    AppendNumber(text, month);
-    AppendNumber(text.append(1, '/'), day);
-    return AppendNumber(text.append(1, '/'), year);
+    DateText t;
+    t.Put(month);
+    t.Put('/');
+    t.Put(day);
+    t.Put('/');
+    t.Put(year);
+    return t.Done();
 }
 
 std::string JoinDate(const std::string& month, const std::string& day, const std::string& year) {

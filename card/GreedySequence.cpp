@@ -120,25 +120,27 @@ bool ParseCount(const std::string& p, std::size_t& pos, std::uint32_t& min, std:
     return pos >= p.size() || (p[pos] != '?' && p[pos] != '+');
 }
 
-// The byte values that the atom text matches, asked of Boost itself. nullopt when the atom is not a
-// single-character matcher after all.
-std::optional<std::array<bool, 256>> Classify(const std::string& atom,
-                                              boost::regex_constants::syntax_option_type syntax) {
-    const boost::regex re(atom, syntax);
-    if (boost::regex_match(std::string(), re))
-        return std::nullopt;
-    std::array<bool, 256> in{};
-    bool any = false;
-    for (int b = 0; b < 256; ++b) {
-        const std::string one(1, static_cast<char>(b));
-        in[static_cast<std::size_t>(b)] = boost::regex_match(one, re);
-        any = any || in[static_cast<std::size_t>(b)];
-    }
-    // A zero-width assertion matches no single character; it is not a class.
-    return any ? std::optional<std::array<bool, 256>>(in) : std::nullopt;
-}
-
 } // namespace
+
+std::optional<std::array<bool, 256>> GreedySequence::ByteClass(const std::string& atom,
+                                                               boost::regex_constants::syntax_option_type syntax) {
+    try {
+        const boost::regex re(atom, syntax);
+        if (boost::regex_match(std::string(), re))
+            return std::nullopt;
+        std::array<bool, 256> in{};
+        bool any = false;
+        for (int b = 0; b < 256; ++b) {
+            const std::string one(1, static_cast<char>(b));
+            in[static_cast<std::size_t>(b)] = boost::regex_match(one, re);
+            any = any || in[static_cast<std::size_t>(b)];
+        }
+        // A zero-width assertion matches no single character; it is not a class.
+        return any ? std::optional<std::array<bool, 256>>(in) : std::nullopt;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
 
 std::optional<GreedySequence> GreedySequence::FromPattern(const std::string& p,
                                                           boost::regex_constants::syntax_option_type syntax) {
@@ -174,7 +176,7 @@ std::optional<GreedySequence> GreedySequence::FromPattern(const std::string& p,
             pos = SingleCharacterEnd(p, pos);
             if (pos == std::string::npos)
                 return std::nullopt;
-            const auto in = Classify(p.substr(start, pos - start), syntax);
+            const auto in = ByteClass(p.substr(start, pos - start), syntax);
             Element element;
             if (!in || !ParseCount(p, pos, element.min, element.max))
                 return std::nullopt;

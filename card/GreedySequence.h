@@ -38,6 +38,11 @@ public:
     static std::optional<GreedySequence> FromPattern(const std::string& pattern,
                                                      boost::regex_constants::syntax_option_type syntax);
 
+    // The byte values a single-character atom ("\\w", "[ab]", ".") matches, asked of Boost itself; nullopt
+    // when the atom matches no single character or does not compile.
+    static std::optional<std::array<bool, 256>> ByteClass(const std::string& atom,
+                                                          boost::regex_constants::syntax_option_type syntax);
+
     std::size_t GroupCount() const { return m_groups.size(); }
 
     // Anchored match at position 0. On success `spans` holds the whole match and then every group.

@@ -12,7 +12,6 @@
 
 #include "CardRecord.h"
 #include "Clock.h"
-#include "RegularExpression.h"
 
 #include <array>
 #include <string>
@@ -21,11 +20,13 @@ namespace MagneticStripeCards {
 
 // What a format works with while it decodes one scan.
 struct ScanWork {
-    const std::string& swipe;               // as the reader typed it
-    const std::string& text;                // the same without carriage returns, as the field rules see it
-    RegexClass::RegularExpression& matcher; // the card's matcher; its subject starts as `text`
+    const std::string& swipe; // as the reader typed it
+    const std::string& text;  // the same without carriage returns, as the field rules see it
     const Clock& clock;
     const std::string& unknown; // the "Unknown DL" message
+    // What the unknown-swipe file gets when no format decodes the scan: `text` while this stays empty; a
+    // format that fails while reading one part of the scan (the stripe's track 2) puts that part here.
+    std::string& failedPart;
 };
 
 class ScanFormat {

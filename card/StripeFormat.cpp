@@ -1,9 +1,9 @@
 #include "StripeFormat.h"
 
 #include "CardText.h"
-#include "CompiledPattern.h"
 #include "IinTable.h"
 #include "PaymentCard.h"
+#include "StripeRules.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -14,34 +14,7 @@ namespace {
 
 using namespace CardText;
 using namespace CardDates;
-using RegexClass::CompiledPattern;
-using RegexClass::RegularExpression;
-
-// The field rules' patterns, compiled once for all scans.
-struct StripePatterns {
-    CompiledPattern threeTracks{"%(.+)[\\?].*;(.+)[\\?].*(?:%|#)(.+)[\\?]"};
-    CompiledPattern trackTwoOnly{"(?:;)(.+)[\\?]"};
-    // Several jurisdictions write no track 3. Track 2 must start with a digit here, so that a text of
-    // sentinels alone is not taken for two tracks.
-    CompiledPattern tracksOneAndTwo{"%(.+)[\\?].*;(\\d.*)[\\?]"};
-
-    CompiledPattern state{"(\\w{2})"};
-    std::array<CompiledPattern, 2> city{CompiledPattern("\\w{2}(.+)\\^.+\\^.+\\^"), CompiledPattern("\\w{2}(.+)\\W")};
-    std::array<CompiledPattern, 4> name{CompiledPattern(".+\\^(.+)\\^.+\\^"), CompiledPattern(".+\\W(.+)\\^.+\\^"),
-                                        CompiledPattern(".+\\^(.+)\\^.+\\$"), CompiledPattern("\\w+\\^(.+)\\^")};
-    std::array<CompiledPattern, 3> address{CompiledPattern(".+\\^.+\\^(.+)\\^"), CompiledPattern(".+\\s.+\\^(.+)\\^"),
-                                           CompiledPattern(".+\\^.+\\^(.+)\\$")};
-
-    CompiledPattern dlNumber{"\\d{6}(\\d+)="};
-    CompiledPattern dlOverflow{"\\d+=\\d{12}(\\d+)\\D"};
-    CompiledPattern expiryPart{"\\d{6}\\d+=(\\d{4})"};
-    CompiledPattern birthPart{"\\d+=\\d{4}(\\d{8})"};
-};
-
-const StripePatterns& Patterns() {
-    static const StripePatterns patterns;
-    return patterns;
-}
+using StripeRules::Rule;
 
 constexpr int kCodeNonExpiring = 77;
 constexpr int kCodeFirstOfBirthMonth = 88;
@@ -49,6 +22,14 @@ constexpr int kCodeBirthday = 99;
 
 // AAMVA track 1: state (2) and city (up to 13) come before the first '^'.
 constexpr std::size_t kStateAndCity = 15;
+
+// A field from its view. Appending to the cleared field costs about half of what assigning does (the
+// library's assignment takes the general path that allows for overlapping texts).
+void Set(std::string& field, std::string_view text) {
+    field.clear();
+    if (!text.empty())
+        field.append(text.data(), text.size());
+}
 
 // The working numbers of the track-2 date rules.
 struct StripeDates {
@@ -58,64 +39,54 @@ struct StripeDates {
     int birthYear = 0;
     int birthMonth = 0;
     int birthDay = 0;
+    bool nonExpiring = false;
 };
 
-// Capture 1 of the pattern matched against the matcher's subject, or an empty text.
-std::string ExtractGroup(RegularExpression& matcher, const CompiledPattern& pattern) {
-    matcher.SetPattern(pattern);
-    if (!matcher.Match() || matcher.Captures().size() < 2)
-        return {};
-    return std::string(matcher.Captures()[1].text);
-}
-
-bool SplitTracks(RegularExpression& matcher, std::array<std::string, 3>& tracks) {
-    // Every split pattern starts with '%' or ';' and must match from the first character.
-    const std::string& text = matcher.Text();
-    if (text.empty() || (text[0] != '%' && text[0] != ';'))
-        return false;
-    matcher.SetPattern(Patterns().threeTracks);
-    if (matcher.Match()) {
+// The tracks as views into the scan text; false when the text is no stripe.
+bool SplitTracks(std::string_view text, std::array<std::string_view, 3>& tracks) {
+    StripeRules::Spans spans;
+    if (StripeRules::Match(Rule::ThreeTracks, text, spans)) {
         for (std::size_t i = 0; i < tracks.size(); ++i)
-            tracks[i] = matcher.Captures()[i + 1].text;
+            tracks[i] = text.substr(spans[i + 1].begin, spans[i + 1].end - spans[i + 1].begin);
         return true;
     }
-    matcher.SetPattern(Patterns().trackTwoOnly);
-    if (matcher.Match()) {
-        tracks[1] = matcher.Captures()[1].text;
+    if (StripeRules::Match(Rule::TrackTwoOnly, text, spans)) {
+        tracks[1] = text.substr(spans[1].begin, spans[1].end - spans[1].begin);
         return true;
     }
-    matcher.SetPattern(Patterns().tracksOneAndTwo);
-    if (!matcher.Match())
+    if (!StripeRules::Match(Rule::TracksOneAndTwo, text, spans))
         return false;
-    tracks[0] = matcher.Captures()[1].text;
-    tracks[1] = matcher.Captures()[2].text;
+    tracks[0] = text.substr(spans[1].begin, spans[1].end - spans[1].begin);
+    tracks[1] = text.substr(spans[2].begin, spans[2].end - spans[2].begin);
     return true;
 }
 
-// A licence's track 2 starts with ';', the six digits of its issuer number, more digits and '='. The
-// sentinels are looked for with std::find rather than a library call per sentinel: a text made of
-// sentinels has half a million of them in a megabyte.
-std::size_t LicenceTrackTwoCount(const std::string& text) {
+// A licence's track 2 starts with ';', the six digits of its issuer number, more digits and '='. Stops
+// counting at two, which is all the caller asks. A real scan has two or three ';', which memchr finds
+// faster than a byte loop; a megabyte made of sentinels costs a call per ';' (a few milliseconds).
+std::size_t LicenceTrackTwoCount(std::string_view text) {
     std::size_t count = 0;
-    const auto end = text.end();
-    for (auto at = std::find(text.begin(), end, ';'); at != end; at = std::find(at + 1, end, ';')) {
-        const auto digitsEnd = std::find_if(at + 1, end, [](char c) { return c < '0' || c > '9'; });
-        if (digitsEnd - (at + 1) > 6 && digitsEnd != end && *digitsEnd == '=')
+    for (std::size_t at = text.find(';'); at != std::string_view::npos && count < 2; at = text.find(';', at + 1)) {
+        std::size_t digitsEnd = at + 1;
+        while (digitsEnd < text.size() && IsDigit(text[digitsEnd]))
+            ++digitsEnd;
+        if (digitsEnd - (at + 1) > 6 && digitsEnd < text.size() && text[digitsEnd] == '=')
             ++count;
     }
     return count;
 }
 
-std::string LeadingDigits(const std::string& text) {
+std::string_view LeadingDigits(std::string_view text) {
     std::size_t n = 0;
-    while (n < text.size() && text[n] >= '0' && text[n] <= '9')
+    while (n < text.size() && IsDigit(text[n]))
         ++n;
     return text.substr(0, n);
 }
 
 // Two cards typed into one scan (a second swipe before the quiet period ended) would mix into one record;
 // a payment card is not a licence. Both are unknown scans.
-void RejectForeignScans(const std::string& text, const std::array<std::string, 3>& tracks, const std::string& unknown) {
+void RejectForeignScans(std::string_view text, const std::array<std::string_view, 3>& tracks,
+                        const std::string& unknown) {
     if (LicenceTrackTwoCount(text) > 1 || IsPaymentCardNumber(LeadingDigits(tracks[1])))
         throw std::logic_error(unknown);
 }
@@ -132,18 +103,18 @@ bool LacksCaretAfterCity(const std::string& track) {
 
 // Track 1 names are FAMILY$GIVEN$MIDDLE; some cards separate them with commas. Each part is trimmed; the
 // parts after the given name, when not empty, make the middle name.
-void SetNameParts(const std::string& rawName, CardRecord& record) {
-    const char separator = rawName.find('$') == std::string::npos && rawName.find(',') != std::string::npos ? ',' : '$';
-    const std::string_view name(rawName);
+void SetNameParts(std::string_view name, CardRecord& record) {
+    const char separator =
+        name.find('$') == std::string_view::npos && name.find(',') != std::string_view::npos ? ',' : '$';
     std::size_t start = 0;
     for (std::size_t index = 0;; ++index) {
         const std::size_t end = name.find(separator, start);
         const std::string_view part =
             TrimmedView(name.substr(start, end == std::string_view::npos ? end : end - start));
         if (index == 0)
-            record.lastName = part;
+            Set(record.lastName, part);
         else if (index == 1)
-            record.firstName = part;
+            Set(record.firstName, part);
         else if (!part.empty())
             record.middleName.append(record.middleName.empty() ? "" : " ").append(part);
         if (end == std::string_view::npos)
@@ -152,63 +123,74 @@ void SetNameParts(const std::string& rawName, CardRecord& record) {
     }
 }
 
-void DecodeTrack1(RegularExpression& matcher, CardRecord& record) {
-    const std::string& track = record.tracks[0];
-    if (LacksCaretAfterCity(track))
-        matcher.SetText(track.substr(0, kStateAndCity) + "^" + track.substr(kStateAndCity));
-    else
-        matcher.SetText(track);
-    const StripePatterns& patterns = Patterns();
-    record.state = ExtractGroup(matcher, patterns.state);
-    for (const auto& pattern : patterns.city) {
-        if (record.city.empty())
-            record.city = ExtractGroup(matcher, pattern);
+// `text` trimmed, with each `a` and `b` in it turned into a space first.
+void AssignCleaned(std::string& field, std::string_view text, char a, char b) {
+    Set(field, text);
+    for (char& c : field) {
+        if (c == a || c == b)
+            c = ' ';
     }
-    std::string& name = record.name;
-    for (const auto& pattern : patterns.name) {
-        if (name.empty())
-            name = ExtractGroup(matcher, pattern);
-    }
-    SetNameParts(name, record);
-    ReplaceAll(name, '$', ' ');
-    Trim(name);
-    std::string& address = record.address;
-    address = ExtractGroup(matcher, patterns.address[0]);
-    if (address.empty()) {
-        address = ExtractGroup(matcher, patterns.address[1]);
-        if (address.empty())
-            address = ExtractGroup(matcher, patterns.address[2]);
-    }
-    ReplaceAll(address, '$', ' ');
-    ReplaceAll(address, ',', ' ');
-    Trim(address);
+    Trim(field);
 }
 
-StripeDates DecodeTrack2(RegularExpression& matcher, CardRecord& record) {
-    const std::string& track = record.tracks[1];
-    matcher.SetText(track);
-    record.isoIin = track.substr(0, 6);
-    const StripePatterns& patterns = Patterns();
-    record.dlNumber = ExtractGroup(matcher, patterns.dlNumber);
-    record.dlNumber += ExtractGroup(matcher, patterns.dlOverflow);
-    std::string& expirationDate = record.expirationDate;
-    expirationDate = ExtractGroup(matcher, patterns.expiryPart);
-    record.birthDate = ExtractGroup(matcher, patterns.birthPart);
+void DecodeTrack1(CardRecord& record) {
+    const std::string& track = record.tracks[0];
+    if (track.empty())
+        return; // track 2 alone: no rule finds a field in nothing
+    std::string withCaret;
+    if (LacksCaretAfterCity(track))
+        withCaret = track.substr(0, kStateAndCity) + "^" + track.substr(kStateAndCity);
+    const StripeRules::TrackOneGroups groups =
+        StripeRules::ReadTrackOne(withCaret.empty() ? std::string_view(track) : std::string_view(withCaret));
+    Set(record.state, groups.state);
+    Set(record.city, groups.city);
+    SetNameParts(groups.name, record);
+    AssignCleaned(record.name, groups.name, '$', '$');
+    AssignCleaned(record.address, groups.address, '$', ',');
+}
+
+// The decimal number of a run of digits.
+int Number(std::string_view digits) {
+    int value = 0;
+    for (const char c : digits)
+        value = value * 10 + (c - '0');
+    return value;
+}
+
+// A track 2 without its expiry or birth part has no dates to read; the scan is then unknown.
+[[noreturn]] void MissingDatePart() {
+    throw std::out_of_range("position past the end of the field");
+}
+
+StripeDates DecodeTrack2(CardRecord& record) {
+    const std::string_view track = record.tracks[1];
+    Set(record.isoIin, track.substr(0, 6));
+    const StripeRules::TrackTwoGroups groups = StripeRules::ReadTrackTwo(track);
+    Set(record.dlNumber, groups.dlNumber);
+    if (!groups.dlOverflow.empty())
+        record.dlNumber.append(groups.dlOverflow);
+    // The groups are four and eight digits, or absent.
+    const std::string_view expiry = groups.expiry;
+    const std::string_view birth = groups.birth;
+    if (expiry.empty() || birth.empty())
+        MissingDatePart();
 
     StripeDates d;
-    d.expiryYear = LeadingNumber(SubRange(expirationDate, 0, 2));
-    d.expiryMonth = LeadingNumber(SubRange(expirationDate, 2, 2)); // empty part: std::out_of_range
-    d.birthYear = LeadingNumber(SubRange(record.birthDate, 0, 4));
-    d.birthMonth = LeadingNumber(SubRange(record.birthDate, 4, 2)); // empty part: std::out_of_range
-    d.birthDay = LeadingNumber(SubRange(record.birthDate, 6, 2));
+    d.expiryYear = Number(expiry.substr(0, 2));
+    d.expiryMonth = Number(expiry.substr(2, 2));
+    d.birthYear = Number(birth.substr(0, 4));
+    d.birthMonth = Number(birth.substr(4, 2));
+    d.birthDay = Number(birth.substr(6, 2));
     d.expiryDay = d.birthDay;
     if (d.birthMonth > 12)
         d.birthMonth = d.expiryMonth;
     d.expiryYear += d.expiryYear < 70 ? 2000 : 1900;
 
+    std::string& expirationDate = record.expirationDate;
     switch (d.expiryMonth) {
     case kCodeNonExpiring:
         expirationDate = "NON-EXPIRING";
+        d.nonExpiring = true;
         d.expiryMonth = 1;
         d.expiryYear = 2035;
         break;
@@ -230,15 +212,14 @@ StripeDates DecodeTrack2(RegularExpression& matcher, CardRecord& record) {
 
 // AAMVA track 3 fixed positions. A read that starts past the end ends the step and leaves the rest empty;
 // a read that starts exactly at the end gives an empty field.
-void DecodeTrack3(RegularExpression& matcher, CardRecord& record) {
-    const std::string& t = record.tracks[2];
-    matcher.SetText(t);
+void DecodeTrack3(CardRecord& record) {
+    const std::string_view t = record.tracks[2];
     if (t.size() < 2)
         return;
-    record.postalCode = TrimCopy(t.substr(2, 11));
+    Set(record.postalCode, TrimmedView(t.substr(2, 11)));
     if (t.size() < 15)
         return;
-    record.restrictions = TrimCopy(t.substr(15, 10));
+    Set(record.restrictions, TrimmedView(t.substr(15, 10)));
     if (t.size() <= 29)
         return;
     const char code = AsciiUpper(t[29]);
@@ -251,19 +232,19 @@ void DecodeTrack3(RegularExpression& matcher, CardRecord& record) {
     for (std::string* field : tail) {
         if (pos > t.size())
             return;
-        *field = t.substr(pos, 3);
+        Set(*field, t.substr(pos, 3));
         pos += 3;
     }
 }
 
 // The calendar dates behind the track-2 numbers. A stripe's expiry day is the birth day, which a short
 // month may not have: the licence then runs to that month's last day.
-void SetCalendarDates(const StripeDates& d, bool nonExpiring, CardRecord& record) {
+void SetCalendarDates(const StripeDates& d, CardRecord& record) {
     record.birth = RealDate(d.birthYear, d.birthMonth, d.birthDay);
     if (!record.birth)
         record.invalidDates |= kInvalidBirth;
     record.monthExpiry = true;
-    if (nonExpiring)
+    if (d.nonExpiring)
         return;
     const int lastDay = DaysInMonth(d.expiryYear, d.expiryMonth);
     record.expiry = RealDate(d.expiryYear, d.expiryMonth, std::max(1, std::min(d.expiryDay, lastDay)));
@@ -281,31 +262,35 @@ void FinishStripeDates(const StripeDates& d, CardRecord& record) {
 } // namespace
 
 std::vector<std::string> StripeFormat::PatternTexts() {
-    const StripePatterns& p = Patterns();
     std::vector<std::string> texts;
-    const auto add = [&texts](const CompiledPattern& pattern) { texts.push_back(pattern.Text()); };
-    for (const CompiledPattern* pattern : {&p.threeTracks, &p.trackTwoOnly, &p.tracksOneAndTwo, &p.state})
-        add(*pattern);
-    std::for_each(p.city.begin(), p.city.end(), add);
-    std::for_each(p.name.begin(), p.name.end(), add);
-    std::for_each(p.address.begin(), p.address.end(), add);
-    for (const CompiledPattern* pattern : {&p.dlNumber, &p.dlOverflow, &p.expiryPart, &p.birthPart})
-        add(*pattern);
+    for (std::size_t r = 0; r < StripeRules::kRules; ++r)
+        texts.emplace_back(StripeRules::PatternText(static_cast<Rule>(r)));
     return texts;
 }
 
 bool StripeFormat::Decode(const ScanWork& work, CardRecord& record) const {
-    std::array<std::string, 3> tracks;
-    if (!SplitTracks(work.matcher, tracks))
+    // Every stripe starts with '%' or ';'.
+    const std::string& text = work.text;
+    if (text.empty() || (text[0] != '%' && text[0] != ';'))
         return false;
-    RejectForeignScans(work.matcher.Text(), tracks, work.unknown);
-    record.tracks = std::move(tracks);
-    DecodeTrack1(work.matcher, record);
-    const StripeDates dates = DecodeTrack2(work.matcher, record);
-    const bool nonExpiring = record.expirationDate == "NON-EXPIRING";
-    DecodeTrack3(work.matcher, record);
+    std::array<std::string_view, 3> tracks;
+    if (!SplitTracks(text, tracks))
+        return false;
+    RejectForeignScans(text, tracks, work.unknown);
+    for (std::size_t i = 0; i < tracks.size(); ++i)
+        Set(record.tracks[i], tracks[i]);
+    DecodeTrack1(record);
+    StripeDates dates;
+    try {
+        dates = DecodeTrack2(record);
+    } catch (...) {
+        // The unknown-swipe file gets the track that could not be read, not the whole scan.
+        work.failedPart = record.tracks[1];
+        throw;
+    }
+    DecodeTrack3(record);
     FinishStripeDates(dates, record);
-    SetCalendarDates(dates, nonExpiring, record);
+    SetCalendarDates(dates, record);
     record.issuerIin = record.isoIin;
     record.country = IinTable::CardCountry("", record.isoIin, record.state);
     return true;

@@ -1,14 +1,15 @@
 // libFuzzer target: any byte string is a scan text. The card either decodes (and then renders every
 // field of its table, its hints and dates) or is rejected with the logic-error family; any other
 // exception, a crash or a sanitizer report is a finding. The text's masked form for the unknown-swipe
-// file must be stable under masking again. Short inputs also check the linear matcher against the
-// backtracking engine on the card's patterns.
+// file must be stable under masking again. Short inputs also check the linear matcher and the stripe
+// rules' scanners against the backtracking engine on the card's patterns.
 
 #include "Card.h"
 #include "CardFields.h"
 #include "GreedySequence.h"
 #include "PaymentCard.h"
 #include "StripeFormat.h"
+#include "StripeRules.h"
 
 #include <boost/regex.hpp>
 
@@ -37,7 +38,9 @@ const std::vector<Compiled>& Programs() {
 }
 
 void CheckMatcherAgainstBoost(const std::string& subject) {
-    for (const Compiled& c : Programs()) {
+    namespace rules = MagneticStripeCards::StripeRules;
+    for (std::size_t r = 0; r < Programs().size(); ++r) {
+        const Compiled& c = Programs()[r];
         boost::smatch m;
         bool expected = false;
         try {
@@ -49,9 +52,14 @@ void CheckMatcherAgainstBoost(const std::string& subject) {
         std::vector<RegexClass::GreedySequence::Span> spans;
         if (c.program.Match(subject, true, spans) != expected)
             std::abort();
+        // The pattern texts come in the order of the rules.
+        rules::Spans direct;
+        if (rules::Match(static_cast<rules::Rule>(r), subject, direct) != expected)
+            std::abort();
         for (std::size_t g = 0; expected && g < m.size(); ++g) {
             const auto begin = static_cast<std::size_t>(m[g].first - subject.begin());
-            if (spans[g].begin != begin || spans[g].end != begin + static_cast<std::size_t>(m[g].length()))
+            const std::size_t end = begin + static_cast<std::size_t>(m[g].length());
+            if (spans[g].begin != begin || spans[g].end != end || direct[g].begin != begin || direct[g].end != end)
                 std::abort();
         }
     }
