@@ -1,7 +1,8 @@
 #pragma once
 // One decoded scan. All decoding happens in the constructor:
 //
-//   swipe text --> the scan formats in turn (ScanFormat.h: stripe, 19-ID barcode, AAMVA barcode) --> record
+//   swipe text --> the scan formats in turn (ScanFormat.h: stripe, an AAMVA barcode the 19-ID rules
+//              cannot take, the 19-ID rules, any other AAMVA barcode) --> record
 //              --> hints (CardWarnings.h)
 //
 // A format reads the scan text in place (the stripe rules give views into it) and copies a field once,

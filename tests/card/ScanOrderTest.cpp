@@ -75,10 +75,8 @@ TEST(ScanOrder, CannotTakeOnlyWhatTheRulesTurnAway) {
 // that decodes wins, else the first failure stands, else the 19-ID rules' rejection.
 std::string Outcome(const std::vector<const ScanFormat*>& formats, const std::string& swipe) {
     const std::string text = WithoutCarriageReturns(swipe);
-    RegexClass::RegularExpression matcher;
-    matcher.AddMatchOption(10);
-    matcher.SetText(text);
-    const ScanWork work{swipe, text, matcher, kNow, kUnknown};
+    std::string failedPart;
+    const ScanWork work{swipe, text, kNow, kUnknown, failedPart};
     std::string failure;
     for (const ScanFormat* format : formats) {
         CardRecord r;
@@ -146,8 +144,8 @@ TEST(ScanOrder, TheRulesTurnAwayEveryScanLetBy) {
         if (!LegacyBarcodeFormat::CannotTake(text))
             continue;
         ++letBy;
-        RegexClass::RegularExpression matcher;
-        const ScanWork work{swipe, text, matcher, kNow, kUnknown};
+        std::string failedPart;
+        const ScanWork work{swipe, text, kNow, kUnknown, failedPart};
         CardRecord record;
         record.dlNumber = "untouched";
         bool taken = true;
