@@ -79,7 +79,7 @@ bool ReaderBurstFilter::OnPress(QObject* window, QKeyEvent& key) {
 }
 
 void ReaderBurstFilter::Hold(QObject* window, const QKeyEvent& key) {
-    m_held.reset(key.clone());
+    m_held.emplace_back(key.clone());
     m_heldWindow = window;
     StartHoldTimer(ReaderBurstDetector::kHoldMs);
 }
@@ -108,9 +108,9 @@ void ReaderBurstFilter::OnHoldExpired() {
 }
 
 void ReaderBurstFilter::FeedHeld() {
-    const std::unique_ptr<QKeyEvent> held = std::move(m_held);
-    if (held)
-        m_feed(*held);
+    const auto held = std::exchange(m_held, {});
+    for (const auto& key : held)
+        m_feed(*key);
 }
 
 void ReaderBurstFilter::StartBurst() {
@@ -130,10 +130,13 @@ void ReaderBurstFilter::EndBurst() {
 }
 
 void ReaderBurstFilter::ReplayHeld() {
-    const std::unique_ptr<QKeyEvent> held = std::move(m_held);
-    if (!held || !m_heldWindow)
+    // After a burst the text box is still without the focus; it must have it back before the keys come.
+    EndBurst();
+    const auto held = std::exchange(m_held, {});
+    if (!m_heldWindow)
         return;
-    // A person typed it: the dialog gets the key it would have had, only a moment later.
+    // A person typed them: the dialog gets the keys it would have had, only a moment later.
     const QScopedValueRollback<bool> replaying(m_replaying, true);
-    QCoreApplication::sendEvent(m_heldWindow, held.get());
+    for (const auto& key : held)
+        QCoreApplication::sendEvent(m_heldWindow, key.get());
 }

@@ -22,6 +22,7 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QKeyEvent;
 class QWidget;
@@ -57,7 +58,7 @@ private:
     QTimer m_holdTimer;
     QElapsedTimer m_holdTimerDue; // since the hold timer was started, to tell how late it fires
     qint64 m_holdTimerMs = 0;
-    std::unique_ptr<QKeyEvent> m_held;
+    std::vector<std::unique_ptr<QKeyEvent>> m_held; // in the order they came
     QPointer<QObject> m_heldWindow;
     QTimer m_burstTimer;             // runs out when the burst is over
     QPointer<QWidget> m_focusBefore; // the dialog's focus widget, given back after the burst

@@ -12,7 +12,8 @@
 namespace {
 
 // A row is a script of key events and what the detector must decide for each:
-//   <key><time ms>[r]:<route>   a press (r: auto-repeated); route D, S or H for the key, preceded by d or s
+//   <key><time ms>[r]:<route>   a press (r: auto-repeated; key ^: one without a character, as Shift); route
+//                               D, S or H for the key, preceded by d or s
 //                               when the key held so far goes to the dialog or the scan first
 //   release:<route>             a release: D delivered, S withheld
 //   expire[+<late ms>]:<0|1|w>  the hold timer ran out (that late); 1 when a key was held (it goes to the
@@ -53,7 +54,7 @@ TEST_P(ReaderBurst, RoutesEveryKey) {
     std::istringstream script(GetParam().script);
     std::string step;
     while (script >> step) {
-        const std::size_t colon = step.find(':');
+        const std::size_t colon = step.find(':', 1); // the key itself may be a colon
         ASSERT_NE(colon, std::string::npos) << step;
         const std::string event = step.substr(0, colon);
         const std::string expected = step.substr(colon + 1);
@@ -69,7 +70,8 @@ TEST_P(ReaderBurst, RoutesEveryKey) {
         } else {
             const bool repeat = event.back() == 'r';
             const std::uint64_t time = std::stoull(event.substr(1, event.size() - 1 - (repeat ? 1 : 0)));
-            EXPECT_EQ(Outcome(detector.OnPress(static_cast<unsigned char>(event[0]), repeat, time)), expected) << step;
+            const char32_t character = event[0] == '^' ? 0 : static_cast<unsigned char>(event[0]);
+            EXPECT_EQ(Outcome(detector.OnPress(character, repeat, time)), expected) << step;
         }
     }
 }
@@ -86,6 +88,16 @@ INSTANTIATE_TEST_SUITE_P(
         BurstCase{"BurstEndsAfterAPause", "%0:H ;40:sS x140:S y241:D"},
         BurstCase{"EverySentinelStartsABurst", ";0:H x1:sS #500:H x501:sS @900:H x901:sS"},
         BurstCase{"TimeGoingBackIsNoBurst", "%100:H x50:dD"},
+        // A phone's engagement code: "mdoc:" at a reader's pace is a burst, anything else is the person's.
+        BurstCase{"PhoneCode", "m0:H d3:H o6:H c9:H :12:sS x15:S release:S y300:D"},
+        // ^ stands for a key without a character (Shift for the colon).
+        BurstCase{"PhoneCodeWithShiftBeforeTheColon", "m0:H d3:H o6:H c9:H ^11:H :12:sS"},
+        BurstCase{"ShiftAloneIsNoPrefix", "m0:H ^3:H x200:dD"}, BurstCase{"PersonTypesAWordWithM", "m0:H e30:dD"},
+        BurstCase{"PersonTypesMdocSlowly", "m0:H d120:dD o240:D c360:D :480:D"},
+        BurstCase{"PhonePrefixBrokenLate", "m0:H d3:H o6:H c90:dD"},
+        BurstCase{"PhonePrefixHeldUntilTheTimer", "m0:H d3:H expire:1 o400:D"},
+        BurstCase{"PhonePrefixBrokenByASentinel", "m0:H d3:H %6:dH x8:sS"},
+        BurstCase{"UpperCaseIsNoPhone", "M0:D D3:D"}, BurstCase{"AutoRepeatedMIsAPerson", "m0r:D"},
         BurstCase{"NothingHeldNothingExpires", "expire:0 release:D x0:D expire:0"},
         // The station was held up: the reader's next key is read after the late timer.
         BurstCase{"LateTimerWaitsForTheReadersKey", "%0:H expire+200:w expire+5:1 %1000:H expire+300:w C1002:sS"},

@@ -18,6 +18,7 @@ private slots:
     void cleanup();
     void burstGoesToTheScanAndTheDialogKeepsItsText();
     void personTypingASentinelStillGetsIt();
+    void phoneCodeGoesToTheScanAndAPersonsMStaysInTheDialog();
 
 private:
     void Type(const QString& keys, quint64 startMs, quint64 stepMs = 2);
@@ -85,6 +86,21 @@ void ReaderBurstFilterTest::personTypingASentinelStillGetsIt() {
     Type(QStringLiteral("@b"), 5000, ReaderBurstDetector::kStartGapMs + 1);
     QCOMPARE(m_edit->text(), QStringLiteral("a%@b"));
     QVERIFY(m_fed.empty());
+}
+
+void ReaderBurstFilterTest::phoneCodeGoesToTheScanAndAPersonsMStaysInTheDialog() {
+    Type(QStringLiteral("me"), 0, 150);
+    QCOMPARE(m_edit->text(), QStringLiteral("me"));
+    // Every key of the prefix is held until the last one proves a reader; then all go to the scan.
+    Type(QStringLiteral("mdoc:owBj\n"), 1000);
+    QCOMPARE(m_fed, std::string("mdoc:owBj<Enter>"));
+    QCOMPARE(m_edit->text(), QStringLiteral("me"));
+    QVERIFY2(m_dialog->isVisible(), "the phone code's Enter closed the dialog");
+    // A prefix that breaks off gives the held keys back to the dialog in their order.
+    Type(QStringLiteral("mdo"), 3000);
+    Type(QStringLiteral("t"), 3100);
+    QCOMPARE(m_edit->text(), QStringLiteral("memdot"));
+    QCOMPARE(m_fed, std::string("mdoc:owBj<Enter>"));
 }
 
 QTEST_MAIN(ReaderBurstFilterTest)
