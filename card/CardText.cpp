@@ -83,11 +83,16 @@ void AppendCsvField(std::string& row, const std::string& field) {
     row += '"';
     if (CouldStartAFormula(field))
         row += '\'';
-    for (const char c : field) {
-        if (c == '"')
-            row += '"';
-        row += c;
+    // Copied a run at a time: a field seldom holds a quote, and a byte at a time was a sixth of a batch
+    // decode's work.
+    std::string::size_type from = 0;
+    for (std::string::size_type quote = field.find('"'); quote != std::string::npos;
+         quote = field.find('"', quote + 1)) {
+        row.append(field, from, quote + 1 - from);
+        row += '"';
+        from = quote + 1;
     }
+    row.append(field, from, std::string::npos);
     row += '"';
 }
 

@@ -1,10 +1,12 @@
 // The texts a card renders: the log row with its quoting and date columns, the 24-character time form,
 // month names.
 
+#include "CardText.h"
 #include "Card.h"
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <string>
 
 namespace {
@@ -46,6 +48,48 @@ TEST(LogRow, QuoteInsideAFieldIsDoubledAndCommaKept) {
     const std::string row = card.LogRow();
     EXPECT_EQ(row.substr(0, 50), "\"Sat Mar 10 14:05:33 2007\",\"DOE\"\"X\"\" JOHN\",\"26\",\"M");
     EXPECT_NE(row.find(",\"1 \"\"A\"\" ST,X APT 5\","), std::string::npos) << row;
+}
+
+TEST(CsvField, QuotesEveryQuoteAndGuardsAFormula) {
+    const struct {
+        std::string field;
+        std::string quoted;
+    } cases[] = {
+        {"", "\"\""},
+        {"DOE", "\"DOE\""},
+        {"\"", "\"\"\"\""},
+        {"\"\"", "\"\"\"\"\"\""},
+        {"\"A", "\"\"\"A\""},
+        {"A\"", "\"A\"\"\""},
+        {"A\"B\"C", "\"A\"\"B\"\"C\""},
+        {"=1+2", "\"'=1+2\""},
+        {"=\"x\"", "\"'=\"\"x\"\"\""},
+        {"-1", "\"-1\""},
+    };
+    for (const auto& c : cases) {
+        std::string row = "x,";
+        MagneticStripeCards::CardText::AppendCsvField(row, c.field);
+        EXPECT_EQ(row, "x," + c.quoted) << c.field;
+    }
+}
+
+TEST(AscTime24, ValuesNoClockGivesKeepTheirPrintedForm) {
+    const auto tm = [](int year, int month, int day, int hour, int minute, int second, int weekday) {
+        std::tm t{};
+        t.tm_year = year - 1900;
+        t.tm_mon = month - 1;
+        t.tm_mday = day;
+        t.tm_hour = hour;
+        t.tm_min = minute;
+        t.tm_sec = second;
+        t.tm_wday = weekday;
+        return t;
+    };
+    EXPECT_EQ(AscTime24(tm(1000, 1, 1, 0, 0, 0, 0)), "Sun Jan 01 00:00:00 1000");
+    EXPECT_EQ(AscTime24(tm(9999, 12, 9, 9, 9, 60, 6)), "Sat Dec 09 09:09:60 9999");
+    EXPECT_EQ(AscTime24(tm(999, 13, 1, 0, 0, 0, 7)), "??? ??? 01 00:00:00 999");
+    EXPECT_EQ(AscTime24(tm(10000, 1, 1, 0, 0, 0, 1)), "Mon Jan 01 00:00:00 10000");
+    EXPECT_EQ(AscTime24(tm(2007, 0, -1, 100, 5, 3, -1)), "??? ??? -1 100:05:03 2007");
 }
 
 TEST(AscTime24, ZeroPadsTheDay) {
