@@ -57,19 +57,23 @@ bool DecodeOne(const std::string& scan, const DecodeOptions& options, const Magn
     }
 }
 
-std::vector<std::string> SplitScans(const std::string& input, bool batch) {
-    if (!batch)
-        return {input};
-    std::vector<std::string> scans;
+// Calls `each` with every scan of the input: the whole input, or with `batch` each NUL-separated part.
+// One buffer holds the scan at hand, so a batch costs no copy of the whole input.
+template <typename Each> void ForEachScan(const std::string& input, bool batch, Each each) {
+    if (!batch) {
+        each(input);
+        return;
+    }
+    std::string scan;
     std::size_t start = 0;
     while (start < input.size()) {
         std::size_t end = input.find('\0', start);
         if (end == std::string::npos)
             end = input.size();
-        scans.emplace_back(input, start, end - start);
+        scan.assign(input, start, end - start);
+        each(scan);
         start = end + 1;
     }
-    return scans;
 }
 
 int Run(const std::vector<std::string>& arguments) {
@@ -111,13 +115,13 @@ int Run(const std::vector<std::string>& arguments) {
 
     bool allDecoded = true;
     std::string out;
-    for (const std::string& scan : SplitScans(input, options.batch)) {
+    ForEachScan(input, options.batch, [&](const std::string& scan) {
         allDecoded = DecodeOne(scan, options, clock, out) && allDecoded;
         if (out.size() >= 65536) {
             std::fwrite(out.data(), 1, out.size(), stdout);
             out.clear();
         }
-    }
+    });
     std::fwrite(out.data(), 1, out.size(), stdout);
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::fprintf(stderr, "kestrin-decode: cannot write standard output: %s\n", std::strerror(errno));
