@@ -77,19 +77,7 @@ struct DateText {
     char text[48];
     char* at = text;
 
-    // As std::to_string. Days, months and years take the short way: to_chars measured its digits first.
-    void Put(int value) {
-        if (value < 0 || value > 9999) {
-            at = std::to_chars(at, text + sizeof text, value).ptr;
-            return;
-        }
-        const int digits = value >= 1000 ? 4 : value >= 100 ? 3 : value >= 10 ? 2 : 1;
-        for (int i = digits - 1; i >= 0; --i) {
-            at[i] = static_cast<char>('0' + value % 10);
-            value /= 10;
-        }
-        at += digits;
-    }
+    void Put(int value) { at = std::to_chars(at, text + sizeof text, value).ptr; } // as std::to_string
     void Put(char c) { *at++ = c; }
     std::string Done() const { return std::string(text, static_cast<std::size_t>(at - text)); }
 };
