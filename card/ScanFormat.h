@@ -25,7 +25,7 @@ public:
     ScanWork(const std::string& swipe, const std::string& text, const Clock& clock, const std::string& unknown,
              std::string& failedPart);
     // The text without carriage returns made into `store` when a format first asks for it: the AAMVA
-    // format reads the swipe as it came, and every AAMVA header holds a carriage return.
+    // format reads the swipe as it came, and the header of an AAMVA barcode holds a carriage return.
     static ScanWork MakingText(const std::string& swipe, std::string& store, const Clock& clock,
                                const std::string& unknown, std::string& failedPart);
 

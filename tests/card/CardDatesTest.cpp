@@ -13,7 +13,8 @@ namespace {
 using namespace MagneticStripeCards::CardDates;
 
 TEST(CardDates, WritesNumbersAsToStringDoes) {
-    const int numbers[] = {0, 1, 9, 10, 31, 99, 100, 101, 999, 1000, 2030, 9999, 10000, 123456, -1, -10, INT_MAX, INT_MIN};
+    const int numbers[] = {0,    1,    9,    10,    31,     99, 100, 101,     999,
+                           1000, 2030, 9999, 10000, 123456, -1, -10, INT_MAX, INT_MIN};
     for (const int n : numbers) {
         const std::string written = std::to_string(n);
         EXPECT_EQ(JoinDate(n, 1, 2030), written + "/1/2030") << n;
