@@ -127,7 +127,7 @@ std::string SplitAmbiguity(const AamvaElementValues& values) {
 } // namespace
 
 bool AamvaBarcodeFormat::Decode(const ScanWork& work, CardRecord& record) const {
-    if (LegacyBarcodeFormat::CannotTake(work.text) != (m_turn == Turn::BeforeLegacyRules))
+    if (LegacyBarcodeFormat::CannotTake(work.swipe) != (m_turn == Turn::BeforeLegacyRules))
         return false;
     std::string cleaned;
     std::string_view text = work.swipe;

@@ -552,7 +552,7 @@ bool SplitSeparated(std::string_view data, const Separators& separators, AamvaEl
 
 std::string_view AamvaElementValues::Get(std::string_view id) const {
     const int slot = AamvaElements::SlotOf(id);
-    return slot < 0 ? std::string_view() : m_values[static_cast<std::size_t>(slot)];
+    return slot < 0 ? std::string_view() : Get(slot);
 }
 
 bool AamvaElementValues::Has(std::string_view id) const {
@@ -577,7 +577,7 @@ void AamvaElementValues::Set(int slot, std::string_view value) {
     if (slot < 0 || s >= m_present.size() || m_present[s])
         return;
     m_present[s] = true;
-    m_values[s] = value;
+    m_values[s] = {value.data(), value.size()};
 }
 
 AamvaElementValues SplitElements(std::string_view data, const SplitContext& context, std::string_view separators) {

@@ -19,7 +19,10 @@ public:
     std::string_view Get(std::string_view id) const;
     bool Has(std::string_view id) const;
     // The same by the ID's slot (AamvaElements::SlotOf), for readers that look many up.
-    std::string_view Get(int slot) const { return m_values[static_cast<std::size_t>(slot)]; }
+    std::string_view Get(int slot) const {
+        const auto s = static_cast<std::size_t>(slot);
+        return m_present[s] ? std::string_view(m_values[s].data, m_values[s].size) : std::string_view();
+    }
     bool Has(int slot) const { return m_present[static_cast<std::size_t>(slot)]; }
     // Keeps the first value of each ID.
     void Set(int slot, std::string_view value);
@@ -31,7 +34,13 @@ public:
     void MarkUncertain(int slot);
 
 private:
-    std::array<std::string_view, AamvaElements::kSlots> m_values{};
+    struct Span {
+        const char* data;
+        std::size_t size;
+    };
+    // Left unset: only the slots marked present hold a value, and clearing 1.5 KB for each barcode cost
+    // more than reading its present ones.
+    std::array<Span, AamvaElements::kSlots> m_values;
     std::array<bool, AamvaElements::kSlots> m_present{};
     std::array<bool, AamvaElements::kSlots> m_uncertain{};
     bool m_anyUncertain = false;

@@ -78,23 +78,26 @@ DateRead ReadDate(std::string_view raw, DateOrder order) {
     read.yearFirst = order == DateOrder::YearFirst;
     if (read.value.size() != 8)
         return read;
+    // All eight checked at once rather than each with a branch of its own.
     int d[8];
+    bool digits = true;
     for (std::size_t i = 0; i < 8; ++i) {
-        d[i] = read.value[i] - '0';
-        if (d[i] < 0 || d[i] > 9)
-            return read;
+        d[i] = static_cast<unsigned char>(read.value[i]) - '0';
+        digits &= static_cast<unsigned>(d[i]) <= 9;
     }
+    if (!digits)
+        return read;
     read.eightDigits = true;
-    const int high = d[0] * 1000 + d[1] * 100 + d[2] * 10 + d[3];
-    const int low = d[4] * 1000 + d[5] * 100 + d[6] * 10 + d[7];
-    const int highPair = d[0] * 10 + d[1], secondPair = d[2] * 10 + d[3];
-    const int thirdPair = d[4] * 10 + d[5], lowPair = d[6] * 10 + d[7];
-    for (const bool yearFirst : {read.yearFirst, !read.yearFirst}) {
-        read.real = yearFirst ? RealDate(high, thirdPair, lowPair) : RealDate(low, highPair, secondPair);
-        if (read.real) {
-            read.yearFirst = yearFirst;
-            break;
-        }
+    const auto dateIn = [&d](bool yearFirst) {
+        const int pair0 = d[0] * 10 + d[1], pair1 = d[2] * 10 + d[3];
+        const int pair2 = d[4] * 10 + d[5], pair3 = d[6] * 10 + d[7];
+        return yearFirst ? RealDate(pair0 * 100 + pair1, pair2, pair3) : RealDate(pair2 * 100 + pair3, pair0, pair1);
+    };
+    read.real = dateIn(read.yearFirst);
+    if (!read.real) {
+        read.real = dateIn(!read.yearFirst);
+        if (read.real)
+            read.yearFirst = !read.yearFirst;
     }
     return read;
 }
@@ -283,28 +286,32 @@ std::string Height(std::string_view value, int rulesVersion) {
 }
 
 // As a person writes it: a US ZIP+4 whose last four digits are unknown ("0000") is the five-digit ZIP,
-// a known one "95814-1234"; a Canadian code "K1A 0B1".
-std::string PostalCode(std::string_view value) {
+// a known one "95814-1234"; a Canadian code "K1A 0B1". Written into the record's field in place.
+void PostalCode(std::string_view value, std::string& out) {
     char compact[16];
     std::size_t n = 0;
     for (const char c : value) {
         if (c == ' ' || c == '-')
             continue;
         if (n == sizeof compact)
-            return std::string(value); // longer than any code written another way
+            return Put(out, value); // longer than any code written another way
         compact[n++] = c;
     }
     const std::string_view code(compact, n);
     if (n == 9 && AllDigits(code)) {
         if (code.substr(5) == "0000")
-            return std::string(code.substr(0, 5));
-        return std::string(code.substr(0, 5)) + '-' + std::string(code.substr(5));
+            return Put(out, code.substr(0, 5));
+        const char zip[] = {compact[0], compact[1], compact[2], compact[3], compact[4],
+                            '-',        compact[5], compact[6], compact[7], compact[8]};
+        return Put(out, std::string_view(zip, sizeof zip));
     }
     const bool canadian = n == 6 && !IsDigit(code[0]) && IsDigit(code[1]) && !IsDigit(code[2]) && IsDigit(code[3]) &&
                           !IsDigit(code[4]) && IsDigit(code[5]);
-    if (canadian)
-        return std::string(code.substr(0, 3)) + ' ' + std::string(code.substr(3));
-    return std::string(value);
+    if (canadian) {
+        const char postal[] = {compact[0], compact[1], compact[2], ' ', compact[3], compact[4], compact[5]};
+        return Put(out, std::string_view(postal, sizeof postal));
+    }
+    Put(out, value);
 }
 
 const char* Sex(std::string_view value) {
@@ -327,7 +334,7 @@ const char* Sex(std::string_view value) {
 
 void Filler::FillDescription() {
     CardRecord& r = m_record;
-    r.postalCode = PostalCode(Value(m_id.dak));
+    PostalCode(Value(m_id.dak), r.postalCode);
     r.sex = Sex(Value(m_id.dbc));
     const std::string_view height = Value(m_id.dau);
     const std::string_view centimetres = Value(m_id.dav);

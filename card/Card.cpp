@@ -8,6 +8,7 @@
 #include "UnknownScanSink.h"
 
 #include <exception>
+#include <optional>
 #include <stdexcept>
 
 namespace MagneticStripeCards {
@@ -17,17 +18,6 @@ using namespace CardText;
 
 std::string IsoOrEmpty(const std::optional<CalendarDate>& date) {
     return date ? CardDates::Iso(*date) : std::string();
-}
-
-std::string WithoutCarriageReturns(const std::string& swipe) {
-    std::string text;
-    text.reserve(swipe.size());
-    std::size_t start = 0;
-    for (std::size_t cr = swipe.find('\r'); cr != std::string::npos; cr = swipe.find('\r', start)) {
-        text.append(swipe, start, cr - start);
-        start = cr + 1;
-    }
-    return text.append(swipe, start, std::string::npos);
 }
 
 // The log row's fields by column, from the one table of fields.
@@ -56,17 +46,17 @@ const std::string& UnknownText() {
 
 Card::Card(const std::string& swipe) : Card(swipe, SystemClock::Instance()) {}
 
-// The text the formats read, and what the unknown-swipe file gets when none of them decodes it: nothing
-// before decoding starts, then the text, or the part of it a format failed on.
+// What the unknown-swipe file gets when no format decodes the scan: nothing before decoding starts, then
+// the text without carriage returns, or the part of it a format failed on.
 struct Card::Subject {
-    const std::string* text = nullptr;
-    std::string withoutReturns; // the text, when the swipe had carriage returns
+    std::string withoutReturns; // the text, when the swipe had carriage returns and a format asked for it
     std::string failedPart;
+    std::optional<ScanWork> work; // from the moment decoding starts
 
     const std::string& Rejected() const {
-        if (!failedPart.empty() || text == nullptr)
+        if (!failedPart.empty() || !work)
             return failedPart;
-        return *text;
+        return work->Text();
     }
 };
 
@@ -74,7 +64,8 @@ Card::Card(const std::string& swipe, const Clock& clock) {
     Subject subject;
     try {
         record.scanTime = clock.LocalNow();
-        Decode(swipe, clock, UnknownText(), subject);
+        Decode(subject.work.emplace(
+            ScanWork::MakingText(swipe, subject.withoutReturns, clock, UnknownText(), subject.failedPart)));
         warnings = FindWarnings(record);
     } catch (const std::logic_error&) {
         Reject(subject);
@@ -89,22 +80,22 @@ Card::Card(const std::string& swipe, const Clock& clock) {
 Card::~Card() = default;
 
 void Card::Reject(const Subject& subject) noexcept {
-    if (UnknownScanSink* const sink = InstalledUnknownScanSink())
-        sink->Reject(subject.Rejected());
+    UnknownScanSink* const sink = InstalledUnknownScanSink();
+    if (sink == nullptr)
+        return;
+    const std::string* rejected = &subject.failedPart;
+    try {
+        rejected = &subject.Rejected();
+    } catch (...) {
+        // No memory left for the text without carriage returns: the swipe as it came.
+        rejected = &subject.work->swipe;
+    }
+    sink->Reject(*rejected);
 }
 
 // Every format gets its turn until one decodes the scan. A format that takes the scan but cannot read it
 // leaves the later formats their turn; when none decodes it, the first such failure stands.
-void Card::Decode(const std::string& swipe, const Clock& clock, const std::string& unknown, Subject& subject) {
-    // Most scans have no carriage return: they are read as they came, without a copy.
-    if (swipe.find('\r') != std::string::npos) {
-        subject.withoutReturns = WithoutCarriageReturns(swipe);
-        subject.text = &subject.withoutReturns;
-    } else {
-        subject.text = &swipe;
-    }
-    const std::string& text = *subject.text;
-    const ScanWork work{swipe, text, clock, unknown, subject.failedPart};
+void Card::Decode(const ScanWork& work) {
     std::exception_ptr failure;
     const std::tm scanTime = record.scanTime;
     for (const ScanFormat* format : ScanFormats()) {
@@ -124,7 +115,7 @@ void Card::Decode(const std::string& swipe, const Clock& clock, const std::strin
     }
     if (failure)
         std::rethrow_exception(failure);
-    LegacyBarcodeFormat::RejectUnclaimed(text, unknown);
+    LegacyBarcodeFormat::RejectUnclaimed(work.Text(), work.unknown);
 }
 
 const std::string& Card::EyeColor() const {

@@ -27,6 +27,7 @@
 namespace MagneticStripeCards {
 
 struct CardField;
+class ScanWork;
 
 class Card {
 public:
@@ -98,7 +99,7 @@ public:
 
 private:
     struct Subject;
-    void Decode(const std::string& swipe, const Clock& clock, const std::string& unknown, Subject& subject);
+    void Decode(const ScanWork& work);
     static void Reject(const Subject& subject) noexcept;
 
     CardRecord record;

@@ -2,6 +2,9 @@
 
 #include "IinTable.h"
 
+#include <string_view>
+#include <utility>
+
 namespace MagneticStripeCards {
 namespace {
 
@@ -9,16 +12,29 @@ using namespace CardDates;
 
 constexpr int kOldestAge = 120;
 constexpr int kLongestStripeValidity = 10;
+// Room for the hints a card with any usually has, taken at the first: one allocation, and none without.
+constexpr std::size_t kUsualHints = 4;
+
+void Add(std::vector<CardWarning>& out, const char* code, std::string text) {
+    if (out.capacity() == 0)
+        out.reserve(kUsualHints);
+    out.push_back(CardWarning{code, std::move(text)});
+}
 
 void IssuerHints(const CardRecord& r, std::vector<CardWarning>& out) {
     const IinTable::Issuer* issuer = IinTable::FindIssuer(r.issuerIin);
-    if (issuer != nullptr && issuer->jurisdiction[0] != '\0' && r.state.size() == 2 && r.state != issuer->jurisdiction)
-        out.push_back({"iin-jurisdiction", "Issuer number " + r.issuerIin + " belongs to " + issuer->jurisdiction +
-                                               ", but the card's state is " + r.state + "."});
-    const std::string headerCountry = issuer != nullptr ? issuer->country : "";
-    if (!r.declaredCountry.empty() && !headerCountry.empty() && r.declaredCountry != headerCountry)
-        out.push_back({"country-mismatch", "The barcode's issuer is in " + headerCountry +
-                                               ", but its country field says " + r.declaredCountry + "."});
+    if (issuer == nullptr)
+        return;
+    const std::string_view jurisdiction = issuer->jurisdiction;
+    if (!jurisdiction.empty() && r.state.size() == 2 && std::string_view(r.state) != jurisdiction)
+        Add(out, "iin-jurisdiction",
+            "Issuer number " + r.issuerIin + " belongs to " + issuer->jurisdiction + ", but the card's state is " +
+                r.state + ".");
+    const std::string_view headerCountry = issuer->country;
+    if (!r.declaredCountry.empty() && !headerCountry.empty() && std::string_view(r.declaredCountry) != headerCountry)
+        Add(out, "country-mismatch",
+            "The barcode's issuer is in " + std::string(headerCountry) + ", but its country field says " +
+                r.declaredCountry + ".");
 }
 
 void InvalidDateHints(const CardRecord& r, std::vector<CardWarning>& out) {
@@ -31,7 +47,7 @@ void InvalidDateHints(const CardRecord& r, std::vector<CardWarning>& out) {
                   {kInvalidUnder21, "The under-21 date is not a real date."}};
     for (const auto& date : kDates) {
         if (r.invalidDates & date.bit)
-            out.push_back({"date-invalid", date.text});
+            Add(out, "date-invalid", date.text);
     }
 }
 
@@ -45,17 +61,17 @@ bool AgreesWithBirth(const CalendarDate& until, const CalendarDate& birth, int y
 void DateHints(const CardRecord& r, std::vector<CardWarning>& out) {
     const CalendarDate today = Today(r.scanTime);
     if (r.expiry && r.issue && *r.expiry < *r.issue)
-        out.push_back({"expiry-before-issue", "The card expires before it was issued."});
+        Add(out, "expiry-before-issue", "The card expires before it was issued.");
     if (r.issue && *r.issue > today)
-        out.push_back({"issue-in-future", "The issue date is in the future."});
+        Add(out, "issue-in-future", "The issue date is in the future.");
     if (r.birth && *r.birth > today)
-        out.push_back({"birth-in-future", "The birth date is in the future."});
+        Add(out, "birth-in-future", "The birth date is in the future.");
     if (r.age > kOldestAge)
-        out.push_back({"age-over-120", "The holder would be over 120 years old."});
+        Add(out, "age-over-120", "The holder would be over 120 years old.");
     if (r.under21 && r.birth && !AgreesWithBirth(*r.under21, *r.birth, 21))
-        out.push_back({"under21-mismatch", "The under-21 date does not match the birth date."});
+        Add(out, "under21-mismatch", "The under-21 date does not match the birth date.");
     if (r.monthExpiry && r.expiry && *r.expiry > AddYears(today, kLongestStripeValidity))
-        out.push_back({"expiry-too-far", "The stripe's expiry is more than 10 years away."});
+        Add(out, "expiry-too-far", "The stripe's expiry is more than 10 years away.");
 }
 
 } // namespace
@@ -66,7 +82,7 @@ std::vector<CardWarning> FindWarnings(const CardRecord& record) {
     InvalidDateHints(record, out);
     DateHints(record, out);
     if (!record.splitAmbiguity.empty())
-        out.push_back({"ambiguous-split", record.splitAmbiguity});
+        Add(out, "ambiguous-split", record.splitAmbiguity);
     return out;
 }
 

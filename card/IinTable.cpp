@@ -31,16 +31,51 @@ constexpr Issuer kIssuers[] = {
 
 const char* const kProvinces[] = {"AB", "BC", "MB", "NB", "NL", "NS", "NT", "NU", "ON", "PE", "QC", "SK", "YT"};
 
+// The numbers run without a gap from each range's first: an issuer is found by its distance from the
+// first, not by a search (every scan looks its issuer up).
+struct Range {
+    int first;
+    std::size_t count;
+    std::size_t index; // of the range's first issuer in kIssuers
+};
+constexpr Range kRanges[] = {{604426, 9, 0}, {636000, 63, 9}};
+
+constexpr int NumberOf(const char* digits) {
+    int number = 0;
+    for (int i = 0; i < 6; ++i)
+        number = number * 10 + (digits[i] - '0');
+    return number;
+}
+
+constexpr bool RangesCoverTheTable() {
+    std::size_t covered = 0;
+    for (const Range& range : kRanges) {
+        for (std::size_t i = 0; i < range.count; ++i) {
+            if (NumberOf(kIssuers[range.index + i].iin) != range.first + static_cast<int>(i))
+                return false;
+        }
+        covered += range.count;
+    }
+    return covered == std::size(kIssuers);
+}
+static_assert(RangesCoverTheTable(), "the issuer ranges must list every issuer, in order and without gaps");
+
 } // namespace
 
 const Issuer* FindIssuer(std::string_view iin) {
     if (iin.size() != 6)
         return nullptr;
-    // The table is sorted by number.
-    const auto* const found = std::lower_bound(
-        std::begin(kIssuers), std::end(kIssuers), iin,
-        [](const Issuer& issuer, std::string_view wanted) { return std::strncmp(issuer.iin, wanted.data(), 6) < 0; });
-    return found != std::end(kIssuers) && std::strncmp(found->iin, iin.data(), 6) == 0 ? found : nullptr;
+    int number = 0;
+    for (const char c : iin) {
+        if (c < '0' || c > '9')
+            return nullptr;
+        number = number * 10 + (c - '0');
+    }
+    for (const Range& range : kRanges) {
+        if (number >= range.first && static_cast<std::size_t>(number - range.first) < range.count)
+            return &kIssuers[range.index + static_cast<std::size_t>(number - range.first)];
+    }
+    return nullptr;
 }
 
 std::string IinOfJurisdiction(std::string_view code) {

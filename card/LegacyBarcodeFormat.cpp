@@ -120,7 +120,7 @@ void LegacyDecoder::ApplyBirth(const std::string& value) {
 // structured name, the issue date.
 void LegacyDecoder::AddCardData() {
     CardRecord& r = m_record;
-    if (const auto header = AamvaHeader::Parse(m_work.text)) {
+    if (const auto header = AamvaHeader::Parse(m_work.Text())) {
         r.issuerIin = std::string(header->iin);
         r.aamvaVersion = header->version;
     }
@@ -139,26 +139,39 @@ void LegacyDecoder::AddCardData() {
     r.country = IinTable::CardCountry("", r.issuerIin, r.state);
 }
 
-// Whether "DB" + `third` occurs in `text`, found by the rarer third letter: barcodes hold a 'D' and a 'B'
-// in every other element. A text dense with that letter is read byte by byte after a few dozen of them,
-// where a memchr for each would cost more than the bytes.
+// Whether the two bytes before `at`, carriage returns left out, are "DB".
+bool PrecededByDb(const char* begin, const char* at) {
+    const char* p = at;
+    for (const char wanted : {'B', 'D'}) {
+        do {
+            if (p == begin)
+                return false;
+            --p;
+        } while (*p == '\r');
+        if (*p != wanted)
+            return false;
+    }
+    return true;
+}
+
+// Whether "DB" + `third` occurs in `text` once its carriage returns are left out, found by the rarer
+// third letter: barcodes hold a 'D' and a 'B' in every other element. A text dense with that letter is
+// read byte by byte after a few dozen of them, where a memchr for each would cost more than the bytes.
 bool HasDbId(std::string_view text, char third) {
-    if (text.size() < 3)
-        return false;
     const char* const begin = text.data();
     const char* const end = begin + text.size();
     constexpr int kSearches = 64;
-    const char* p = begin + 2;
+    const char* p = begin;
     for (int searches = 0; p < end && searches < kSearches; ++searches) {
         const auto* hit = static_cast<const char*>(std::memchr(p, third, static_cast<std::size_t>(end - p)));
         if (hit == nullptr)
             return false;
-        if (hit[-2] == 'D' && hit[-1] == 'B')
+        if (PrecededByDb(begin, hit))
             return true;
         p = hit + 1;
     }
     for (; p < end; ++p) {
-        if (*p == third && p[-2] == 'D' && p[-1] == 'B')
+        if (*p == third && PrecededByDb(begin, p))
             return true;
     }
     return false;
@@ -167,14 +180,15 @@ bool HasDbId(std::string_view text, char third) {
 } // namespace
 
 bool LegacyBarcodeFormat::CannotTake(std::string_view text) {
-    if (text.empty() || (text[0] != '@' && text[0] != '"'))
+    const std::size_t first = text.find_first_not_of('\r');
+    if (first == std::string_view::npos || (text[first] != '@' && text[first] != '"'))
         return true;
     // BarcodeElements finds every ID but DBD at its first occurrence, so without "DBJ" it finds no DBJ.
     return !HasDbId(text, 'J');
 }
 
 bool LegacyBarcodeFormat::Decode(const ScanWork& work, CardRecord& record) const {
-    const std::string& text = work.text;
+    const std::string& text = work.Text();
     if (text.empty() || (text[0] != '@' && text[0] != '"'))
         return false;
     const auto elements = BarcodeElements::Find(text);

@@ -15,7 +15,9 @@ public:
 
     // True only when these rules turn `text` away without touching a record or throwing: it starts with
     // neither '@' nor '"', or it lacks DBJ, one of the 19 IDs that AAMVA barcodes of version 02 and up
-    // never carry. Costs a search for one letter, where the rules' own pass looks at every 'D'.
+    // never carry. Carriage returns count as absent (the rules read the text without them), so the swipe
+    // as it came gives the same answer. Costs a search for one letter, where the rules' own pass looks at
+    // every 'D'.
     static bool CannotTake(std::string_view text);
 
     // How a scan that no format decodes fails, as these rules always failed it: an empty text with

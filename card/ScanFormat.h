@@ -19,14 +19,32 @@
 namespace MagneticStripeCards {
 
 // What a format works with while it decodes one scan.
-struct ScanWork {
+class ScanWork {
+public:
+    // `text` is `swipe` without its carriage returns.
+    ScanWork(const std::string& swipe, const std::string& text, const Clock& clock, const std::string& unknown,
+             std::string& failedPart);
+    // The text without carriage returns made into `store` when a format first asks for it: the AAMVA
+    // format reads the swipe as it came, and the header of an AAMVA barcode holds a carriage return.
+    static ScanWork MakingText(const std::string& swipe, std::string& store, const Clock& clock,
+                               const std::string& unknown, std::string& failedPart);
+
+    // The swipe without carriage returns, as the field rules see it.
+    const std::string& Text() const;
+
     const std::string& swipe; // as the reader typed it
-    const std::string& text;  // the same without carriage returns, as the field rules see it
     const Clock& clock;
     const std::string& unknown; // the "Unknown DL" message
-    // What the unknown-swipe file gets when no format decodes the scan: `text` while this stays empty; a
+    // What the unknown-swipe file gets when no format decodes the scan: the text while this stays empty; a
     // format that fails while reading one part of the scan (the stripe's track 2) puts that part here.
     std::string& failedPart;
+
+private:
+    ScanWork(const std::string& swipe, const std::string* text, std::string* store, const Clock& clock,
+             const std::string& unknown, std::string& failedPart);
+
+    mutable const std::string* m_text; // null until made
+    std::string* m_store;              // where it is made
 };
 
 class ScanFormat {

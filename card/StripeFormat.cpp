@@ -269,10 +269,11 @@ std::vector<std::string> StripeFormat::PatternTexts() {
 }
 
 bool StripeFormat::Decode(const ScanWork& work, CardRecord& record) const {
-    // Every stripe starts with '%' or ';'.
-    const std::string& text = work.text;
-    if (text.empty() || (text[0] != '%' && text[0] != ';'))
+    // Every stripe starts with '%' or ';' (carriage returns do not count).
+    const std::size_t first = work.swipe.find_first_not_of('\r');
+    if (first == std::string::npos || (work.swipe[first] != '%' && work.swipe[first] != ';'))
         return false;
+    const std::string& text = work.Text();
     std::array<std::string_view, 3> tracks;
     if (!SplitTracks(text, tracks))
         return false;

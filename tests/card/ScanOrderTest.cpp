@@ -66,9 +66,21 @@ TEST(ScanOrder, CannotTakeOnlyWhatTheRulesTurnAway) {
         {"DBJ after many a J", "@" + std::string(200, 'J') + "DBJ" + std::string(10, 'J'), false},
         {"only Js", "@" + std::string(200, 'J'), true},
         {"DBJ last after many a J", "@" + std::string(200, 'J') + "DBJ", false},
+        // The swipe as it came: carriage returns count as absent, as in the text the rules read.
+        {"only carriage returns", "\r\r", true},
+        {"carriage returns before the @", "\r\r" + kNineteen, false},
+        {"carriage return before a stripe", "\r%CA^DBJ", true},
+        {"DBJ split by carriage returns", "@\rD\rB\r\rJ", false},
+        {"DBJ split after many a J", "@" + std::string(200, 'J') + "D\rBJ", false},
+        {"carriage return only before the D", "@\rDBJ", false},
+        {"BDJ across a carriage return", "@B\rDJ", true},
+        {"D, carriage return, J", "@D\rJ", true},
+        {"carriage return then J first", "\rJ", true},
     };
-    for (const auto& c : cases)
+    for (const auto& c : cases) {
         EXPECT_EQ(LegacyBarcodeFormat::CannotTake(c.text), c.cannotTake) << c.name;
+        EXPECT_EQ(LegacyBarcodeFormat::CannotTake(WithoutCarriageReturns(c.text)), c.cannotTake) << c.name;
+    }
 }
 
 // How a scan ends when the formats are tried in `formats` order, the way the Card tries them: the first
@@ -141,6 +153,7 @@ TEST(ScanOrder, TheRulesTurnAwayEveryScanLetBy) {
     int letBy = 0;
     for (const std::string& swipe : GoldenAndGeneratedScans()) {
         const std::string text = WithoutCarriageReturns(swipe);
+        EXPECT_EQ(LegacyBarcodeFormat::CannotTake(swipe), LegacyBarcodeFormat::CannotTake(text)) << swipe;
         if (!LegacyBarcodeFormat::CannotTake(text))
             continue;
         ++letBy;
