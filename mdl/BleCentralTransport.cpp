@@ -139,16 +139,8 @@ void BleCentralTransport::OnCharacteristicChanged(const QLowEnergyCharacteristic
     }
     if (characteristic.uuid() != kServer2Client)
         return;
-    switch (m_reassembler.Feed(value)) {
-    case BleReassembler::Result::More:
-        return;
-    case BleReassembler::Result::Complete:
-        emit messageReceived(m_reassembler.TakeMessage());
-        return;
-    case BleReassembler::Result::Error:
+    if (!FeedChunk(m_reassembler, value))
         Fail(QStringLiteral("The phone sent a broken message."));
-        return;
-    }
 }
 
 void BleCentralTransport::Send(const QByteArray& message) {

@@ -179,16 +179,8 @@ void BluezGattServerTransport::OnWritten(Characteristic characteristic, const QB
         }
         return;
     }
-    switch (m_reassembler.Feed(value)) {
-    case BleReassembler::Result::More:
-        return;
-    case BleReassembler::Result::Complete:
-        emit messageReceived(m_reassembler.TakeMessage());
-        return;
-    case BleReassembler::Result::Error:
+    if (!FeedChunk(m_reassembler, value))
         Fail(QStringLiteral("The phone sent a broken message."));
-        return;
-    }
 }
 
 void BluezGattServerTransport::OnNotifying(Characteristic characteristic, bool on) {

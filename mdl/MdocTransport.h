@@ -3,6 +3,8 @@
 // socket pair in tests). The session logic sees only whole messages: the transport frames, chunks
 // and reassembles, and reports a phone that goes away as failed() with a reason in words.
 
+#include "BleFraming.h"
+
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -20,6 +22,21 @@ public:
     virtual void Send(const QByteArray& message) = 0;
     // Signals the end (State 0x02 on BLE) and disconnects; no failed() after this.
     virtual void Close() = 0;
+
+protected:
+    // One chunk from the phone: a whole message is emitted as messageReceived; false for a broken one.
+    bool FeedChunk(BleReassembler& reassembler, const QByteArray& chunk) {
+        switch (reassembler.Feed(chunk)) {
+        case BleReassembler::Result::More:
+            return true;
+        case BleReassembler::Result::Complete:
+            emit messageReceived(reassembler.TakeMessage());
+            return true;
+        case BleReassembler::Result::Error:
+            return false;
+        }
+        return false;
+    }
 
 signals:
     void connected();

@@ -85,16 +85,8 @@ void SocketGattTransport::OnReadable() {
     }
     if (buffer[0] != Server2Client)
         return; // the client never receives its own characteristics; ignore rather than end
-    switch (m_reassembler.Feed(value)) {
-    case BleReassembler::Result::More:
-        return;
-    case BleReassembler::Result::Complete:
-        emit messageReceived(m_reassembler.TakeMessage());
-        return;
-    case BleReassembler::Result::Error:
+    if (!FeedChunk(m_reassembler, value))
         Fail(QStringLiteral("The phone sent a broken message."));
-        return;
-    }
 }
 
 } // namespace Mdl
