@@ -8,6 +8,7 @@
 
 #include <ctime>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -74,15 +75,11 @@ TEST(CsvField, QuotesEveryQuoteAndGuardsAFormula) {
 }
 
 TEST(AscTime24, ValuesNoClockGivesKeepTheirPrintedForm) {
+    // A clock's reading with the fields a clock never gives written over it.
     const auto tm = [](int year, int month, int day, int hour, int minute, int second, int weekday) {
-        std::tm t{};
-        t.tm_year = year - 1900;
-        t.tm_mon = month - 1;
-        t.tm_mday = day;
-        t.tm_hour = hour;
-        t.tm_min = minute;
-        t.tm_sec = second;
-        t.tm_wday = weekday;
+        std::tm t = FixedClock(2007, 6, 15).LocalNow();
+        std::tie(t.tm_year, t.tm_mon, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, t.tm_wday) =
+            std::make_tuple(year - 1900, month - 1, day, hour, minute, second, weekday);
         return t;
     };
     EXPECT_EQ(AscTime24(tm(1000, 1, 1, 0, 0, 0, 0)), "Sun Jan 01 00:00:00 1000");

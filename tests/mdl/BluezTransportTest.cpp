@@ -4,6 +4,7 @@
 // going away or refusing, and the session on the station's worker thread.
 
 #include "FakeBluez.h"
+#include "PkiSuite.h"
 #include "PrivateDbusDaemon.h"
 #include "RowName.h"
 
@@ -46,19 +47,12 @@ struct Ran {
     qint64 elapsedMs = 0;
 };
 
-class BluezSessions : public ::testing::Test {
+class BluezSessions : public PkiSuite {
 protected:
-    static void SetUpTestSuite() {
-        s_pki = new TestPki();
-        s_trust = new TrustStore();
-        s_trust->Add(TrustStore::ParseDer(s_pki->CertificateDer(QStringLiteral("iaca"))));
-    }
-    static void TearDownTestSuite() {
-        delete s_trust;
-        delete s_pki;
-    }
     void SetUp() override {
-        ASSERT_TRUE(s_pki->Ok());
+        PkiSuite::SetUp();
+        if (HasFatalFailure())
+            return;
         ASSERT_FALSE(m_bus.Address().isEmpty()) << m_bus.Error().toStdString();
     }
 
@@ -82,7 +76,7 @@ protected:
     Ran Run(FakeHolder& holder, int timeoutMs = 5000) {
         const auto engagement = DeviceEngagement::Parse(holder.EngagementBytes());
         ReaderSession::Settings settings;
-        settings.trust = s_trust;
+        settings.trust = s_trust.get();
         settings.now = std::time(nullptr);
         settings.today = QDate::currentDate();
         auto session = ReaderSession::Start(*engagement, MdlCrypto::GenerateEcKey(NID_X9_62_prime256v1), settings);
@@ -104,13 +98,8 @@ protected:
         return ran;
     }
 
-    static TestPki* s_pki;
-    static TrustStore* s_trust;
     PrivateDbusDaemon m_bus;
 };
-
-TestPki* BluezSessions::s_pki = nullptr;
-TrustStore* BluezSessions::s_trust = nullptr;
 
 class BluezMtu : public BluezSessions, public ::testing::WithParamInterface<int> {};
 

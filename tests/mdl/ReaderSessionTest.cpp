@@ -3,6 +3,7 @@
 // each kind of bad certificate, response or message.
 
 #include "FakeHolder.h"
+#include "PkiSuite.h"
 #include "RowName.h"
 
 #include "MdlCrypto.h"
@@ -20,19 +21,8 @@ using namespace Mdl;
 
 constexpr std::time_t kDay = 24 * 3600;
 
-class PkiSuite : public ::testing::Test {
+class ReaderSessions : public PkiSuite {
 protected:
-    static void SetUpTestSuite() {
-        s_pki = new TestPki();
-        s_trust = new TrustStore();
-        s_trust->Add(TrustStore::ParseDer(s_pki->CertificateDer(QStringLiteral("iaca"))));
-    }
-    static void TearDownTestSuite() {
-        delete s_trust;
-        delete s_pki;
-    }
-    void SetUp() override { ASSERT_TRUE(s_pki->Ok()) << "openssl could not make the test PKI"; }
-
     static IssueOptions Options(bool over21) {
         IssueOptions options;
         options.elements = TestIssuer::DoorElements(over21);
@@ -51,7 +41,7 @@ protected:
         const auto engagement = DeviceEngagement::Parse(holder.EngagementBytes());
         EXPECT_TRUE(engagement);
         ReaderSession::Settings settings;
-        settings.trust = s_trust;
+        settings.trust = s_trust.get();
         settings.validAge = validAge;
         settings.now = now;
         settings.today = QDateTime::fromSecsSinceEpoch(now).date();
@@ -73,13 +63,7 @@ protected:
         ADD_FAILURE() << "the session did not end";
         return ran;
     }
-
-    static TestPki* s_pki;
-    static TrustStore* s_trust;
 };
-
-TestPki* PkiSuite::s_pki = nullptr;
-TrustStore* PkiSuite::s_trust = nullptr;
 
 std::set<std::string> Codes(const MdlOutcome& outcome) {
     std::set<std::string> codes;
@@ -88,7 +72,7 @@ std::set<std::string> Codes(const MdlOutcome& outcome) {
     return codes;
 }
 
-TEST_F(PkiSuite, AsksForTheDoorsElementsWithoutRetainingAndEndsWithStatus20) {
+TEST_F(ReaderSessions, AsksForTheDoorsElementsWithoutRetainingAndEndsWithStatus20) {
     const TestIssuer issuer(*s_pki);
     FakeHolder holder(issuer, Options(true));
     const Ran ran = RunSession(holder);
@@ -105,7 +89,7 @@ TEST_F(PkiSuite, AsksForTheDoorsElementsWithoutRetainingAndEndsWithStatus20) {
     EXPECT_EQ(ran.outcome.portrait, TestIssuer::Portrait());
 }
 
-TEST_F(PkiSuite, AsksForTheValidAgeInForce) {
+TEST_F(ReaderSessions, AsksForTheValidAgeInForce) {
     const TestIssuer issuer(*s_pki);
     FakeHolder holder(issuer, Options(true));
     RunSession(holder, std::time(nullptr), 19);
@@ -113,7 +97,7 @@ TEST_F(PkiSuite, AsksForTheValidAgeInForce) {
     EXPECT_EQ(holder.requests.first().first(), QStringLiteral("age_over_19"));
 }
 
-TEST_F(PkiSuite, AWalletWithoutAgeStatementsIsAskedForTheBirthDate) {
+TEST_F(ReaderSessions, AWalletWithoutAgeStatementsIsAskedForTheBirthDate) {
     const TestIssuer issuer(*s_pki);
     IssueOptions options = Options(true);
     options.elements.removeFirst();
@@ -144,7 +128,7 @@ struct PkiRow {
     MdlOutcome::Age age;
 };
 
-class PkiCases : public PkiSuite, public ::testing::WithParamInterface<PkiRow> {};
+class PkiCases : public ReaderSessions, public ::testing::WithParamInterface<PkiRow> {};
 
 TEST_P(PkiCases, EndsWithTheRightChecksFailing) {
     const TestIssuer issuer(*s_pki);
@@ -231,7 +215,7 @@ INSTANTIATE_TEST_SUITE_P(
                MdlOutcome::Age::Unknown}),
     RowName());
 
-TEST_F(PkiSuite, ACounterUsedTwiceIsRejected) {
+TEST_F(ReaderSessions, ACounterUsedTwiceIsRejected) {
     const TestIssuer issuer(*s_pki);
     IssueOptions options = Options(true);
     options.elements.removeFirst(); // no age statement: the station asks a second time

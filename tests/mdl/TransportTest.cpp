@@ -3,6 +3,7 @@
 // phone that breaks off midway, sends a bad chunk, ends early or never answers.
 
 #include "FakeHolderPeer.h"
+#include "PkiSuite.h"
 #include "RowName.h"
 
 #include "BleFraming.h"
@@ -108,19 +109,8 @@ INSTANTIATE_TEST_SUITE_P(Streams, BrokenStreams,
                                           false}),
                          RowName());
 
-class SocketSessions : public ::testing::Test {
+class SocketSessions : public PkiSuite {
 protected:
-    static void SetUpTestSuite() {
-        s_pki = new TestPki();
-        s_trust = new TrustStore();
-        s_trust->Add(TrustStore::ParseDer(s_pki->CertificateDer(QStringLiteral("iaca"))));
-    }
-    static void TearDownTestSuite() {
-        delete s_trust;
-        delete s_pki;
-    }
-    void SetUp() override { ASSERT_TRUE(s_pki->Ok()); }
-
     static IssueOptions Options() {
         IssueOptions options;
         options.elements = TestIssuer::DoorElements(true);
@@ -143,7 +133,7 @@ protected:
         FakeHolderPeer peer(Base::UniqueFd(fds[1]), holder, mtu, faults);
         const auto engagement = DeviceEngagement::Parse(holder.EngagementBytes());
         ReaderSession::Settings settings;
-        settings.trust = s_trust;
+        settings.trust = s_trust.get();
         settings.now = std::time(nullptr);
         settings.today = QDate::currentDate();
         auto session = ReaderSession::Start(*engagement, MdlCrypto::GenerateEcKey(NID_X9_62_prime256v1), settings);
@@ -171,13 +161,7 @@ protected:
         ran.largestValue = peer.largestValue;
         return ran;
     }
-
-    static TestPki* s_pki;
-    static TrustStore* s_trust;
 };
-
-TestPki* SocketSessions::s_pki = nullptr;
-TrustStore* SocketSessions::s_trust = nullptr;
 
 class SocketMtu : public SocketSessions, public ::testing::WithParamInterface<int> {};
 
@@ -249,7 +233,7 @@ TEST_F(SocketSessions, AStationWithoutAdapterSaysSoInsteadOfWaiting) {
     FakeHolder holder(issuer, Options());
     const auto engagement = DeviceEngagement::Parse(holder.EngagementBytes());
     ReaderSession::Settings settings;
-    settings.trust = s_trust;
+    settings.trust = s_trust.get();
     auto session = ReaderSession::Start(*engagement, MdlCrypto::GenerateEcKey(NID_X9_62_prime256v1), settings);
     MdlSessionRunner runner(std::move(*session), MdocTransportFactory::ForEngagement(*engagement), 10000);
     std::optional<MdlOutcome> outcome;
