@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
 #include <QPointer>
@@ -41,7 +42,11 @@ using namespace Reports;
 
 namespace {
 
-const QString kArtifacts = QStringLiteral(KESTRIN_REPORT_ARTIFACTS);
+// One folder per platform plugin: the offscreen and the Xvfb runs of this test run side by side in ctest and
+// would otherwise write and read the same PDF and page images at once.
+QString Artifacts() {
+    return QStringLiteral(KESTRIN_REPORT_ARTIFACTS "/") + QGuiApplication::platformName();
+}
 
 // Pixels within a small distance of `colour` (antialiased edges and PDF rendering shift colours a little).
 int PixelsOf(const QImage& image, const QColor& colour) {
@@ -114,7 +119,7 @@ private:
 private slots:
     void initTestCase() {
         QVERIFY(m_dir.isValid());
-        QDir().mkpath(kArtifacts);
+        QDir().mkpath(Artifacts());
         m_night = MakeNight({"window night", {"front", "side", "patio"}, 900, 13, 9, true, 12, 40});
         m_store = m_dir.filePath(QStringLiteral("venue.db"));
         Seed(m_night, m_store);
@@ -145,7 +150,7 @@ private slots:
 
         QTest::qWait(200); // let the chart lay itself out
         const QImage shot = window.grab().toImage();
-        QVERIFY(shot.save(kArtifacts + QStringLiteral("/reports-window.png")));
+        QVERIFY(shot.save(Artifacts() + QStringLiteral("/reports-window.png")));
         for (std::size_t v = 0; v < kVerdicts; ++v) {
             if (want.byVerdict[v] == 0)
                 continue;
@@ -160,9 +165,9 @@ private slots:
     void exportsAPdfWithAChartOnEachPageAndTheCsv() {
         ReportsWindow window(Setup(m_store));
         QVERIFY(WaitShown(window));
-        const QString pdf = kArtifacts + QStringLiteral("/report.pdf");
+        const QString pdf = Artifacts() + QStringLiteral("/report.pdf");
         QVERIFY(window.ExportPdf(pdf));
-        const QString prefix = kArtifacts + QStringLiteral("/report-page1");
+        const QString prefix = Artifacts() + QStringLiteral("/report-page1");
         QProcess pdftoppm;
         pdftoppm.start(QStringLiteral("pdftoppm"), {QStringLiteral("-png"), QStringLiteral("-r"), QStringLiteral("60"),
                                                     QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
@@ -304,7 +309,7 @@ private slots:
         QCoreApplication::processEvents();
         const qint64 ms = timer.elapsed();
         QCOMPARE(window.Shown()->total, 5000);
-        std::ofstream(kArtifacts.toStdString() + "/figures.txt", std::ios::app)
+        std::ofstream(Artifacts().toStdString() + "/figures.txt", std::ios::app)
             << "open a 5,000-scan night: " << ms << " ms\n";
         qInfo("open a 5,000-scan night: %lld ms", static_cast<long long>(ms));
     }
