@@ -288,12 +288,33 @@ std::string Card::LogRow(const std::function<bool(const CardField&)>& keep) cons
     std::string row;
     // Room for a usual row at once: growing it field by field cost more than the fields.
     row.reserve(320);
-    for (const CardField* field : LogColumns()) {
-        if (!row.empty())
-            row += ',';
-        AppendCsvField(row, keep(*field) ? FieldText(field->read(*this)) : std::string());
-    }
+    AppendLogRow(row, keep);
     return row;
+}
+
+void Card::AppendLogRow(std::string& row) const {
+    AppendLogRow(row, [](const CardField&) { return true; });
+}
+
+void Card::AppendLogRow(std::string& row, const std::function<bool(const CardField&)>& keep) const {
+    bool first = true;
+    for (const CardField* field : LogColumns()) {
+        if (!first)
+            row += ',';
+        first = false;
+        if (!keep(*field)) {
+            AppendCsvField(row, std::string_view());
+            continue;
+        }
+        // The Card's own texts go in as they are; only numbers and lists are made into text.
+        const FieldValue value = field->read(*this);
+        if (const auto* held = std::get_if<std::string_view>(&value))
+            AppendCsvField(row, *held);
+        else if (const auto* made = std::get_if<std::string>(&value))
+            AppendCsvField(row, *made);
+        else
+            AppendCsvField(row, FieldText(value));
+    }
 }
 
 std::string Card::MonthName(int month) {

@@ -93,6 +93,9 @@ public:
     std::string LogRow(bool personalData) const;
     // With only the fields `keep` accepts holding their values (a venue's privacy profile).
     std::string LogRow(const std::function<bool(const CardField&)>& keep) const;
+    // LogRow() or LogRow(keep) appended to `row`: a batch writes its rows into one buffer.
+    void AppendLogRow(std::string& row) const;
+    void AppendLogRow(std::string& row, const std::function<bool(const CardField&)>& keep) const;
 
     // 1 -> "Jan" ... 12 -> "Dec", anything else -> "".
     static std::string MonthName(int month);

@@ -16,9 +16,11 @@ namespace MagneticStripeCards {
 
 class Card;
 
-// A field's value: null, a text, a whole number, a yes/no, a list of texts, or the hints.
-using FieldValue =
-    std::variant<std::nullptr_t, std::string, std::int64_t, bool, std::vector<std::string>, std::vector<CardWarning>>;
+// A field's value: null, a text the Card holds (a view, valid while the Card lives: the log row reads
+// its texts without copying them), a text made for the reading, a whole number, a yes/no, a list of
+// texts, or the hints.
+using FieldValue = std::variant<std::nullptr_t, std::string_view, std::string, std::int64_t, bool,
+                                std::vector<std::string>, std::vector<CardWarning>>;
 
 struct CardField {
     const char* key; // the JSON key; nullptr for the two log columns that have none

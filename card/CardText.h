@@ -52,6 +52,6 @@ int LeadingNumber(const std::string& text);
 // '@', tab or carriage return gets an apostrophe in front, inside its quotes, so a spreadsheet takes it as
 // text and never as a formula (OWASP, CSV injection). Card fields and the operator's comments both go
 // through here. A plain negative whole number ("-1") stays the number it is.
-void AppendCsvField(std::string& row, const std::string& field);
+void AppendCsvField(std::string& row, std::string_view field);
 
 } // namespace MagneticStripeCards::CardText

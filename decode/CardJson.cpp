@@ -11,7 +11,7 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 // Card texts are bytes of the reader's 8-bit code page: byte b becomes U+00bb.
-std::string Latin1ToUtf8(const std::string& bytes) {
+std::string Latin1ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
     for (const char c : bytes) {
@@ -29,6 +29,7 @@ std::string Latin1ToUtf8(const std::string& bytes) {
 Json ToJson(const FieldValue& value) {
     struct Visitor {
         Json operator()(std::nullptr_t) const { return nullptr; }
+        Json operator()(std::string_view text) const { return Latin1ToUtf8(text); }
         Json operator()(const std::string& text) const { return Latin1ToUtf8(text); }
         Json operator()(std::int64_t n) const { return n; }
         Json operator()(bool b) const { return b; }

@@ -41,7 +41,10 @@ bool DecodeOne(const std::string& scan, const DecodeOptions& options, const Magn
                std::string& out) {
     try {
         const Card card(scan, clock);
-        out += options.json ? CardJson(card) : card.LogRow();
+        if (options.json)
+            out += CardJson(card);
+        else
+            card.AppendLogRow(out);
         out += '\n';
         return true;
     } catch (const MagneticStripeCards::UnreadableScan& rejected) {
