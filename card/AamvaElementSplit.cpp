@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 #include <limits>
+#include <numeric>
 #include <vector>
 
 #ifdef __SSE2__
@@ -94,6 +96,8 @@ struct Workspace {
     std::vector<State> states;
     std::vector<std::uint64_t> reached; // by candidate: the masks of its states reached
     std::vector<std::size_t> cuts;
+    std::vector<int> earned; // by candidate: what cutting at every candidate earns before it
+    std::vector<int> lowestFrom;
 
     void Trim() {
         if (candidates.capacity() > kKeptCandidates || states.capacity() > kKeptCandidates * 4) {
@@ -101,8 +105,63 @@ struct Workspace {
             states = {};
             reached = {};
             cuts = {};
+            earned = {};
+            lowestFrom = {};
         }
     }
+};
+
+// A few bytes looked for in a text: the separators of elements, the first letter of their IDs.
+class ByteSet {
+public:
+    ByteSet(std::initializer_list<char> bytes) {
+        for (const char c : bytes)
+            Add(c);
+    }
+    bool operator()(char c) const { return m_is[static_cast<unsigned char>(c)]; }
+
+    void Add(char c) {
+        if ((*this)(c))
+            return;
+        m_is[static_cast<unsigned char>(c)] = true;
+        if (m_count == m_bytes.size())
+            m_compared = false; // more than a header declares: byte by byte
+        else
+            m_bytes[m_count++] = c;
+    }
+
+    // Calls `at(i)` for every byte of the set in `data`, front to back; sixteen bytes at a time where the
+    // processor compares them at once. How many it found.
+    template <typename At> std::size_t Each(std::string_view data, At at) const {
+        const char* const text = data.data();
+        std::size_t found = 0;
+        std::size_t i = 0;
+#ifdef __SSE2__
+        for (; m_compared && i + 16 <= data.size(); i += 16) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+            __m128i hits = _mm_cmpeq_epi8(block, _mm_set1_epi8(m_bytes[0]));
+            for (std::size_t k = 1; k < m_count; ++k)
+                hits = _mm_or_si128(hits, _mm_cmpeq_epi8(block, _mm_set1_epi8(m_bytes[k])));
+            for (auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits)); mask != 0; mask &= mask - 1) {
+                at(i + static_cast<std::size_t>(__builtin_ctz(mask)));
+                ++found;
+            }
+        }
+#endif
+        for (; i < data.size(); ++i) {
+            if ((*this)(text[i])) {
+                at(i);
+                ++found;
+            }
+        }
+        return found;
+    }
+
+private:
+    std::array<bool, 256> m_is{};
+    std::array<char, 16> m_bytes{}; // a separator set: three, and at most eight that a header declares
+    std::size_t m_count = 0;
+    bool m_compared = true; // every byte of the set is in m_bytes
 };
 
 class RunTogether {
@@ -112,14 +171,16 @@ public:
           m_candidates(work.candidates), m_states(work.states), m_reached(work.reached) {
         const std::array<Candidate, AamvaElements::kSlots>& kinds = CandidateKinds(context);
         m_candidates.clear();
-        for (std::size_t q = data.find('D'); q != std::string_view::npos && q + 3 <= data.size();
-             q = data.find('D', q + 1)) {
-            const int slot = AamvaElements::SlotOf(data.substr(q, 3));
+        static const ByteSet kIdStart{'D'};
+        kIdStart.Each(data, [&](std::size_t q) {
+            if (q + 3 > data.size())
+                return;
+            const int slot = AamvaElements::SlotOfLetters(data[q + 1], data[q + 2]);
             if (slot < 0 || kinds[static_cast<std::size_t>(slot)].rule == nullptr)
-                continue;
+                return;
             m_candidates.push_back(kinds[static_cast<std::size_t>(slot)]);
             m_candidates.back().pos = q;
-        }
+        });
         TrackDuplicates();
     }
 
@@ -156,10 +217,18 @@ public:
         return tables[static_cast<std::size_t>(2 * version + (context.licence ? 1 : 0))];
     }
 
-    void Split(AamvaElementValues& values) {
+    // `shortcut`: take the reading that cuts at every candidate without the search where that is provably
+    // the search's answer (off only to hold the two to the same readings in tests).
+    void Split(AamvaElementValues& values, bool shortcut) {
         if (m_candidates.empty())
             return;
         m_relaxed = false;
+        if (shortcut && EveryCutIsBest()) {
+            m_work.cuts.resize(m_candidates.size());
+            std::iota(m_work.cuts.begin(), m_work.cuts.end(), std::size_t{0});
+            Fill(m_work.cuts, values);
+            return;
+        }
         if (!Search()) {
             m_relaxed = true;
             if (!Search())
@@ -191,7 +260,8 @@ private:
             if (count[s] > 1 && bits[s] == 0 && seen[s])
                 continue;
             seen[s] = true;
-            m_candidates[kept] = m_candidates[k];
+            if (kept != k)
+                m_candidates[kept] = m_candidates[k];
             m_candidates[kept++].bit = bits[s];
         }
         m_candidates.resize(kept);
@@ -247,10 +317,12 @@ private:
 
     // Where the first digit within reach of `c`'s values is, or past that reach: once per candidate
     // rather than once per value.
-    std::size_t FirstDigit(const Candidate& c) const {
+    std::size_t FirstDigit(const Candidate& c) const { return FirstDigit(c, c.pos + 3 + Limit(c)); }
+    // The same for values that end before `reach`.
+    std::size_t FirstDigit(const Candidate& c, std::size_t reach) const {
         if (c.kind != Kind::Name && c.kind != Kind::MiddleName)
             return m_data.size();
-        const std::size_t reach = std::min(m_data.size(), c.pos + 3 + Limit(c));
+        reach = std::min(m_data.size(), reach);
         std::size_t k = c.pos + 3;
         while (k < reach && (m_data[k] < '0' || m_data[k] > '9'))
             ++k;
@@ -270,6 +342,69 @@ private:
     static int OrderScore(const Candidate& from, const Candidate& to) { return to.order > from.order ? 1 : -1; }
 
     std::size_t StateOf(std::size_t candidate, unsigned mask) const { return candidate << m_tracked | mask; }
+
+    // The most the element at `c` can earn, whatever its value: ValueScore gives no more.
+    static int MostEarned(const Candidate& c) {
+        const bool formEarns =
+            !c.freeText && c.kind != Kind::Name && c.kind != Kind::MiddleName && c.kind != Kind::FullName;
+        return c.base + (formEarns ? kFormHeld : 0);
+    }
+
+    // Whether cutting at every candidate is the one best reading, proven without the search: most
+    // run-together cards hold no ID-like text inside a value, and then the search's work is wasted.
+    // Every other reading skips candidates: a run of them swallowed into the value of the candidate
+    // before (or all before its first cut, losing that text). It differs from cutting everywhere by one
+    // term per run: what the longer value earns, less what the value it replaces and the swallowed
+    // elements earned. When every possible run's term is below zero, every other reading fits worse, so
+    // the search would take this reading and find no other as good (nothing to mark uncertain). A run's
+    // value is looked at only while the most it can earn could reach what it gives up. Without
+    // duplicate IDs only (cutting at every candidate would cut an ID twice).
+    bool EveryCutIsBest() {
+        const std::size_t n = m_candidates.size();
+        if (m_tracked != 0 || m_candidates[0].pos != 0)
+            return false;
+        // earned[k]: what the cuts at candidates 0 .. k-1 earn when every candidate is cut.
+        std::vector<int>& earned = m_work.earned;
+        earned.resize(n + 1);
+        earned[0] = 0;
+        for (std::size_t k = 0; k < n; ++k) {
+            const Candidate& c = m_candidates[k];
+            const std::size_t end = k + 1 < n ? m_candidates[k + 1].pos : m_data.size();
+            if (end < c.pos + 3)
+                return false;
+            const int value = ValueScore(c, end, FirstDigit(c, end));
+            if (value == kNone)
+                return false;
+            earned[k + 1] = earned[k] + value;
+        }
+        // A reading that starts at a later candidate loses the text before it.
+        for (std::size_t k = 1; k < n; ++k) {
+            if (earned[k] <= kTextLost)
+                return false;
+        }
+        // lowestFrom[j]: the least of earned[j .. n], the least a run ending before j or later gives up.
+        std::vector<int>& lowestFrom = m_work.lowestFrom;
+        lowestFrom.resize(n + 1);
+        lowestFrom[n] = earned[n];
+        for (std::size_t k = n; k-- > 0;)
+            lowestFrom[k] = std::min(earned[k], lowestFrom[k + 1]);
+        for (std::size_t i = 0; i + 1 < n; ++i) {
+            const Candidate& from = m_candidates[i];
+            const int most = MostEarned(from);
+            // The run i+1 .. j-1 swallowed: the value of `i` runs to candidate j, or to the end (j == n).
+            for (std::size_t j = i + 2; j <= n; ++j) {
+                if (most < lowestFrom[j] - earned[i])
+                    break;
+                const std::size_t end = j < n ? m_candidates[j].pos : m_data.size();
+                if (end - from.pos - 3 > Limit(from))
+                    break;
+                const int value = ValueScore(from, end, FirstDigit(from, end));
+                if (value != kNone && value >= earned[j] - earned[i])
+                    return false;
+            }
+        }
+        return true;
+    }
 
     // Fills the best score of every (last cut, IDs cut) state, front to back, counting the readings of
     // the best fit (up to 2); false when no reading covers the text.
@@ -468,70 +603,20 @@ private:
 
 // The bytes that end an element: LF, RS and CR always, and those the header declared (no letter, digit or
 // space, which values hold).
-class Separators {
-public:
-    explicit Separators(std::string_view declared) {
-        for (const char c : {'\n', '\r', '\x1e'})
-            Add(c);
-        for (const char c : declared) {
-            const auto b = static_cast<unsigned char>(c);
-            const bool alnum = (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z');
-            if (!alnum && b != ' ')
-                Add(c);
-        }
+ByteSet Separators(std::string_view declared) {
+    ByteSet separators{'\n', '\r', '\x1e'};
+    for (const char c : declared) {
+        const auto b = static_cast<unsigned char>(c);
+        const bool alnum = (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z');
+        if (!alnum && b != ' ')
+            separators.Add(c);
     }
-    bool operator()(char c) const { return m_is[static_cast<unsigned char>(c)]; }
-
-    // Calls `at(i)` for every separator of `data`, front to back; sixteen bytes at a time where the
-    // processor compares them at once. How many it found.
-    template <typename At> std::size_t Each(std::string_view data, At at) const {
-        const char* const text = data.data();
-        std::size_t found = 0;
-        std::size_t i = 0;
-#ifdef __SSE2__
-        for (; m_compared && i + 16 <= data.size(); i += 16) {
-            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-            // LF, CR and RS always; the declared ones (most headers declare just these) after them.
-            __m128i hits = _mm_or_si128(
-                _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\n')), _mm_cmpeq_epi8(block, _mm_set1_epi8('\r'))),
-                _mm_cmpeq_epi8(block, _mm_set1_epi8('\x1e')));
-            for (std::size_t k = 3; k < m_count; ++k)
-                hits = _mm_or_si128(hits, _mm_cmpeq_epi8(block, _mm_set1_epi8(m_bytes[k])));
-            for (auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits)); mask != 0; mask &= mask - 1) {
-                at(i + static_cast<std::size_t>(__builtin_ctz(mask)));
-                ++found;
-            }
-        }
-#endif
-        for (; i < data.size(); ++i) {
-            if ((*this)(text[i])) {
-                at(i);
-                ++found;
-            }
-        }
-        return found;
-    }
-
-private:
-    void Add(char c) {
-        if ((*this)(c))
-            return;
-        m_is[static_cast<unsigned char>(c)] = true;
-        if (m_count == m_bytes.size())
-            m_compared = false; // more than a header declares: byte by byte
-        else
-            m_bytes[m_count++] = c;
-    }
-
-    std::array<bool, 256> m_is{};
-    std::array<char, 16> m_bytes{}; // three, and at most eight that a header declares
-    std::size_t m_count = 0;
-    bool m_compared = true; // every separator is in m_bytes
-};
+    return separators;
+}
 
 // Every piece between separators that starts with an element ID is an element; false (and nothing set)
 // when the text has no separator at all.
-bool SplitSeparated(std::string_view data, const Separators& separators, AamvaElementValues& values) {
+bool SplitSeparated(std::string_view data, const ByteSet& separators, AamvaElementValues& values) {
     const char* const text = data.data();
     std::size_t start = 0;
     const auto element = [&](std::size_t end) {
@@ -580,8 +665,11 @@ void AamvaElementValues::Set(int slot, std::string_view value) {
     m_values[s] = {value.data(), value.size()};
 }
 
-AamvaElementValues SplitElements(std::string_view data, const SplitContext& context, std::string_view separators) {
-    const Separators separator(separators);
+namespace {
+
+AamvaElementValues Split(std::string_view data, const SplitContext& context, std::string_view separators,
+                         bool shortcut) {
+    const ByteSet separator = Separators(separators);
     while (!data.empty() && separator(data.front()))
         data.remove_prefix(1);
     while (!data.empty() && separator(data.back()))
@@ -590,9 +678,20 @@ AamvaElementValues SplitElements(std::string_view data, const SplitContext& cont
     if (SplitSeparated(data, separator, values))
         return values;
     thread_local Workspace work;
-    RunTogether(data, context, work).Split(values);
+    RunTogether(data, context, work).Split(values, shortcut);
     work.Trim();
     return values;
+}
+
+} // namespace
+
+AamvaElementValues SplitElements(std::string_view data, const SplitContext& context, std::string_view separators) {
+    return Split(data, context, separators, true);
+}
+
+AamvaElementValues SplitElementsBySearch(std::string_view data, const SplitContext& context,
+                                         std::string_view separators) {
+    return Split(data, context, separators, false);
 }
 
 } // namespace MagneticStripeCards

@@ -30,6 +30,7 @@ public:
     // Whether another reading of run-together text, as good as the one taken, gives `id` another value
     // (or none).
     bool Uncertain(std::string_view id) const;
+    bool Uncertain(int slot) const { return m_uncertain[static_cast<std::size_t>(slot)]; }
     bool AnyUncertain() const { return m_anyUncertain; }
     void MarkUncertain(int slot);
 
@@ -57,5 +58,9 @@ struct SplitContext {
 
 // `separators`: extra element separators the header declared (LF, RS and CR always separate).
 AamvaElementValues SplitElements(std::string_view data, const SplitContext& context, std::string_view separators);
+// The same with run-together text always cut by the full search, never by the shortcut for text whose
+// best reading cuts at every ID: the tests hold the two to the same readings.
+AamvaElementValues SplitElementsBySearch(std::string_view data, const SplitContext& context,
+                                         std::string_view separators);
 
 } // namespace MagneticStripeCards
