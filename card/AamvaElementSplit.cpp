@@ -137,10 +137,15 @@ public:
         std::size_t found = 0;
         std::size_t i = 0;
 #ifdef __SSE2__
-        for (; m_compared && i + 16 <= data.size(); i += 16) {
+        // The first three (the separators every card uses) in registers, the others (rare) from memory.
+        const __m128i first = _mm_set1_epi8(m_bytes[0]);
+        const __m128i second = _mm_set1_epi8(m_bytes[m_count > 1 ? 1 : 0]);
+        const __m128i third = _mm_set1_epi8(m_bytes[m_count > 2 ? 2 : 0]);
+        for (; m_compared && m_count > 0 && i + 16 <= data.size(); i += 16) {
             const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-            __m128i hits = _mm_cmpeq_epi8(block, _mm_set1_epi8(m_bytes[0]));
-            for (std::size_t k = 1; k < m_count; ++k)
+            __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, first), _mm_cmpeq_epi8(block, second)),
+                                        _mm_cmpeq_epi8(block, third));
+            for (std::size_t k = 3; k < m_count; ++k)
                 hits = _mm_or_si128(hits, _mm_cmpeq_epi8(block, _mm_set1_epi8(m_bytes[k])));
             for (auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits)); mask != 0; mask &= mask - 1) {
                 at(i + static_cast<std::size_t>(__builtin_ctz(mask)));
