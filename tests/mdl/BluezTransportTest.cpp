@@ -7,6 +7,7 @@
 #include "PkiSuite.h"
 #include "PrivateDbusDaemon.h"
 #include "RowName.h"
+#include "SessionRun.h"
 
 #include "BleFraming.h"
 #include "BluezGattServerTransport.h"
@@ -42,10 +43,7 @@ void Settle(int ms) {
     loop.exec();
 }
 
-struct Ran {
-    std::optional<MdlOutcome> outcome;
-    qint64 elapsedMs = 0;
-};
+using Ran = SessionRun;
 
 class BluezSessions : public PkiSuite {
 protected:
@@ -75,25 +73,8 @@ protected:
     // One session through the factory's transport (as the station picks it) on this thread.
     Ran Run(FakeHolder& holder, int timeoutMs = 5000) {
         const auto engagement = DeviceEngagement::Parse(holder.EngagementBytes());
-        ReaderSession::Settings settings;
-        settings.trust = s_trust.get();
-        settings.now = std::time(nullptr);
-        settings.today = QDate::currentDate();
-        auto session = ReaderSession::Start(*engagement, MdlCrypto::GenerateEcKey(NID_X9_62_prime256v1), settings);
-        Ran ran;
-        {
-            MdlSessionRunner runner(std::move(*session),
-                                    MdocTransportFactory::ForEngagement(*engagement, m_bus.Address()), timeoutMs);
-            QEventLoop loop;
-            QObject::connect(&runner, &MdlSessionRunner::finished, [&](const MdlOutcome& outcome) {
-                ran.outcome = outcome;
-                ran.elapsedMs = runner.ElapsedMs();
-                loop.quit();
-            });
-            QTimer::singleShot(20000, &loop, &QEventLoop::quit);
-            runner.Start();
-            loop.exec();
-        }
+        const Ran ran = RunSession(*engagement, MdocTransportFactory::ForEngagement(*engagement, m_bus.Address()),
+                                   *s_trust, timeoutMs);
         Settle(100); // the station's last notifications and unregistrations reach bluetoothd
         return ran;
     }

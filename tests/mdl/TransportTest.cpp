@@ -5,6 +5,7 @@
 #include "FakeHolderPeer.h"
 #include "PkiSuite.h"
 #include "RowName.h"
+#include "SessionRun.h"
 
 #include "BleFraming.h"
 #include "MdlCrypto.h"
@@ -119,9 +120,7 @@ protected:
         return options;
     }
 
-    struct Ran {
-        std::optional<MdlOutcome> outcome;
-        qint64 elapsedMs = 0;
+    struct Ran : SessionRun {
         QList<QByteArray> stateValues;
         int chunksSent = 0;
         int largestValue = 0;
@@ -132,26 +131,9 @@ protected:
         EXPECT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, fds), 0);
         FakeHolderPeer peer(Base::UniqueFd(fds[1]), holder, mtu, faults);
         const auto engagement = DeviceEngagement::Parse(holder.EngagementBytes());
-        ReaderSession::Settings settings;
-        settings.trust = s_trust.get();
-        settings.now = std::time(nullptr);
-        settings.today = QDate::currentDate();
-        auto session = ReaderSession::Start(*engagement, MdlCrypto::GenerateEcKey(NID_X9_62_prime256v1), settings);
         Ran ran;
-        {
-            MdlSessionRunner runner(std::move(*session),
-                                    std::make_unique<SocketGattTransport>(Base::UniqueFd(fds[0]), mtu), timeoutMs);
-            QEventLoop loop;
-            QObject::connect(&runner, &MdlSessionRunner::finished, [&](const MdlOutcome& outcome) {
-                ran.outcome = outcome;
-                ran.elapsedMs = runner.ElapsedMs();
-                loop.quit();
-            });
-            QTimer::singleShot(20000, &loop, &QEventLoop::quit);
-            runner.Start();
-            if (!ran.outcome)
-                loop.exec();
-        }
+        static_cast<SessionRun&>(ran) = RunSession(
+            *engagement, std::make_unique<SocketGattTransport>(Base::UniqueFd(fds[0]), mtu), *s_trust, timeoutMs);
         // Let the phone read what the station wrote last (status 20, State end).
         QEventLoop settle;
         QTimer::singleShot(50, &settle, &QEventLoop::quit);
