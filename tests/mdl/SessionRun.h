@@ -35,8 +35,7 @@ inline SessionRun RunSession(const Mdl::DeviceEngagement& engagement, std::uniqu
     settings.trust = &trust;
     settings.now = std::time(nullptr);
     settings.today = QDate::currentDate();
-    auto session =
-        Mdl::ReaderSession::Start(engagement, Mdl::MdlCrypto::GenerateEcKey(NID_X9_62_prime256v1), settings);
+    auto session = Mdl::ReaderSession::Start(engagement, Mdl::MdlCrypto::GenerateEcKey(NID_X9_62_prime256v1), settings);
     SessionRun ran;
     Mdl::MdlSessionRunner runner(std::move(*session), std::move(transport), timeoutMs);
     QEventLoop loop;
