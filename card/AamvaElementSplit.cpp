@@ -172,8 +172,8 @@ private:
 class RunTogether {
 public:
     RunTogether(std::string_view data, const SplitContext& context, Workspace& work)
-        : m_data(data), m_context(context), m_yearFirst(YearFirst(context)), m_work(work),
-          m_candidates(work.candidates), m_states(work.states), m_reached(work.reached) {
+        : m_data(data), m_yearFirst(YearFirst(context)), m_work(work), m_candidates(work.candidates),
+          m_states(work.states), m_reached(work.reached) {
         const std::array<Candidate, AamvaElements::kSlots>& kinds = CandidateKinds(context);
         m_candidates.clear();
         static const ByteSet kIdStart{'D'};
@@ -592,7 +592,6 @@ private:
     }
 
     std::string_view m_data;
-    const SplitContext& m_context;
     bool m_yearFirst;
     Workspace& m_work;
     std::vector<Candidate>& m_candidates;

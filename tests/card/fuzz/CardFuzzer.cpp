@@ -2,8 +2,10 @@
 // field of its table, its hints and dates) or is rejected with the logic-error family; any other
 // exception, a crash or a sanitizer report is a finding. The text's masked form for the unknown-swipe
 // file must be stable under masking again. Short inputs also check the linear matcher and the stripe
-// rules' scanners against the backtracking engine on the card's patterns.
+// rules' scanners against the backtracking engine on the card's patterns, and the run-together element
+// split's shortcut against its full search (the input read as one subfile's elements).
 
+#include "AamvaElementSplit.h"
 #include "Card.h"
 #include "CardFields.h"
 #include "GreedySequence.h"
@@ -65,6 +67,22 @@ void CheckMatcherAgainstBoost(const std::string& subject) {
     }
 }
 
+// The context (version, DL or ID, a US or a Canadian issuer) comes from the input's length, so that every
+// one of them is met.
+void CheckSplitShortcut(const std::string& data) {
+    using namespace MagneticStripeCards;
+    const std::size_t n = data.size();
+    const SplitContext context{static_cast<int>(n % AamvaElements::kNewestVersion) + 1, n % 2 == 0,
+                               n / 2 % 2 == 0 ? "636014" : "636028"};
+    const AamvaElementValues shortcut = SplitElements(data, context, "");
+    const AamvaElementValues search = SplitElementsBySearch(data, context, "");
+    for (int slot = 0; slot < static_cast<int>(AamvaElements::kSlots); ++slot) {
+        if (shortcut.Has(slot) != search.Has(slot) || shortcut.Get(slot) != search.Get(slot) ||
+            shortcut.Uncertain(slot) != search.Uncertain(slot))
+            std::abort();
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -85,5 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     if (size <= 200)
         CheckMatcherAgainstBoost(scan);
+    if (size <= 1024)
+        CheckSplitShortcut(scan);
     return 0;
 }
