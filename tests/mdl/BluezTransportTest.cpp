@@ -290,20 +290,11 @@ TEST_F(BluezStationSessions, RunOnTheWorkerThreadAndEndVerified) {
     FakeBluez bluez(m_bus.Address(), holder, Bluetoothd(), {});
     ASSERT_TRUE(bluez.Ok());
     std::unique_ptr<MdlStationSession> session = Start(holder);
-    std::optional<MdlOutcome> outcome;
-    qint64 elapsed = 0;
-    QEventLoop loop;
-    QObject::connect(session.get(), &MdlStationSession::finished, [&](const MdlOutcome& o, bool, qint64 ms) {
-        outcome = o;
-        elapsed = ms;
-        loop.quit();
-    });
-    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
-    loop.exec();
-    ASSERT_TRUE(outcome);
-    EXPECT_TRUE(outcome->Verified()) << outcome->failureReason.toStdString();
-    std::cout << "[ measured ] station session over D-Bus (worker thread, MTU 185), scan end to verdict: " << elapsed
-              << " ms\n";
+    const StationRun ran = WaitForStation(*session);
+    ASSERT_TRUE(ran.outcome);
+    EXPECT_TRUE(ran.outcome->Verified()) << ran.outcome->failureReason.toStdString();
+    std::cout << "[ measured ] station session over D-Bus (worker thread, MTU 185), scan end to verdict: "
+              << ran.elapsedMs << " ms\n";
     session.reset();
     Settle(100);
     EXPECT_EQ(holder.endStatus, std::optional<qint64>(20));

@@ -6,6 +6,7 @@
 #include "MdlCrypto.h"
 #include "MdlOutcome.h"
 #include "MdlSessionRunner.h"
+#include "MdlStationSession.h"
 #include "MdocTransport.h"
 #include "ReaderSession.h"
 #include "TrustStore.h"
@@ -13,6 +14,7 @@
 #include <QDate>
 #include <QEventLoop>
 #include <QObject>
+#include <QThread>
 #include <QTimer>
 
 #include <openssl/obj_mac.h>
@@ -48,6 +50,28 @@ inline SessionRun RunSession(const Mdl::DeviceEngagement& engagement, std::uniqu
     runner.Start();
     if (!ran.outcome)
         loop.exec();
+    return ran;
+}
+
+// What a station session (on its worker thread) reported: its outcome (none when it had not ended after
+// 20 s), the time it gave from the scan to the verdict, and the thread it reported on.
+struct StationRun {
+    std::optional<Mdl::MdlOutcome> outcome;
+    qint64 elapsedMs = 0;
+    QThread* reportedOn = nullptr;
+};
+
+inline StationRun WaitForStation(Mdl::MdlStationSession& session) {
+    StationRun ran;
+    QEventLoop loop;
+    QObject::connect(&session, &Mdl::MdlStationSession::finished, [&](const Mdl::MdlOutcome& o, bool, qint64 ms) {
+        ran.outcome = o;
+        ran.elapsedMs = ms;
+        ran.reportedOn = QThread::currentThread();
+        loop.quit();
+    });
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    loop.exec();
     return ran;
 }
 

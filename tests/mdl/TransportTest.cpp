@@ -269,24 +269,13 @@ TEST_F(StationSessions, RunOnAWorkerThreadAndReportOnTheWindowsThread) {
     int holderFd = -1;
     std::unique_ptr<MdlStationSession> session = Start(holder, holderFd);
     FakeHolderPeer peer(Base::UniqueFd(holderFd), holder, 185, {});
-    std::optional<MdlOutcome> outcome;
-    QThread* reportedOn = nullptr;
-    qint64 elapsed = 0;
-    QEventLoop loop;
-    QObject::connect(session.get(), &MdlStationSession::finished, [&](const MdlOutcome& o, bool, qint64 ms) {
-        outcome = o;
-        reportedOn = QThread::currentThread();
-        elapsed = ms;
-        loop.quit();
-    });
-    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
-    loop.exec();
-    ASSERT_TRUE(outcome);
-    EXPECT_TRUE(outcome->Verified()) << outcome->failureReason.toStdString();
-    EXPECT_EQ(outcome->age, MdlOutcome::Age::Over);
-    EXPECT_EQ(reportedOn, QThread::currentThread());
-    std::cout << "[ measured ] station session (worker thread, fake holder, MTU 185), scan end to verdict: " << elapsed
-              << " ms\n";
+    const StationRun ran = WaitForStation(*session);
+    ASSERT_TRUE(ran.outcome);
+    EXPECT_TRUE(ran.outcome->Verified()) << ran.outcome->failureReason.toStdString();
+    EXPECT_EQ(ran.outcome->age, MdlOutcome::Age::Over);
+    EXPECT_EQ(ran.reportedOn, QThread::currentThread());
+    std::cout << "[ measured ] station session (worker thread, fake holder, MTU 185), scan end to verdict: "
+              << ran.elapsedMs << " ms\n";
     session.reset();
     Settle(50);
     EXPECT_EQ(holder.endStatus, std::optional<qint64>(20));
